@@ -1,0 +1,92 @@
+#include "libutils/alloc_mmap_win.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <iostream>
+
+#include "libutils/common.h"
+#include "libutils/error_exit.h"
+
+namespace libutils {
+
+namespace {
+// mmap cannot make a 0-byte mapping; empty blocks point here instead.
+unsigned char s_empty_block[1];
+}  // namespace
+
+void* alloc_mmap_win::allocate(uint64_t& size, const char* filename, int prot,
+                               uint64_t offset, android_app*) {
+  if (prot == e_prot_readonly) {
+    access_ = O_RDONLY;
+    protect_ = PROT_READ;
+  } else if (prot == e_prot_readwrite) {
+    access_ = O_RDWR;
+    protect_ = PROT_READ | PROT_WRITE;
+  } else {
+    return nullptr;
+  }
+
+  int flags = MAP_PRIVATE;
+  if (filename != nullptr) {
+    file_ = ::open(filename, static_cast<int>(access_) | O_CLOEXEC);
+    if (file_ < 0) return nullptr;
+    if (size == 0) {
+      struct stat st;
+      if (::fstat(file_, &st) != 0) {
+        ::close(file_);
+        file_ = -1;
+        return nullptr;
+      }
+      size = static_cast<uint64_t>(st.st_size) > offset ? static_cast<uint64_t>(st.st_size) - offset : 0;
+    }
+  } else {
+    file_ = -1;
+    flags |= MAP_ANONYMOUS;
+  }
+  size_ = size;
+  mapped_length_ = size;
+  if (size == 0) {
+    if (file_ >= 0) ::close(file_);
+    file_ = -1;
+    mapping_ = s_empty_block;
+    return mapping_;
+  }
+
+  void* view = ::mmap(nullptr, size, static_cast<int>(protect_), flags, file_,
+                      static_cast<off_t>(offset));
+  if (view == MAP_FAILED) {
+    const int code = errno;
+    if (filename == nullptr && code == ENOMEM) {
+      error();
+      std::cerr << "(anonymous)" << ": create file mapping failed." << std::endl;
+      ErrorExit("alloc_mmap_win::allocate()");
+    }
+    error();
+    std::cerr << code << ": MapViewOfFile(" << (filename ? filename : "(anonymous)") << ", "
+              << protect_ << ", " << (offset >> 32) << ", " << (offset & 0xffffffffu) << ", "
+              << size << ") error detect." << std::endl;
+    if (file_ >= 0) ::close(file_);
+    file_ = -1;
+    return nullptr;
+  }
+  // The mapping keeps the file's pages; the descriptor is not needed any more
+  // and closing it keeps long runs clear of the descriptor limit.
+  if (file_ >= 0) ::close(file_);
+  file_ = -1;
+  mapping_ = view;
+  return view;
+}
+
+void alloc_mmap_win::deallocate(void* ptr) {
+  if (ptr != nullptr && ptr != s_empty_block && mapped_length_ != 0) ::munmap(ptr, mapped_length_);
+  if (file_ >= 0) ::close(file_);
+  file_ = -1;
+  mapping_ = nullptr;
+  mapped_length_ = 0;
+}
+
+}  // namespace libutils

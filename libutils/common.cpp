@@ -1,0 +1,7 @@
+#include "libutils/common.h"
+
+namespace libutils {
+
+void error() {}
+
+}  // namespace libutils

@@ -1,0 +1,28 @@
+// File-system work: directory listings, rebuild decisions, copies with their
+// times, and unique temporary directories.
+#pragma once
+
+#include <list>
+#include <string>
+
+namespace libutils {
+
+// Names of the sub-directories of dir (hidden ones included, "." and ".."
+// not), ascending byte order. False, with out empty, when dir can't be listed.
+bool getdirs(std::list<std::string>& out, const char* dir);
+// As getdirs, for the entries that are not directories.
+bool getfiles(std::list<std::string>& out, const char* dir);
+// Whether target must be rebuilt from source: false when source is missing,
+// true when target is missing or its modification second is earlier.
+bool need_update(const std::string& source, const std::string& target);
+// Copies a whole file in 16 MiB chunks, then its modification time.
+bool filecopy(const char* from, const char* to);
+// Sets to's modification time to from's.
+bool copydate(const char* from, const char* to);
+// Replaces the trailing "XXXXXX" of templ and creates that directory; returns
+// templ, or null with errno set.
+char* mkdtemp(char* templ);
+// Current time in seconds XOR (process id << 16).
+int TimeToSeed();
+
+}  // namespace libutils

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pictora needs. With --tests, also the tools the
+# tests use. As root it runs apt-get itself; otherwise it prints the command.
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg62-turbo-dev ffmpeg)
+if [[ "${1:-}" == "--tests" ]]; then
+  packages+=(googletest libgtest-dev xvfb xauth xdotool libimage-exiftool-perl
+             libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+command="apt-get install -y --no-install-recommends ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+  echo "Pictora needs these Debian packages. Please run, as root:" >&2
+  echo "  apt-get update && $command" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
