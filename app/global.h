@@ -1,0 +1,77 @@
+// The settings record of the program, its one process-wide instance and the
+// INI file that keeps it between runs.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace pictora {
+
+// A box of width and height limits.
+struct size_limit_t {
+  unsigned long long x;  // width limit
+  unsigned long long y;  // height limit
+};
+
+// Every field is named after its INI key.
+struct global_t {
+  global_t();
+
+  std::string from;   // camera folder the album creation dialog picks from
+  std::string album;  // base directory of all books and albums
+  size_limit_t shrink_size;  // box that fixes the shrink level of a picture
+  unsigned long long jpeg_compress;     // JPEG quality of every encoded file
+  unsigned long long horizontal_items;  // picture cells per row in the dialogs
+  unsigned long long show_level;        // offset to a smaller level for display
+  unsigned long long view_size;         // "size" N handed to the viewer
+  bool html_header_check;               // whether html_header is stored
+  std::string html_header;              // head line of every generated page
+  std::string html_address;             // address line at the end of every page
+  std::string hwaccel;                  // ffmpeg options before the input
+  std::string ffmpeg;                   // ffmpeg output options
+  std::string movie;                    // command that plays a movie
+  unsigned long long play_size_x;       // box that picks the movie level to play
+  unsigned long long play_size_y;
+  bool movie_thumbnail_retina;          // movie stills from the next larger level
+  std::string vexaview;                 // command prefix of the picture viewer
+};
+
+// Built with the defaults before main runs; only the settings code and the
+// settings dialog change it.
+extern global_t g_global;
+
+// The environment variable OSTYPE at start-up, null when it was not set.
+extern const char* ostype;
+
+// The charset name of the generated pages for a locale name: "shift_jis" and
+// "euc-jp" for the Japanese locales that use them, otherwise "UTF-8".
+std::string locale_charset(const std::string& locale_name);
+
+// The settings directory of the user on this platform, ending with '/':
+// $XDG_CONFIG_HOME/pictora/, else ~/.config/pictora/.
+std::string settings_dir();
+
+// dir + the stem of name + ".ini"; dir must end with its separator.
+std::string inifile(const std::string& dir, const std::string& name);
+
+// Overlays g_global with the file's settings; false, g_global unchanged, when
+// the file cannot be opened. Unknown names are reported and skipped.
+bool loadini(const std::string& dir, const std::string& name);
+
+// Stores one setting in g_global exactly as a line "key=value" of the INI
+// file would; false, nothing changed, when key is not a setting's name.
+bool setinivalue(const std::string& key, const std::string& value);
+
+// Writes g_global to the file, replacing it; failures are not reported.
+void saveini(const std::string& dir, const std::string& name);
+// The same for a full path, telling whether the file was written.
+bool writeinifile(const std::string& path);
+// Writes every setting of g_global in file order, each line ended by eol.
+void writeini(std::ostream& os, const char* eol = "\r\n");
+
+// Writes "key=value" and eol, then flushes. Strings go out byte for byte,
+// numbers in decimal, flags as 1 or 0.
+template <typename T>
+void writeiniline(std::ostream& os, const char* key, const T& value, const char* eol = "\r\n");
+
+}  // namespace pictora
