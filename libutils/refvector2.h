@@ -49,7 +49,7 @@ class refvector2 {
       return false;
     }
     if (keep && block_ != nullptr && (prot == e_prot_readwrite || filename == nullptr)) {
-      std::memcpy(fresh->data, begin(), std::min<size_t>(size(), fresh->size) * sizeof(T));
+      std::memcpy(fresh->data, begin(), std::min<size_t>(this->size(), fresh->size) * sizeof(T));
     }
     release();
     block_ = fresh;
