@@ -32,13 +32,12 @@ struct color3ub_t {
   unsigned char r = 0, g = 0, b = 0;
 };
 
-// Colour table of an indexed image; the three vectors always have `count`
-// entries.
+// Colour table of an indexed image (the system makes none); the three
+// vectors always have `count` entries.
 struct palette_t {
   uint64_t count = 0;
   libutils::refvector<unsigned short, libutils::alloc_new> red, green, blue;
 
-  bool resize(uint64_t n);
   void clear();
 };
 

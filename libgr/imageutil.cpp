@@ -1,0 +1,216 @@
+#include "libgr/imageutil.h"
+
+#include <cstring>
+#include <iostream>
+
+#include "libutils/common.h"
+
+namespace libgr {
+
+// Every operation below first takes a sharing copy of its source: when dst
+// and src are the same image, clearing or reallocating dst must not take the
+// source pixels away while they are still being read.
+
+unsigned long long mixorientandrightrotatecount(unsigned long long count,
+                                                unsigned long long orientation) {
+  switch (orientation) {
+    case 6:
+      return (count + 1) % 4;
+    case 3:
+      return (count + 2) % 4;
+    case 8:
+      return (count + 3) % 4;
+    default:
+      return count;
+  }
+}
+
+bool rotate(unsigned long long count, image2d_t& dst, const image2d_t& src) {
+  if (count == 0) {
+    dst = src;
+    return true;
+  }
+  if (count > 3) return false;
+  const image2d_t s = src;
+  const uint32_t w = s.width;
+  const uint32_t h = s.height;
+  dst.clear();
+  dst.desc = s.desc;
+  dst.width = count == 2 ? w : h;
+  dst.height = count == 2 ? h : w;
+  if (!dst.allocate()) return false;
+
+  const uint32_t bytes = s.desc.getPixelBits() / 8;
+  if (bytes == 0) return true;
+  unsigned char* const out = dst.row(0);
+  const uint64_t out_rowsize = dst.rowsize();
+  for (uint32_t y = 0; y < h; ++y) {
+    const unsigned char* in = s.row(y);
+    for (uint32_t x = 0; x < w; ++x) {
+      // Buffer rows are bottom-up in both images.
+      uint32_t row, col;
+      if (count == 1) {
+        row = w - 1 - x;
+        col = y;
+      } else if (count == 2) {
+        row = h - 1 - y;
+        col = w - 1 - x;
+      } else {
+        row = x;
+        col = h - 1 - y;
+      }
+      std::memcpy(out + row * out_rowsize + uint64_t{col} * bytes, in + uint64_t{x} * bytes, bytes);
+    }
+  }
+  return true;
+}
+
+bool flip(image2d_t& dst, const image2d_t& src) {
+  if (src.flag != 0) return false;
+  const image2d_t s = src;
+  dst.desc = s.desc;
+  dst.width = s.width;
+  dst.height = s.height;
+  dst.store = s.store;
+  dst.window = image_window2d_t{};
+  dst.flag = 0;
+  if (!dst.allocate()) return false;
+
+  const uint64_t used = s.rowbyte();
+  const uint64_t padding = dst.rowsize() - used;
+  for (uint32_t r = 0; r < s.height; ++r) {
+    unsigned char* out = dst.row(r);
+    std::memcpy(out, s.row(s.height - 1 - r), used);
+    std::memset(out + used, 0, padding);
+  }
+  return true;
+}
+
+namespace {
+
+// Channels of the formats that scaledown handles; 0 for the others.
+uint32_t scaledown_channels(const image_desc_t& desc) {
+  // Only one byte per channel is read; other bit sizes would be walked past
+  // their rows, so they count as unsupported too.
+  if (desc.bits != IMAGE_BITS_8) return 0;
+  switch (desc.format) {
+    case IMAGE_FORMAT_GRAYSCALE:
+      return 1;
+    case IMAGE_FORMAT_RGB:
+    case IMAGE_FORMAT_BGR:
+      return 3;
+    case IMAGE_FORMAT_RGBA:
+    case IMAGE_FORMAT_BGRA:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+bool scaledown(image2d_t& dst, const image2d_t& src) {
+  const image2d_t s = src;
+  dst.clear();
+  dst.desc = s.desc;
+  dst.width = s.width / 2;
+  dst.height = s.height / 2;
+  dst.flag = 0;
+  if (!dst.allocate()) {
+    libutils::error();
+    std::cerr << "scaledown(): allocate() fail." << std::endl;
+    return false;
+  }
+  const uint32_t channels = scaledown_channels(s.desc);
+  if (channels == 0) {
+    libutils::error();
+    std::cerr << "scaledown(): " << s.desc.format << ": unsupported format." << std::endl;
+    return false;
+  }
+
+  const uint64_t out_bytes = uint64_t{dst.width} * channels;
+  for (uint32_t y = 0; y < dst.height; ++y) {
+    const unsigned char* a = s.row(2 * y);
+    const unsigned char* b = s.row(2 * y + 1);
+    unsigned char* out = dst.row(y);
+    for (uint64_t i = 0; i < out_bytes; ++i) {
+      // i is channel c of pixel x; the 2 x 2 block starts at byte 2x * channels + c.
+      const uint64_t left = i + (i / channels) * channels;
+      const unsigned sum = a[left] + a[left + channels] + b[left] + b[left + channels];
+      out[i] = static_cast<unsigned char>(sum >> 2);
+    }
+  }
+  return true;
+}
+
+bool grayscale2rgb(image2d_t& dst, const image2d_t& src) {
+  if (src.desc.format != IMAGE_FORMAT_GRAYSCALE) {
+    dst = src;
+    return true;
+  }
+  const image2d_t s = src;
+  dst.clear();
+  dst.desc = image_desc_t{IMAGE_FORMAT_RGB, IMAGE_TYPE_UINT, IMAGE_BITS_8};
+  dst.width = s.width;
+  dst.height = s.height;
+  dst.flag = 0;
+  if (!dst.allocate()) return false;
+
+  unsigned char (*gray)(const unsigned char* row, uint32_t x);
+  switch (s.desc.bits) {
+    case IMAGE_BITS_8:
+      gray = [](const unsigned char* row, uint32_t x) { return row[x]; };
+      break;
+    case IMAGE_BITS_4:  // two pixels a byte, high nibble first
+      gray = [](const unsigned char* row, uint32_t x) {
+        const unsigned nibble = (row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0f;
+        return static_cast<unsigned char>(nibble * 17);
+      };
+      break;
+    case IMAGE_BITS_1:  // eight pixels a byte, most significant bit first
+      gray = [](const unsigned char* row, uint32_t x) {
+        return static_cast<unsigned char>((row[x / 8] >> (7 - x % 8)) & 1 ? 255 : 0);
+      };
+      break;
+    default:
+      return false;
+  }
+  for (uint32_t y = 0; y < s.height; ++y) {
+    const unsigned char* in = s.row(y);
+    unsigned char* out = dst.row(y);
+    for (uint32_t x = 0; x < s.width; ++x) {
+      const unsigned char g = gray(in, x);
+      out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = g;
+    }
+  }
+  return true;
+}
+
+bool rgb2rgba(image2d_t& dst, const image2d_t& src) {
+  const bool plain = (src.desc.type == IMAGE_TYPE_SINT || src.desc.type == IMAGE_TYPE_UINT) &&
+                     src.desc.bits == IMAGE_BITS_8 && src.flag == 0;
+  if (!plain || src.desc.format != IMAGE_FORMAT_RGB) {
+    dst = src;
+    return plain && src.desc.format == IMAGE_FORMAT_RGBA;
+  }
+  const image2d_t s = src;
+  dst.clear();
+  dst.desc = image_desc_t{IMAGE_FORMAT_RGBA, s.desc.type, s.desc.bits};
+  dst.width = s.width;
+  dst.height = s.height;
+  dst.flag = 0;
+  dst.store = &g_store_align4;
+  if (!dst.allocate()) return false;
+
+  for (uint32_t y = 0; y < s.height; ++y) {
+    const unsigned char* in = s.row(y);
+    unsigned char* out = dst.row(y);
+    for (uint32_t x = 0; x < s.width; ++x) {
+      std::memcpy(out + 4 * x, in + 3 * x, 3);
+      out[4 * x + 3] = 255;
+    }
+  }
+  return true;
+}
+
+}  // namespace libgr
