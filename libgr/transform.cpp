@@ -1,0 +1,76 @@
+#include "libgr/transform.h"
+
+#include <iostream>
+
+#include "libgr/transupp.h"
+#include "libutils/common.h"
+
+namespace libgr {
+
+namespace {
+
+// libjpeg's own limit for a saved segment.
+constexpr unsigned k_marker_limit = 0xFFFF;
+
+constexpr JXFORM_CODE k_transforms[] = {JXFORM_NONE, JXFORM_ROT_90, JXFORM_ROT_180,
+                                        JXFORM_ROT_270};
+
+}  // namespace
+
+bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) {
+  if (count >= sizeof k_transforms / sizeof k_transforms[0]) {
+    libutils::error();
+    std::cerr << count << ": jpeg transform rightrotate count over." << std::endl;
+    return false;
+  }
+
+  // Only plain C records live between setjmp and a longjmp back to it. They
+  // start zeroed so that destroying one that was never created does nothing.
+  jpeg_decompress_struct srcinfo{};
+  jpeg_compress_struct dstinfo{};
+  my_error_mgr srcerr{};
+  jpeg_error_mgr dsterr{};
+
+  srcinfo.err = jpeg_std_error(&srcerr.pub);
+  srcerr.pub.error_exit = my_error_exit;
+  srcerr.data = &in;
+  // Errors while writing end the process under libjpeg's standard handling.
+  dstinfo.err = jpeg_std_error(&dsterr);
+
+  if (setjmp(srcerr.setjmp_buffer)) {
+    jpeg_destroy_compress(&dstinfo);
+    jpeg_destroy_decompress(&srcinfo);
+    return false;
+  }
+  jpeg_create_decompress(&srcinfo);
+  jpeg_create_compress(&dstinfo);
+
+  set_jpegimage_src(&srcinfo, in);
+  // Comments are read but not carried over; APPn segments (EXIF among them)
+  // are skipped.
+  jpeg_save_markers(&srcinfo, JPEG_COM, k_marker_limit);
+  jpeg_read_header(&srcinfo, TRUE);
+
+  jpeg_transform_info info;
+  info.transform = k_transforms[count];
+  // Without the "perfect" requirement the request cannot be refused.
+  jtransform_request_workspace(&srcinfo, &info);
+
+  jvirt_barray_ptr* src_coef_arrays = jpeg_read_coefficients(&srcinfo);
+  jpeg_copy_critical_parameters(&srcinfo, &dstinfo);
+  jvirt_barray_ptr* dst_coef_arrays =
+      jtransform_adjust_parameters(&srcinfo, &dstinfo, src_coef_arrays, &info);
+  set_jpegimage_dest(&dstinfo, out);
+  jpeg_write_coefficients(&dstinfo, dst_coef_arrays);
+  jtransform_execute_transform(&srcinfo, &dstinfo, src_coef_arrays, &info);
+
+  jpeg_finish_compress(&dstinfo);
+  const bool clean = dsterr.num_warnings == 0;
+  jpeg_destroy_compress(&dstinfo);
+  jpeg_finish_decompress(&srcinfo);
+  const bool source_clean = srcerr.pub.num_warnings == 0;
+  jpeg_destroy_decompress(&srcinfo);
+  return clean && source_clean;
+}
+
+}  // namespace libgr
