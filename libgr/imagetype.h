@@ -1,6 +1,8 @@
 // The in-memory picture: a two-dimensional pixel buffer with a row layout
 // modelled on a graphics pixel store. Rows are stored bottom-up: buffer row 0
 // is the bottom row of the picture. Copies share their pixels.
+// Only two-dimensional images exist: nothing in the system needs one- or
+// three-dimensional ones.
 #pragma once
 
 #include <cstdint>

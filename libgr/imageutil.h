@@ -1,7 +1,9 @@
 // Operations that make one image from another: quarter turns, turning the
 // row order over, halving, and widening to RGB and RGBA. Each takes the
 // result first and the source second, never changes the source, and makes
-// its result in a new block unless it says it shares.
+// its result in a new block unless it says it shares. Only the conversions
+// the system uses are provided (no channel swaps, palettes, fills or
+// arithmetic).
 #pragma once
 
 #include "libgr/imagetype.h"

@@ -345,6 +345,8 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   }
   jpeg_start_decompress(&cinfo);
   const uint64_t column = uint64_t{frame} * cinfo.output_components;
+  // Instead of peeking into libjpeg's private decoder state, the loop asks
+  // the memory source whether the data ran out (see fill_input_buffer).
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = img.row(frame + cinfo.output_height - 1 - cinfo.output_scanline) + column;
     if (jpeg_read_scanlines(&cinfo, &row, 1) == 0 || jpegimage_src_exhausted(&cinfo)) {
