@@ -14,6 +14,11 @@ enum e_message_t : uint32_t {};
 
 inline e_message_t msg(uint32_t n) { return static_cast<e_message_t>(n); }
 
+// The catalogue file as read, its line breaks overwritten with NULs, and one
+// pointer per message into it. Both live until the process ends.
+extern std::vector<char> s_msgbuf;
+extern std::vector<const char*> s_tablebuf;
+
 // Loads the catalogue once at start-up; returns the path loaded, or "" when
 // none could be loaded. dirpath is a prefix ending with its separator, or "".
 std::string init_message(const char* dirpath, const char* name);

@@ -1,0 +1,109 @@
+#include "vexalib/message.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+
+#include "libutils/common.h"
+#include "libutils/futil.h"
+
+namespace vexalib {
+
+std::vector<char> s_msgbuf;
+std::vector<const char*> s_tablebuf;
+
+namespace {
+
+const char* const not_loaded = "message not loaded.";
+
+// The installed data directory takes the place of the fixed third candidate
+// prefix; it ends with its separator, as dirpath does.
+const char* const installed_prefix = PICTORA_DATADIR;
+
+// Splits the loaded file into messages in place: line breaks become NULs and
+// each table entry points at the first byte of its message.
+void build_table() {
+  const size_t count = static_cast<size_t>(std::count(s_msgbuf.begin(), s_msgbuf.end(), '\n'));
+  s_tablebuf.assign(count, nullptr);
+  char* p = s_msgbuf.data();
+  char* const end = p + s_msgbuf.size();
+  for (size_t i = 0; i < count; ++i) {
+    s_tablebuf[i] = p;
+    while (p != end && *p != '\n' && *p != '\r') ++p;
+    if (p != end && *p == '\r') *p++ = '\0';
+    if (p != end && *p == '\n') *p++ = '\0';
+  }
+}
+
+}  // namespace
+
+std::string get_locale_name() {
+  // A query only: the user's default is looked up through setlocale(LC_ALL, "")
+  // and the program's own locale is put back, so that calling this during
+  // static initialisation changes nothing; init_message switches for good.
+  const char* current = std::setlocale(LC_ALL, nullptr);
+  const std::string saved = current ? current : "";
+  std::setlocale(LC_ALL, "");
+  const char* messages = std::setlocale(LC_MESSAGES, nullptr);
+  std::string name = messages ? messages : "";
+  if (!saved.empty()) std::setlocale(LC_ALL, saved.c_str());
+  if (name == "C" || name == "POSIX") name.clear();
+  return name;
+}
+
+bool load_message(std::vector<char>& buf, const char* path) {
+  struct stat st;
+  if (::stat(path, &st) != 0) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::vector<char> bytes(static_cast<size_t>(st.st_size));
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  // A short read (a directory, a file that shrank) is not taken as a
+  // catalogue, and buf keeps what it held.
+  if (static_cast<size_t>(in.gcount()) != bytes.size()) return false;
+  buf.swap(bytes);
+  return true;
+}
+
+std::string init_message(const char* dirpath, const char* name) {
+  std::setlocale(LC_ALL, "");
+  const std::string locale = get_locale_name();
+  const std::string plain = std::string(name) + ".msg";
+  const std::string local = locale.empty() ? plain : std::string(name) + "." + locale + ".msg";
+  const std::string dir = dirpath ? dirpath : "";
+
+  std::vector<std::string> candidates;
+  for (const std::string* file : {&local, &plain}) {
+    candidates.push_back(*file);
+    candidates.push_back(dir.empty() ? libutils::searchpath(*file, nullptr) : dir + *file);
+    candidates.push_back(installed_prefix + *file);
+  }
+
+  // Loaded into a buffer of its own so that a failed attempt leaves the
+  // current table, and the pointers handed out from it, untouched.
+  std::vector<char> buf;
+  for (const std::string& path : candidates) {
+    if (!load_message(buf, path.c_str())) continue;
+    s_msgbuf.swap(buf);
+    build_table();
+    return path;
+  }
+  libutils::error();
+  std::cerr << candidates.back() << ": can't load message file." << std::endl;
+  return std::string();
+}
+
+const char* getmsg(e_message_t id) {
+  const uint32_t n = id;
+  return n < s_tablebuf.size() ? s_tablebuf[n] : not_loaded;
+}
+
+std::string make_title(const char* a, const char* b) { return std::string(a) + " - " + b; }
+
+void make_title2(std::string& out, const char* a, const char* b) { out = make_title(a, b); }
+
+}  // namespace vexalib
