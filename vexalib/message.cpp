@@ -51,6 +51,8 @@ std::string get_locale_name() {
   const char* messages = std::setlocale(LC_MESSAGES, nullptr);
   std::string name = messages ? messages : "";
   if (!saved.empty()) std::setlocale(LC_ALL, saved.c_str());
+  // Only the two names of the bare C locale count as "no locale"; C.UTF-8 and
+  // the like are names like any other and fall back to the plain catalogue.
   if (name == "C" || name == "POSIX") name.clear();
   return name;
 }
