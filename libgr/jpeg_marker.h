@@ -152,6 +152,7 @@ class app1_marker_t {
 
    private:
     void release_windows();
+    void clear_records();
     bool parse_0th_ifd();
     bool parse_exif_ifd();
     bool parse_gps_ifd();
