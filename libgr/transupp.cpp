@@ -65,10 +65,10 @@ const JCOEF* source_block(j_decompress_ptr srcinfo, jvirt_barray_ptr array, JDIM
 
 bool jtransform_perfect_transform(JDIMENSION image_width, JDIMENSION image_height, int MCU_width,
                                   int MCU_height, JXFORM_CODE transform) {
-  // A quarter turn clockwise mirrors the source's vertical axis, one
-  // anticlockwise its horizontal axis.
-  const bool width_mirrored = transform == JXFORM_ROT_180 || transform == JXFORM_ROT_270;
-  const bool height_mirrored = transform == JXFORM_ROT_90 || transform == JXFORM_ROT_180;
+  // Under a quarter turn the source's width runs along the output's height.
+  const bool transposed = transposes(transform);
+  const bool width_mirrored = transposed ? mirrors_y(transform) : mirrors_x(transform);
+  const bool height_mirrored = transposed ? mirrors_x(transform) : mirrors_y(transform);
   if (width_mirrored && image_width % static_cast<JDIMENSION>(MCU_width) != 0) return false;
   if (height_mirrored && image_height % static_cast<JDIMENSION>(MCU_height) != 0) return false;
   return true;
@@ -176,10 +176,11 @@ void jtransform_execute_transform(j_decompress_ptr srcinfo, j_compress_ptr dstin
     const jpeg_component_info& comp = dstinfo->comp_info[ci];
     const auto h = static_cast<JDIMENSION>(comp.h_samp_factor);
     const auto v = static_cast<JDIMENSION>(comp.v_samp_factor);
-    const axis_t axis_x{mirrors_x(info->transform),
-                        length_x / (static_cast<JDIMENSION>(dstinfo->max_h_samp_factor) * block) * h};
-    const axis_t axis_y{mirrors_y(info->transform),
-                        length_y / (static_cast<JDIMENSION>(dstinfo->max_v_samp_factor) * block) * v};
+    // Whole iMCUs of the source side, in this component's blocks.
+    const auto imcu_width = static_cast<JDIMENSION>(dstinfo->max_h_samp_factor) * block;
+    const auto imcu_height = static_cast<JDIMENSION>(dstinfo->max_v_samp_factor) * block;
+    const axis_t axis_x{mirrors_x(info->transform), length_x / imcu_width * h};
+    const axis_t axis_y{mirrors_y(info->transform), length_y / imcu_height * v};
     const JDIMENSION width = div_round_up(comp.width_in_blocks, h) * h;
     const JDIMENSION height = div_round_up(comp.height_in_blocks, v) * v;
 

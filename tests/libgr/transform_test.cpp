@@ -246,7 +246,8 @@ TEST_P(TransformCountOver, IsRefusedWithReport) {
   EXPECT_EQ("", r.jpeg);
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, TransformCountOver, testing::Values(4ULL, 5ULL, 1000ULL, ULLONG_MAX));
+INSTANTIATE_TEST_SUITE_P(Counts, TransformCountOver,
+                         testing::Values(4ULL, 5ULL, 1000ULL, ULLONG_MAX));
 
 TEST(Transform, TruncatedSourceFailsWithCompleteOutput) {
   const std::string whole = testutil::make_jpeg({640, 480});

@@ -72,7 +72,10 @@ std::string rotate_option(JXFORM_CODE transform) {
 
 std::vector<std::string> jpegtran_options(JXFORM_CODE transform, const char* extra) {
   std::vector<std::string> options{"-copy", "none"};
-  if (transform != JXFORM_NONE) options.insert(options.end(), {"-rotate", rotate_option(transform)});
+  if (transform != JXFORM_NONE) {
+    options.push_back("-rotate");
+    options.push_back(rotate_option(transform));
+  }
   if (extra != nullptr) options.push_back(extra);
   return options;
 }
