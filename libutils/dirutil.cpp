@@ -1,0 +1,153 @@
+#include "libutils/dirutil.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "libutils/common.h"
+#include "libutils/platform_posix.h"
+
+namespace libutils {
+
+namespace {
+
+constexpr uint64_t copy_chunk = 16 * 1024 * 1024;
+
+// One failure line on standard error: the path (nothing for a null one), the
+// text, a newline, then a flush; error() first, as one place to stop at.
+void report(const char* path, const std::string& text) {
+  error();
+  std::cerr << (path != nullptr ? path : "") << text << std::endl;
+}
+
+bool list(std::list<std::string>& out, const char* dir, bool want_dirs) {
+  out.clear();
+  std::vector<platform::dir_entry_t> entries;
+  // An empty name lists the current directory, as the bare pattern did.
+  if (!platform::list_directory(*dir != '\0' ? dir : ".", entries)) return false;
+  for (platform::dir_entry_t& e : entries) {
+    if (e.is_dir == want_dirs) out.push_back(std::move(e.name));
+  }
+  // std::string compares as unsigned bytes: "B.jpg" before "a.jpg".
+  out.sort();
+  return true;
+}
+
+// The base-62 digits of the temporary names.
+constexpr char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr size_t temp_digits = 6;
+constexpr uint64_t temp_step = 7777;
+constexpr int temp_attempts = 32767;
+// Only ever increased (wrapping), so names differ within one second too.
+uint64_t s_value = 0;
+
+}  // namespace
+
+bool getdirs(std::list<std::string>& out, const char* dir) { return list(out, dir, true); }
+
+bool getfiles(std::list<std::string>& out, const char* dir) { return list(out, dir, false); }
+
+bool need_update(const std::string& source, const std::string& target) {
+  platform::file_info_t src, dst;
+  if (!platform::stat_file(source.c_str(), src)) return false;
+  if (!platform::stat_file(target.c_str(), dst)) return true;
+  // Whole seconds: a copy whose time was set to the second is current.
+  return src.mtime.sec > dst.mtime.sec;
+}
+
+bool filecopy(const char* from, const char* to) {
+  platform::file_info_t info;
+  if (!platform::stat_file(from, info)) {
+    report(from, ": stat(2) error.");
+    return false;
+  }
+  bool ok = false;
+  {
+    std::ifstream ifs(from, std::ios::binary);
+    if (!ifs) {
+      report(from, std::string(": ") + std::strerror(errno));
+      return false;
+    }
+    std::ofstream ofs(to, std::ios::binary | std::ios::trunc);
+    if (!ofs) {
+      report(to, std::string(": ") + std::strerror(errno));
+      return false;
+    }
+    const auto buffer = std::make_unique<char[]>(copy_chunk);
+    uint64_t copied = 0;
+    while (ifs.good() && ofs.good() && copied < info.size) {
+      const uint64_t chunk = std::min(copy_chunk, info.size - copied);
+      ifs.read(buffer.get(), static_cast<std::streamsize>(chunk));
+      if (static_cast<uint64_t>(ifs.gcount()) != chunk) {
+        report(from, ": " + std::to_string(chunk) + ": ifs read failed.");
+        break;
+      }
+      ofs.write(buffer.get(), static_cast<std::streamsize>(chunk));
+      copied += chunk;
+    }
+    // Flushing here lets a failed final write show in the stream state.
+    ofs.flush();
+    if (ifs.fail()) {
+      report(from, ": ifs failed.");
+    } else if (ofs.fail()) {
+      report(to, ": ofs failed.");
+    } else {
+      ok = true;
+    }
+  }
+  copydate(from, to);
+  return ok;
+}
+
+bool copydate(const char* from, const char* to) {
+  // A missing `from` is a failure here, not created empty: reading a time
+  // should leave no file behind.
+  platform::file_info_t info;
+  if (!platform::stat_file(from, info)) {
+    report(from, ": from createfile failed.");
+    return false;
+  }
+  // A missing `to` is made empty and given the time, as designed.
+  if (!platform::set_mtime(to, info.mtime)) {
+    report(to, ": to createfile failed.");
+    return false;
+  }
+  return true;
+}
+
+char* mkdtemp(char* templ) {
+  const int saved_errno = errno;
+  const size_t len = std::strlen(templ);
+  if (len < temp_digits || std::strcmp(templ + len - temp_digits, "XXXXXX") != 0) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  s_value += static_cast<uint64_t>(static_cast<int64_t>(platform::process_id())) ^
+             (static_cast<uint64_t>(static_cast<uint32_t>(TimeToSeed())) << 8);
+  char* digits = templ + len - temp_digits;
+  for (int attempt = 0; attempt < temp_attempts; ++attempt) {
+    uint64_t v = s_value;
+    for (size_t i = 0; i < temp_digits; ++i, v /= 62) digits[i] = letters[v % 62];
+    if (platform::make_directory(templ)) {
+      errno = saved_errno;
+      return templ;
+    }
+    if (errno != EEXIST) return nullptr;
+    s_value += temp_step;
+  }
+  errno = EEXIST;
+  return nullptr;
+}
+
+int TimeToSeed() {
+  // Unsigned arithmetic: a process id above 32767 shifted by 16 overflows int.
+  return static_cast<int>(static_cast<uint32_t>(platform::current_time()) ^
+                          (static_cast<uint32_t>(platform::process_id()) << 16));
+}
+
+}  // namespace libutils

@@ -1,0 +1,75 @@
+#include "libutils/platform_posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <ctime>
+
+namespace libutils {
+namespace platform {
+
+namespace {
+void fill(file_info_t& info, const struct stat& st) {
+  info.size = static_cast<uint64_t>(st.st_size);
+  info.mtime.sec = st.st_mtim.tv_sec;
+  info.mtime.nsec = st.st_mtim.tv_nsec;
+  info.is_dir = S_ISDIR(st.st_mode);
+}
+}  // namespace
+
+bool stat_file(const char* path, file_info_t& info) {
+  struct stat st;
+  if (::stat(path, &st) != 0) return false;
+  fill(info, st);
+  return true;
+}
+
+bool list_directory(const char* dir, std::vector<dir_entry_t>& out) {
+  DIR* d = ::opendir(dir);
+  if (d == nullptr) return false;
+  const int fd = ::dirfd(d);
+  while (const struct dirent* e = ::readdir(d)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    struct stat st;
+    const bool is_dir = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    out.push_back(dir_entry_t{e->d_name, is_dir});
+  }
+  ::closedir(d);
+  return true;
+}
+
+bool set_mtime(const char* path, const file_time_t& t) {
+  // Opened for writing, as the designed version does: a missing file is made
+  // empty, and a directory or a read-only file is refused.
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(t.sec);
+  times[1].tv_nsec = static_cast<long>(t.nsec);
+  const bool ok = ::futimens(fd, times) == 0;
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return ok;
+}
+
+bool make_directory(const char* path) { return ::mkdir(path, 0777) == 0; }
+
+std::string current_directory() {
+  char buf[PATH_MAX];
+  return ::getcwd(buf, sizeof buf) != nullptr ? std::string(buf) : std::string();
+}
+
+int process_id() { return static_cast<int>(::getpid()); }
+
+int64_t current_time() { return static_cast<int64_t>(std::time(nullptr)); }
+
+}  // namespace platform
+}  // namespace libutils
