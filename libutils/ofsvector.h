@@ -63,7 +63,9 @@ class ofsvector : public refvector2<T, A> {
     const uint64_t src_offset = src.offset_;
     const uint64_t src_size = src.size();
     base_t::operator=(src);
-    offset_ = std::min(src_offset + src_size, src_offset + start);
+    // min(src offset + src size, src offset + start), without overflowing
+    // for a start near the largest value.
+    offset_ = src_offset + std::min(src_size, start);
     window_ = length;
   }
 

@@ -48,7 +48,9 @@ class refvector2 {
       if (!keep) release();
       return false;
     }
-    if (keep && block_ != nullptr && (prot == e_prot_readwrite || filename == nullptr)) {
+    // Only a writable block can take the old bytes; a read-only mapping
+    // (anonymous ones too) stays as made.
+    if (keep && block_ != nullptr && prot == e_prot_readwrite) {
       std::memcpy(fresh->data, begin(), std::min<size_t>(this->size(), fresh->size) * sizeof(T));
     }
     release();
