@@ -90,6 +90,8 @@ struct walk_case {
   const char* report;
 };
 
+void PrintTo(const walk_case& c, std::ostream* os) { *os << c.name; }
+
 class Walk : public testing::TestWithParam<walk_case> {};
 
 TEST_P(Walk, ResultAndReport) {
@@ -126,6 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "broken JPEG data.\nsos_marker.parse() fail.\n"},
         walk_case{"ScanHeaderSizeNotOfItsCount", soi + seg(0xFFDA, "\x02\x01\x00\x00\x3F\x00"s) + eoi,
                   false, "broken JPEG data.\nsos_marker.parse() fail.\n"},
+        walk_case{"ScanHeaderLongerThanItsCount", soi + seg(0xFFDA, sos_payload() + "\0"s) + eoi, false,
+                  "broken JPEG data.\nsos_marker.parse() fail.\n"},
         walk_case{"ScanDcTableTwo", soi + seg(0xFFDA, "\x01\x01\x20\x00\x3F\x00"s), false,
                   "invalid JPEG data.\nsos_marker.parse() fail.\n"},
         walk_case{"ScanAcTableTwo", soi + seg(0xFFDA, "\x01\x01\x02\x00\x3F\x00"s), false,
@@ -168,6 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                   false, "broken JPEG data.\n"},
         walk_case{"HuffmanRunWithoutBits", soi + seg(0xFFC4, small_table(0x10, "\x00\x10"s)) + eoi,
                   false, "huffman table error: run_length=1, data_bits=0\n"},
+        walk_case{"HuffmanRunOf14WithoutBits", soi + seg(0xFFC4, small_table(0x10, "\xE0"s)) + eoi,
+                  false, "huffman table error: run_length=14, data_bits=0\n"},
         walk_case{"HuffmanEobAndZrl", soi + seg(0xFFC4, small_table(0x11, "\x00\xF0"s)) + eoi, true, ""},
         walk_case{"SevenHuffmanTables",
                   soi + seg(0xFFC4, dc_table + dc_table + dc_table + dc_table + dc_table + dc_table +
