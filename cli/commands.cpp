@@ -1,0 +1,13 @@
+// The command groups. A new group is a unit defining its command_t plus one
+// entry here; the overview, --help and dispatch follow from the table.
+#include "cli/commands.h"
+
+namespace pictora::cli {
+
+extern const command_t config_command;
+extern const command_t albums_command;
+
+const command_t* const commands[] = {&config_command, &albums_command};
+const size_t command_count = sizeof commands / sizeof commands[0];
+
+}  // namespace pictora::cli

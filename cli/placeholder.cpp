@@ -1,2 +1,0 @@
-// Stands in until the first unit of this folder exists; remove it then.
-int main(){}
