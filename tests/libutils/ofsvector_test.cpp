@@ -150,7 +150,7 @@ class FileBlock : public testing::Test {
 };
 
 TEST_F(FileBlock, MapsTheWholeFile) {
-  const std::string bytes("JPEG\0\xff\xd8 data", 14);
+  const std::string bytes("JPEG\0\xff\xd8 data", 12);
   testutil::write_file(tmp_ / "IMG 1.jpg", bytes);
   bytes_t b = counting_block(4);
   bytes_t view;
