@@ -112,7 +112,7 @@ bool copydate(const char* from, const char* to) {
     report(from, ": from createfile failed.");
     return false;
   }
-  // A missing `to` is made empty and given the time, as designed.
+  // A missing `to` is made empty and given the time, as on Windows.
   if (!platform::set_mtime(to, info.mtime)) {
     report(to, ": to createfile failed.");
     return false;

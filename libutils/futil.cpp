@@ -71,7 +71,7 @@ size_t last_component(const char* s, size_t len) {
 size_t fit(const char* s, size_t begin, size_t end, size_t room) {
   size_t stop = begin;
   for_each_char(s, begin, end, [&](size_t i, size_t n) {
-    if (i + n - begin <= room && i == stop) stop = i + n;
+    if (i + n - begin <= room) stop = i + n;  // ends only grow: the last fit wins
   });
   return stop;
 }
@@ -195,8 +195,8 @@ std::string searchpath(const std::string& name, const char* exepath) {
     dirs.push_back(std::string(sp.drive) + sp.dir);
   }
   for (const std::string& dir : dirs) {
-    // The separator is added even after one that ends the directory, as the
-    // designed version does; the doubled separator is harmless.
+    // The separator is added even after one that ends the directory, as on
+    // Windows; the doubled separator is harmless.
     const std::string candidate = dir + native_separator + name;
     if (exists(candidate)) return candidate;
   }

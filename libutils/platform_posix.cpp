@@ -44,8 +44,8 @@ bool list_directory(const char* dir, std::vector<dir_entry_t>& out) {
 }
 
 bool set_mtime(const char* path, const file_time_t& t) {
-  // Opened for writing, as the designed version does: a missing file is made
-  // empty, and a directory or a read-only file is refused.
+  // Opened for writing, as on Windows: a missing file is made empty, and a
+  // directory or a read-only file is refused.
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   struct timespec times[2];

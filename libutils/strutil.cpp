@@ -60,7 +60,7 @@ std::wstring str2wstr(const std::string& s) {
 
 std::string wstr2str(const std::wstring& w) {
   // Room for the longest character of the code page (two bytes in the
-  // double-byte code pages the design counted on, up to six under UTF-8).
+  // Windows double-byte code pages, up to four under UTF-8).
   std::string s(w.size() * MB_CUR_MAX + 1, '\0');
   const size_t n = std::wcstombs(&s[0], w.c_str(), s.size());
   if (n == static_cast<size_t>(-1)) return std::string();
