@@ -23,13 +23,12 @@
 //   fails its length check and the whole block is rejected, silently.
 #include "libgr/exif.h"
 
-#include <strings.h>
-
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "libgr/jpeg_marker.h"
-#include "libgr/jpeg_report.h"
+#include "libgr/jpeg_common.h"
 
 namespace libgr {
 
@@ -82,7 +81,14 @@ bool begins_with(const bytes_t& data, const char* prefix) {
 
 bool begins_with_nocase(const std::string& s, const char* prefix) {
   const size_t n = std::strlen(prefix);
-  return s.size() >= n && strncasecmp(s.c_str(), prefix, n) == 0;
+  if (s.size() < n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i]))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // The entry count of the directory at `offset`, 0 when it lies outside data.

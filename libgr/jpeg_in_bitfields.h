@@ -13,7 +13,6 @@ class jpeg_iterator {
 
   unsigned char operator*() const { return *p_; }
   jpeg_iterator& operator++();
-  const unsigned char* get() const { return p_; }
   bool operator<(const unsigned char* q) const { return p_ < q; }
 
  private:

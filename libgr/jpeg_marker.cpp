@@ -1,11 +1,22 @@
+// The baseline segment records and the APP1 record (its EXIF directories are
+// read in exif.cpp). Every read stays inside the segment's payload; where the
+// format leaves a case open, this parser decides:
+// - a SOF0 payload shorter than its 6-byte header is "broken JPEG data.", as
+//   is one shorter than 6 + 3 x Nf; a sampling factor of 0 is "invalid JPEG
+//   data." (it cannot divide the largest factor);
+// - a DHT table whose counts or symbols run past the payload, whose counts add
+//   up to more than 255 (the total is kept in 8 bits), or an eighth table in
+//   one segment is "broken JPEG data.";
+// - a Huffman symbol of a run without data bits is reported at the first one
+//   found, and the segment is rejected there;
+// - of several segments of one kind the last parsed is kept; a Huffman table
+//   stays until a later segment redefines the same class and identifier.
 #include "libgr/jpeg_marker.h"
-
-#include <arpa/inet.h>
 
 #include <cstring>
 
+#include "libgr/jpeg_common.h"
 #include "libgr/jpeg_in_bitfields.h"
-#include "libgr/jpeg_report.h"
 
 namespace libgr {
 
@@ -13,12 +24,6 @@ namespace {
 
 const char s_broken[] = "broken JPEG data.";
 const char s_invalid[] = "invalid JPEG data.";
-
-unsigned short get_be16(const unsigned char* p) {
-  unsigned short v;
-  std::memcpy(&v, p, sizeof v);
-  return ntohs(v);
-}
 
 // Natural-order index of the k-th coefficient in zig-zag order.
 const unsigned char s_zigzag[64] = {

@@ -1,11 +1,7 @@
 #include "libgr/loader_jpeg2.h"
 
-#include <arpa/inet.h>
-#include <sys/stat.h>
-
-#include <cstring>
-
-#include "libgr/jpeg_report.h"
+#include "libgr/jpeg_common.h"
+#include "libutils/platform_posix.h"
 
 namespace libgr {
 
@@ -19,18 +15,12 @@ constexpr unsigned short code_dqt = 0xFFDB;
 constexpr unsigned short code_dri = 0xFFDD;
 constexpr unsigned short code_sos = 0xFFDA;
 
-unsigned short get_be16(const unsigned char* p) {
-  unsigned short v;
-  std::memcpy(&v, p, sizeof v);
-  return ntohs(v);
-}
-
 }  // namespace
 
 bool jpegdata2_t::load(const char* name) {
   filename = name;
-  struct stat st;
-  if (::stat(name, &st) != 0) return false;
+  libutils::platform::file_info_t info;
+  if (!libutils::platform::stat_file(name, info)) return false;
   return buffer.load(0, name, libutils::e_prot_readonly, 0, false, nullptr);
 }
 

@@ -346,6 +346,16 @@ TEST(Load, MissingFileFails) {
   EXPECT_EQ(path.c_str(), data.filename);
 }
 
+TEST(Load, EmptyFileIsTooShort) {
+  testutil::TempDir dir;
+  const std::string path = dir / "empty.jpg";
+  testutil::write_file(path, "");
+  jpegdata2_t data;
+  ASSERT_TRUE(data.load(path.c_str()));
+  jpeginfo2_t info;
+  EXPECT_EQ("too few size of JPEG.\n", testutil::capture_stderr([&] { EXPECT_FALSE(info.analyze(data)); }));
+}
+
 TEST(Load, PictureWrittenByLibjpeg) {
   testutil::TempDir dir;
   const std::string path = dir / "a.jpg";
