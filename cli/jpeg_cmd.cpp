@@ -1,0 +1,148 @@
+// pictora-cli jpeg: looking at and reworking single JPEG files with the
+// album's own readers and writers.
+#include <csetjmp>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+#include "app/global.h"
+#include "cli/cli.h"
+#include "libgr/imageutil.h"
+#include "libgr/jpeg_marker.h"
+#include "libgr/loader_jpeg.h"
+#include "libgr/transform.h"
+
+namespace pictora::cli {
+
+namespace {
+
+int run_jpeg(context_t& ctx, const std::vector<std::string>& args);
+
+}  // namespace
+
+extern const command_t jpeg_command = {
+    "jpeg",
+    "inspect, turn or halve a JPEG file",
+    "Usage: pictora-cli jpeg info FILE\n"
+    "       pictora-cli jpeg rotate COUNT SRC DST\n"
+    "       pictora-cli jpeg halve SRC DST\n"
+    "\n"
+    "  info    print one KEY VALUE a line: width, height, components,\n"
+    "          orientation (only when the EXIF block has one), exif-thumbnail\n"
+    "          (the embedded thumbnail's length in bytes, 0 without one) and\n"
+    "          markers (the APPn and COM codes kept, hexadecimal, file order)\n"
+    "  rotate  write DST as SRC turned COUNT quarter turns clockwise (0 to 3),\n"
+    "          without recompression\n"
+    "  halve   write DST as SRC at half width and height, encoded at the\n"
+    "          jpeg_compress quality with SRC's APPn and COM segments\n",
+    run_jpeg,
+};
+
+namespace {
+
+bool load(libgr::jpegdata_t& data, const std::string& file) {
+  if (data.load(file.c_str())) return true;
+  std::cerr << file << ": jpegdata load fail." << std::endl;
+  return false;
+}
+
+// The component count is only in the frame header, which jpeginfo_t does not
+// keep; 0 when the header cannot be read (already reported by libjpeg).
+int component_count(const libgr::jpegdata_t& data) {
+  jpeg_decompress_struct cinfo;
+  libgr::my_error_mgr jerr;
+  cinfo.err = jpeg_std_error(&jerr.pub);
+  jerr.pub.error_exit = libgr::my_error_exit;
+  jerr.data = &data;
+  if (setjmp(jerr.setjmp_buffer)) {
+    jpeg_destroy_decompress(&cinfo);
+    return 0;
+  }
+  jpeg_create_decompress(&cinfo);
+  libgr::set_jpegimage_src(&cinfo, data);
+  jpeg_read_header(&cinfo, TRUE);
+  const int components = cinfo.num_components;
+  jpeg_destroy_decompress(&cinfo);
+  return components;
+}
+
+int jpeg_info(const std::string& file) {
+  libgr::jpegdata_t data;
+  if (!load(data, file)) return exit_failed;
+  libgr::jpeginfo_t info;
+  if (!info.analyze_markers(data)) return exit_failed;
+  const int components = component_count(data);
+  if (components == 0) return exit_failed;
+
+  libgr::app1_marker_t app1;
+  libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
+  bool exif = false;
+  if (!payload.empty()) {
+    app1.set_app1_buffer(payload);
+    exif = app1.parse();
+  }
+  std::ostringstream out;
+  out << "width " << info.width << "\n"
+      << "height " << info.height << "\n"
+      << "components " << components << "\n";
+  if (exif && !app1.tiff_header.tag_0th_ifd.Orientation.empty())
+    out << "orientation " << app1.tiff_header.tag_0th_ifd.Orientation[0] << "\n";
+  out << "exif-thumbnail " << (exif ? app1.tiff_header.thumbnail.size() : 0) << "\n";
+  out << "markers";
+  for (const libgr::marker_t& m : info.markers)
+    out << " " << std::hex << std::setw(2) << std::setfill('0') << unsigned{m.code} << std::dec;
+  out << "\n";
+  std::cout << out.str();
+  return exit_ok;
+}
+
+bool save(libgr::jpegdata_t& out, const std::string& file) {
+  if (out.save(file.c_str())) return true;
+  std::cerr << file << ": jpegdata save fail." << std::endl;
+  return false;
+}
+
+int jpeg_rotate(const std::string& count_text, const std::string& src, const std::string& dst) {
+  unsigned long long count = 0;
+  std::istringstream in(count_text);
+  if (count_text.empty() || count_text[0] == '-' || !(in >> count) || !in.eof())
+    return usage_error(&jpeg_command, "not a count: " + count_text);
+  libgr::jpegdata_t data;
+  if (!load(data, src)) return exit_failed;
+  libgr::jpegdata_t out;
+  if (!libgr::transform(count, out, data) || !save(out, dst)) return exit_failed;
+  return exit_ok;
+}
+
+int jpeg_halve(const std::string& src, const std::string& dst) {
+  libgr::jpegdata_t data;
+  if (!load(data, src)) return exit_failed;
+  libgr::jpeginfo_t info;
+  libgr::image2d_t full;
+  if (!info.decompress(full, data, 0, false, libgr::color3ub_t{})) return exit_failed;
+  libgr::image2d_t half;
+  if (!libgr::scaledown(half, full)) {
+    std::cerr << src << ": scaledown() fail." << std::endl;
+    return exit_failed;
+  }
+  libgr::jpegdata_t out;
+  if (!info.compress(out, half, static_cast<int>(g_global.jpeg_compress), true)) {
+    std::cerr << src << ": jpeg compress fail." << std::endl;
+    return exit_failed;
+  }
+  return save(out, dst) ? exit_ok : exit_failed;
+}
+
+int run_jpeg(context_t&, const std::vector<std::string>& args) {
+  const std::string action = args.empty() ? "" : args[0];
+  if (action == "info" && args.size() == 2) return jpeg_info(args[1]);
+  if (action == "rotate" && args.size() == 4) return jpeg_rotate(args[1], args[2], args[3]);
+  if (action == "halve" && args.size() == 3) return jpeg_halve(args[1], args[2]);
+  if (action == "info" || action == "rotate" || action == "halve")
+    return usage_error(&jpeg_command, "wrong number of arguments for jpeg " + action);
+  return usage_error(&jpeg_command, action.empty() ? "jpeg needs an action" : "unknown action: " + action);
+}
+
+}  // namespace
+
+}  // namespace pictora::cli
