@@ -29,19 +29,25 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   jpeg_decompress_struct srcinfo{};
   jpeg_compress_struct dstinfo{};
   my_error_mgr srcerr{};
-  jpeg_error_mgr dsterr{};
+  my_error_mgr dsterr{};
 
   srcinfo.err = jpeg_std_error(&srcerr.pub);
   srcerr.pub.error_exit = my_error_exit;
   srcerr.data = &in;
-  // Errors while writing end the process under libjpeg's standard handling.
-  dstinfo.err = jpeg_std_error(&dsterr);
+  // The writing side jumps back too: a source that decodes cleanly can still
+  // be refused when its tables are copied ("Cannot transcode ..."), and that
+  // must fail this one picture, not end the program.
+  dstinfo.err = jpeg_std_error(&dsterr.pub);
+  dsterr.pub.error_exit = my_error_exit;
+  dsterr.data = &in;
 
-  if (setjmp(srcerr.setjmp_buffer)) {
+  const auto fail = [&] {
     jpeg_destroy_compress(&dstinfo);
     jpeg_destroy_decompress(&srcinfo);
     return false;
-  }
+  };
+  if (setjmp(srcerr.setjmp_buffer)) return fail();
+  if (setjmp(dsterr.setjmp_buffer)) return fail();
   jpeg_create_decompress(&srcinfo);
   jpeg_create_compress(&dstinfo);
 
@@ -65,7 +71,7 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   jtransform_execute_transform(&srcinfo, &dstinfo, src_coef_arrays, &info);
 
   jpeg_finish_compress(&dstinfo);
-  const bool clean = dsterr.num_warnings == 0;
+  const bool clean = dsterr.pub.num_warnings == 0;
   jpeg_destroy_compress(&dstinfo);
   jpeg_finish_decompress(&srcinfo);
   const bool source_clean = srcerr.pub.num_warnings == 0;
