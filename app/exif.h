@@ -1,0 +1,35 @@
+// The caption under a picture: shooting date, camera and lens, exposure
+// settings, focus, white balance and picture settings, and the live-composite
+// frame count, read from the EXIF block of the picture's JPEG file.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "app/path.h"
+
+namespace pictora {
+
+// One row of a keyed value-to-text table. A table ends with a row whose key
+// is all ones; its text stands for every value without a row of its own.
+struct desc_t {
+  unsigned long long key;
+  const char* text;
+};
+
+// Writes the caption of album.make(dir, name) to os, one line per item, each
+// starting with a tab; html puts "<br>" at the start of the lines after the
+// first. False, with nothing written, when the file has no readable EXIF
+// block. The stream's number format is left as it was.
+bool writeexif(std::ostream& os, const path_t& album, const std::string& dir,
+               const std::string& name, bool html);
+
+// Puts the catalogue's texts for centre-weighted and spot metering into the
+// caption tables; call once after the catalogue is loaded. Both arguments are
+// ignored.
+void initexif(const char*, const char*);
+
+// Greatest common divisor; gcd(a, 0) is a.
+unsigned long gcd(unsigned long a, unsigned long b);
+
+}  // namespace pictora
