@@ -36,15 +36,19 @@ decoded_t halve_reference(const decoded_t& picture) {
   out.width = picture.width / 2;
   out.height = picture.height / 2;
   const unsigned c = picture.components;
-  for (unsigned y = 0; y < out.height; ++y)
+  // Picture buffers pair rows from the bottom up, so an odd top row is the
+  // one dropped.
+  const unsigned top = picture.height % 2;
+  for (unsigned y = 0; y < out.height; ++y) {
+    const uint8_t* a = picture.row(top + 2 * y);
+    const uint8_t* b = picture.row(top + 2 * y + 1);
     for (unsigned x = 0; x < out.width; ++x)
       for (unsigned k = 0; k < c; ++k) {
-        const unsigned sum = picture.row(2 * y)[2 * x * c + k] +
-                             picture.row(2 * y)[(2 * x + 1) * c + k] +
-                             picture.row(2 * y + 1)[2 * x * c + k] +
-                             picture.row(2 * y + 1)[(2 * x + 1) * c + k];
+        const unsigned sum = a[2 * x * c + k] + a[(2 * x + 1) * c + k] + b[2 * x * c + k] +
+                             b[(2 * x + 1) * c + k];
         out.pixels.push_back(static_cast<uint8_t>(sum / 4));
       }
+  }
   return out;
 }
 
@@ -58,6 +62,25 @@ unsigned max_difference(const decoded_t& a, const decoded_t& b) {
     if (d > worst) worst = d;
   }
   return worst;
+}
+
+namespace {
+// Brightness of pixel i (ITU-R BT.601 weights); the value itself for gray.
+double luma(const decoded_t& p, size_t i) {
+  const uint8_t* px = p.pixels.data() + i * p.components;
+  if (p.components < 3) return px[0];
+  return 0.299 * px[0] + 0.587 * px[1] + 0.114 * px[2];
+}
+}  // namespace
+
+double mean_difference(const decoded_t& a, const decoded_t& b) {
+  if (a.width != b.width || a.height != b.height || a.components != b.components ||
+      a.pixels.empty())
+    return 256;
+  const size_t n = size_t{a.width} * a.height;
+  double sum = 0;
+  for (size_t i = 0; i < n; ++i) sum += std::abs(luma(a, i) - luma(b, i));
+  return sum / static_cast<double>(n);
 }
 
 file_state_t file_state(const std::string& path) {
@@ -75,7 +98,8 @@ std::map<std::string, file_state_t> folder_state(const std::string& dir) {
   namespace fs = std::filesystem;
   for (const auto& entry : fs::recursive_directory_iterator(dir)) {
     if (entry.is_directory() && !entry.is_symlink()) continue;
-    out[fs::relative(entry.path(), dir).string()] = file_state(entry.path().string());
+    // Lexically: a link must keep its own name, not the one it points at.
+    out[entry.path().lexically_relative(dir).string()] = file_state(entry.path().string());
   }
   return out;
 }

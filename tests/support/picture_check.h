@@ -14,12 +14,16 @@ namespace testutil {
 
 // `picture` turned `turns` quarter turns clockwise.
 decoded_t rotate_reference(const decoded_t& picture, unsigned turns);
-// Both sides halved (odd last column or row dropped), each pixel the
-// truncated mean of its 2 x 2 block.
+// Both sides halved (odd last column and odd top row dropped, as a
+// bottom-up picture buffer halves), each pixel the truncated mean of its
+// 2 x 2 block.
 decoded_t halve_reference(const decoded_t& picture);
 // The largest difference of one component between two pictures of the same
 // size and layout; 256 when the sizes or layouts differ.
 unsigned max_difference(const decoded_t& a, const decoded_t& b);
+// The mean difference in brightness per pixel, which re-encoding with
+// halved chroma barely changes; 256 when sizes or layouts differ.
+double mean_difference(const decoded_t& a, const decoded_t& b);
 
 // What is at one path: the bytes (through links) and the modification time
 // (of the entry itself) in nanoseconds, and its inode.
