@@ -152,7 +152,7 @@ bool hardlinkone(const std::string& existing, const std::string& link) {
 
 bool is_exist(const std::string& path) {
   std::string p = path;
-  if (!p.empty() && p.back() == '/') p.pop_back();
+  if (p.size() > 1 && p.back() == '/') p.pop_back();  // "/" itself stays
   libutils::platform::file_info_t info;
   return libutils::platform::stat_file(p.c_str(), info);
 }

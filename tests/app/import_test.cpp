@@ -294,7 +294,7 @@ TEST(IsExist, IgnoresOneTrailingSlash) {
   } cases[] = {
       {dir / "sub", true},       {dir / "sub/", true},  {dir / "file", true},
       {dir / "file/", true},     {dir / "none", false}, {dir / "none/", false},
-      {dir / "dangling", false}, {"", false},
+      {dir / "dangling", false}, {"", false},           {"/", true},
   };
   for (const auto& c : cases) EXPECT_EQ(is_exist(c.path), c.exists) << c.path;
 }
