@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "app/global.h"
+#include "app/movie.h"
 #include "libgr/imageutil.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg.h"
@@ -264,6 +265,8 @@ bool shrink(const path_t& album, const std::vector<files_t>& files,
         log << "shinkone() fail." << std::endl;
         return false;
       }
+    } else if (ismovie(file.name)) {
+      if (!shrinkmovie(album, file.name, log)) return false;
     }
     progress.emit(static_cast<double>(i + 1) / static_cast<double>(n));
   }

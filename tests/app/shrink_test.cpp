@@ -11,6 +11,7 @@
 #include "app/global.h"
 #include "tests/support/exif_writer.h"
 #include "tests/support/make_jpeg.h"
+#include "tests/support/make_movie.h"
 #include "tests/support/picture_check.h"
 #include "tests/support/test_util.h"
 
@@ -331,6 +332,41 @@ TEST_F(ShrinkTest, FilesOtherThanPicturesAndMoviesAreLeftAlone) {
   EXPECT_TRUE(testutil::exists(at("thumb/a.JPEG")));
   EXPECT_EQ(testutil::folder_state(at("thumb")).size(), 1u);
   EXPECT_EQ(testutil::folder_state(at("size1")).size(), 1u);
+}
+
+TEST_F(ShrinkTest, MoviesGetTheirLevelsAndStillsInTurnWithPictures) {
+  g_global.shrink_size = {160, 160};  // 320 x 240 needs one halving
+  testutil::write_movie(at("original/clip.MOV"), {320, 240});
+  put("a.jpg", {40, 30});
+  bool ok = false;
+  testutil::capture_stderr([&] { ok = run({{"clip.MOV", 0}, {"a.jpg", 0}}); });  // ffmpeg's chatter
+  ASSERT_TRUE(ok) << log.str();
+  EXPECT_EQ(emitted, (std::vector<double>{0.5, 1.0}));
+  const struct {
+    std::string file;
+    unsigned width, height;
+  } movies[] = {{"movie0/clip.mp4", 320, 240},
+                {"movie1/clip.mp4", 160, 120},
+                {"movie2/clip.mp4", 80, 60}};
+  for (const auto& m : movies) {
+    EXPECT_EQ(testutil::movie_frame_size(at(m.file)), (testutil::frame_size_t{m.width, m.height}))
+        << m.file;
+    const std::string still = m.file.substr(0, m.file.size() - 4) + ".jpg";
+    EXPECT_EQ(decode(at(still)).width, m.width) << still;
+  }
+  EXPECT_FALSE(testutil::exists(at("movie3")));
+  EXPECT_TRUE(testutil::exists(at("thumb/a.jpg")));
+}
+
+TEST_F(ShrinkTest, AMovieThatCannotBeConvertedStopsTheStage) {
+  write_file(at("original/broken.mp4"), "no movie in here");
+  put("a.jpg", {40, 30});
+  bool ok = true;
+  testutil::capture_stderr([&] { ok = run({{"broken.mp4", 0}, {"a.jpg", 0}}); });
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(emitted.empty());
+  EXPECT_FALSE(testutil::exists(at("movie0/broken.mp4")));
+  EXPECT_FALSE(testutil::exists(at("thumb/a.jpg")));
 }
 
 TEST(LoadJpeg, TurnsThePictureUprightByItsOrientation) {
