@@ -56,11 +56,11 @@ void make_dir(const path_t& album, const std::string& name) {
 
 // The EXIF block of a picture whose markers have been read. Its thumbnail
 // window shares the marker's bytes, so it stays valid after the file goes.
-struct exif_t {
+struct picture_exif_t {
   libgr::app1_marker_t app1;
   bool parsed = false;
 
-  explicit exif_t(const libgr::jpeginfo_t& info) {
+  explicit picture_exif_t(const libgr::jpeginfo_t& info) {
     libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
     if (payload.empty()) return;
     app1.set_app1_buffer(payload);
@@ -77,7 +77,8 @@ struct exif_t {
 };
 
 // Encodes image with `markers` at the configured quality and writes it to
-// file. A file already there is deleted first, so that a link is replaced
+// file. The markers are kept in the codec's own record type, a vector of
+// libgr::marker_t, which is what the codec reads and compress() writes. A file already there is deleted first, so that a link is replaced
 // rather than written through; the new bytes arrive under a temporary name
 // and are renamed into place.
 bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
@@ -100,7 +101,7 @@ bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& marke
 }
 
 // Writes the embedded thumbnail's bytes unchanged to target.
-bool save_exif_thumbnail(const std::string& target, const exif_t& exif, std::ostream& log) {
+bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif, std::ostream& log) {
   libgr::bytes_t bytes = exif.app1.tiff_header.thumbnail;
   libgr::jpegdata_t data;
   data.setvector(bytes, target.c_str());
@@ -176,7 +177,7 @@ bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std:
     report(log, name, ": shrinkone() original analyze_markers fail.");
     return false;
   }
-  const exif_t exif(info);
+  const picture_exif_t exif(info);
   const unsigned long long turns = exif.upright(rotation);
 
   // Full size: without a turn "size0" stands for the original itself and the
@@ -285,7 +286,7 @@ bool load_jpeg(libgr::image2d_t& image, const std::string& file) {
     report(std::cerr, file, ": load_jpeg() decompress fail.");
     return false;
   }
-  return rotate_in_place(image, exif_t(info).upright(0), file);
+  return rotate_in_place(image, picture_exif_t(info).upright(0), file);
 }
 
 bool load_size_jpeg(libgr::image2d_t& image, const path_t& album, const std::string& dir,
@@ -307,7 +308,7 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
     report(std::cerr, file, ": load_thumbnail() jpeginfo analyze_markers fail.");
     return false;
   }
-  const exif_t exif(info);
+  const picture_exif_t exif(info);
   if (exif.has_thumbnail()) {
     libgr::bytes_t bytes = exif.app1.tiff_header.thumbnail;
     libgr::jpegdata_t thumbnail;

@@ -28,7 +28,7 @@ class ImportTest : public ::testing::Test {
  protected:
   ImportTest() : album{base.path(), "trip", "day1"} {
     testutil::make_dirs(camera.path());
-    testutil::make_dirs(base / "trip/day1/txt");
+    testutil::make_dirs(base / "trip/day1");  // "txt" is made when a side file needs it
     progress.connect([this](double f) { emitted.push_back(f); });
   }
   std::string in_album(const std::string& rel) const { return base / ("trip/day1/" + rel); }
@@ -199,15 +199,6 @@ TEST(RotateJpeg, FailuresAreReportedAndLeaveTheTargetAlone) {
     EXPECT_EQ(err.substr(err.size() - c.report.size()), c.report) << err;
     EXPECT_EQ(testutil::file_state(dir / "dst.jpg"), dst_before);
   }
-}
-
-TEST(RotateJpeg, CodeFourReportsExactlyTheTransformFailure) {
-  TempDir dir;
-  testutil::write_jpeg(dir / "a.jpg", {16, 16});
-  const std::string err = capture_stderr([&] { rotatejpeg(dir / "a.jpg", dir / "b.jpg", 4); });
-  EXPECT_EQ(err, "4: jpeg transform rightrotate count over.\n" + dir / "a.jpg" +
-                     ": transform() fail.\n");
-  EXPECT_FALSE(testutil::exists(dir / "b.jpg"));
 }
 
 struct stat lstat_of(const std::string& path) {
