@@ -202,7 +202,9 @@ TEST_F(ShrinkTest, RotationsCombineWithTheExifOrientation) {
       app1_of[name] = o.app1;
       files.push_back({name, rotation});
     }
+  const auto originals = testutil::folder_state(at("original"));
   ASSERT_TRUE(run(files)) << log.str();
+  EXPECT_EQ(testutil::folder_state(at("original")), originals);
 
   size_t i = 0;
   for (unsigned oi = 0; oi < 4; ++oi)
