@@ -10,6 +10,7 @@
 #include "libgr/imageutil.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg.h"
+#include "libgr/transform.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
@@ -100,11 +101,23 @@ bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& marke
   return true;
 }
 
-// Writes the embedded thumbnail's bytes unchanged to target.
-bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif, std::ostream& log) {
+// Writes the embedded thumbnail's bytes to target, turned `turns` quarter
+// turns. The turn is made in memory before the one write, rather than on the
+// written file, so that an interrupted run never leaves an unturned
+// thumbnail that looks current. A thumbnail that cannot be turned is
+// reported and written as it is: it still shows the picture.
+bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif,
+                         unsigned long long turns, std::ostream& log) {
   libgr::bytes_t bytes = exif.app1.tiff_header.thumbnail;
   libgr::jpegdata_t data;
   data.setvector(bytes, target.c_str());
+  libgr::jpegdata_t turned;
+  if (turns != 0) {
+    if (libgr::transform(turns, turned, data))
+      data = turned;
+    else
+      report(std::cerr, target, ": transform() fail.");
+  }
   std::remove(target.c_str());
   if (!data.save(target.c_str())) {
     const int err = errno;
@@ -236,13 +249,7 @@ bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std:
   std::string thumb;
   album.make(thumb, levels[L + 2], name);
   if (!libutils::need_update(orig, thumb)) return true;
-  if (exif.has_thumbnail()) {
-    if (!save_exif_thumbnail(thumb, exif, log)) return false;
-    // A thumbnail that is written but not turned is still usable, so the
-    // turn's result does not fail the picture.
-    if (turns != 0) rotatejpeg(thumb, thumb, turns);
-    return true;
-  }
+  if (exif.has_thumbnail()) return save_exif_thumbnail(thumb, exif, turns, log);
   markers_t none;
   if (!savejpeg(thumb, image, none)) {
     report(log, thumb, ": savejpeg fail.");

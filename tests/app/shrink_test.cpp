@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/global.h"
+#include "libgr/transform.h"
 #include "tests/support/exif_writer.h"
 #include "tests/support/make_jpeg.h"
 #include "tests/support/make_movie.h"
@@ -184,6 +185,16 @@ TEST_F(ShrinkTest, RotationsCombineWithTheExifOrientation) {
   thumb_options.seed = 7;
   const std::string exif_thumbnail = testutil::make_jpeg(thumb_options);
   const decoded_t thumb_pixels = testutil::reference_decode(exif_thumbnail);
+  // The lossless turns of the thumbnail, by number of quarter turns.
+  write_file(base / "thumbnail.jpg", exif_thumbnail);
+  libgr::jpegdata_t thumbnail_data;
+  ASSERT_TRUE(thumbnail_data.load((base / "thumbnail.jpg").c_str()));
+  std::string turned_thumbnail[4];
+  for (unsigned t = 1; t < 4; ++t) {
+    libgr::jpegdata_t out;
+    ASSERT_TRUE(libgr::transform(t, out, thumbnail_data));
+    turned_thumbnail[t].assign(out.begin(), out.end());
+  }
   const unsigned orientations[] = {1, 6, 3, 8};
   const unsigned extra_turns[] = {0, 1, 2, 3};  // what each orientation adds
 
@@ -234,13 +245,29 @@ TEST_F(ShrinkTest, RotationsCombineWithTheExifOrientation) {
       EXPECT_EQ(size1.height, rotation != 0 && turns % 2 ? 24u : 16u);
       // The EXIF thumbnail is taken byte for byte and turned upright.
       const std::string thumb = read_file(at("thumb/" + name));
-      if (turns == 0)
+      if (turns == 0) {
         EXPECT_EQ(thumb, exif_thumbnail);
-      else
+      } else {
+        EXPECT_EQ(thumb, turned_thumbnail[turns]);
         EXPECT_LE(testutil::max_difference(testutil::reference_decode(thumb),
                                            testutil::rotate_reference(thumb_pixels, turns)),
                   6u);
+      }
     }
+}
+
+TEST_F(ShrinkTest, AnExifThumbnailThatCannotBeTurnedIsKeptAsItIs) {
+  testutil::camera_settings camera;
+  camera.orientation = 6;
+  camera.thumbnail = "not a JPEG thumbnail";
+  testutil::jpeg_options o(40, 30);
+  o.app1 = testutil::camera_exif(camera).app1_payload();
+  put("a.jpg", o);
+  bool ok = false;
+  const std::string err = capture_stderr([&] { ok = run({{"a.jpg", 0}}); });
+  EXPECT_TRUE(ok) << log.str();
+  EXPECT_NE(err.find(at("thumb/a.jpg") + ": transform() fail.\n"), std::string::npos) << err;
+  EXPECT_EQ(read_file(at("thumb/a.jpg")), camera.thumbnail);
 }
 
 TEST_F(ShrinkTest, CurrentFilesAreKeptAndMissingLevelsAreCompleted) {
