@@ -518,32 +518,62 @@ TEST(ShrinkSamples, CameraPicturesGetEveryLevel) {
   const std::string samples = testutil::samples_dir();
   if (samples.empty()) GTEST_SKIP() << "camera samples not found";
   SettingsGuard settings;
-  g_global.shrink_size = {1024, 1024};
-  const std::vector<files_t> files = {{"Canon_40D.jpg", 0}, {"Nikon_D70.jpg", 1},
-                                      {"Pentax_K10D.jpg", 0}, {"Olympus_C8080WZ.jpg", 3}};
-  std::map<std::string, testutil::file_state_t> before;
-  for (const auto& f : files) before[f.name] = testutil::file_state(samples + "/jpg/" + f.name);
+  g_global.shrink_size = {32, 32};
+  const struct {
+    std::string folder;
+    std::string name;
+    std::uint64_t rotation;
+    bool exif_thumbnail;     // carries one, copied byte for byte when not turned
+    bool turned_sideways;    // "size0" has width and height swapped
+    std::uint64_t level;
+  } cases[] = {
+      {"jpg", "Canon_40D.jpg", 0, true, false, 2},  // 100 x 68
+      {"jpg", "Nikon_D70.jpg", 0, true, false, 2},
+      {"jpg", "Pentax_K10D.jpg", 2, true, false, 2},
+      {"jpg", "Olympus_C8080WZ.jpg", 3, true, true, 2},
+      {"jpg/orientation", "landscape_6.jpg", 0, false, false, 5},  // 450 x 600
+      {"jpg/orientation", "portrait_8.jpg", 2, false, true, 5},
+  };
   TempDir base;
   testutil::make_dirs(base / "day");
   const path_t album{base.path(), "", "day"};
   sigc::signal<void, double> progress;
   std::ostringstream log;
-  ASSERT_TRUE(copyfiles(samples + "/jpg", files, album, progress));
+  std::vector<files_t> files;
+  std::map<std::string, testutil::file_state_t> before;
+  for (const auto& c : cases) {
+    const std::string source = samples + "/" + c.folder + "/" + c.name;
+    before[c.name] = testutil::file_state(source);
+    ASSERT_TRUE(copyfiles(samples + "/" + c.folder, {{c.name, c.rotation}}, album, progress));
+    files.push_back({c.name, c.rotation});
+  }
   ASSERT_TRUE(shrink(album, files, progress, log)) << log.str();
 
-  for (const auto& f : files) {
-    SCOPED_TRACE(f.name);
-    EXPECT_EQ(testutil::file_state(samples + "/jpg/" + f.name), before[f.name]);
-    const std::uint64_t L = getshrinklevel(album, f.name);
-    decoded_t previous = decode(base / ("day/size0/" + f.name));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(testutil::file_state(samples + "/" + c.folder + "/" + c.name), before[c.name]);
+    const std::string original = read_file(base / ("day/original/" + c.name));
+    EXPECT_EQ(original, before[c.name].bytes);
+    const decoded_t full = testutil::reference_decode(original);
+    decoded_t previous = decode(base / ("day/size0/" + c.name));
+    EXPECT_EQ(previous.width, c.turned_sideways ? full.height : full.width);
+    const std::uint64_t L = getshrinklevel(album, c.name);
+    EXPECT_EQ(L, c.level);
     for (std::uint64_t k = 1; k <= L + 1; ++k) {
-      const decoded_t level = decode(base / ("day/size" + std::to_string(k) + "/" + f.name));
+      const decoded_t level = decode(base / ("day/size" + std::to_string(k) + "/" + c.name));
       EXPECT_EQ(level.width, previous.width / 2);
       EXPECT_EQ(level.height, previous.height / 2);
       previous = level;
     }
-    EXPECT_LE(std::max(previous.width, previous.height), 512u);
-    EXPECT_GT(decode(base / ("day/thumb/" + f.name)).width, 0u);
+    const std::string thumb = read_file(base / ("day/thumb/" + c.name));
+    if (c.exif_thumbnail && c.rotation == 0) {
+      ASSERT_GT(thumb.size(), 100u);
+      EXPECT_NE(original.find(thumb), std::string::npos) << "not the embedded thumbnail";
+    } else if (!c.exif_thumbnail) {
+      EXPECT_EQ(testutil::reference_decode(thumb).width, previous.width / 2);
+    } else {
+      EXPECT_GT(testutil::reference_decode(thumb).width, 0u);
+    }
   }
 }
 
