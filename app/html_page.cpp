@@ -1,10 +1,8 @@
 #include "app/html_page.h"
 
-#include <cstdio>
 #include <ctime>
 
 #include "app/global.h"
-#include "libutils/futil.h"
 #include "libutils/ssutil.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
@@ -96,7 +94,7 @@ std::string classification_note(const album_t& album, const std::string& name, b
     uint32_t message;
   };
   static const label_t labels[] = {
-      {&album_t::best, 50}, {&album_t::apply, 51}, {&album_t::submit, 52},
+      {&album_t::best, 50},  {&album_t::apply, 51},  {&album_t::submit, 52},
       {&album_t::print, 53}, {&album_t::upload, 54},
   };
   std::string note;
@@ -110,6 +108,8 @@ std::string classification_note(const album_t& album, const std::string& name, b
   return note;
 }
 
+uint32_t halved(uint32_t side, uint64_t times) { return times >= 32 ? 0 : side >> times; }
+
 std::vector<std::string> size_levels(uint64_t n) {
   std::vector<std::string> levels;
   for (uint64_t k = 0; k <= n + 1; ++k) levels.push_back("size" + std::to_string(k));
@@ -117,26 +117,12 @@ std::vector<std::string> size_levels(uint64_t n) {
   return levels;
 }
 
-std::vector<std::string> movie_levels(uint64_t n) {
-  std::vector<std::string> levels;
-  for (uint64_t k = 0; k <= n + 2; ++k) levels.push_back("movie" + std::to_string(k));
-  return levels;
-}
-
 std::vector<std::string> zoom_pages(const std::string& stem, const char* infix, uint64_t first,
                                     uint64_t count) {
   std::vector<std::string> pages;
-  for (uint64_t k = first; k < first + count; ++k) pages.push_back(stem + infix + std::to_string(k) + ".html");
+  for (uint64_t k = first; k < first + count; ++k)
+    pages.push_back(stem + infix + std::to_string(k) + ".html");
   return pages;
-}
-
-std::string with_extension(const std::string& name, const char* ext) {
-  libutils::splitpath_t parts;
-  libutils::split(parts, name.c_str());
-  std::snprintf(parts.ext, sizeof parts.ext, "%s", ext);
-  char out[4 * libutils::max_path];
-  libutils::concat(out, parts);
-  return out;
 }
 
 }  // namespace pictora

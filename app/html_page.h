@@ -49,18 +49,15 @@ void write_album_foot(std::ostream& os, std::list<std::string>& last);
 // label when with_fail is set and the fail list holds name; else "".
 std::string classification_note(const album_t& album, const std::string& name, bool with_fail);
 
+// A side of a frame size halved `times` times (integer division).
+uint32_t halved(uint32_t side, uint64_t times);
+
 // Directory names of the levels of a picture with shrink level n: "size0" to
 // "size" n+1, then "thumb".
 std::vector<std::string> size_levels(uint64_t n);
-// Directory names of the levels of a movie with level n: "movie0" to "movie" n+2.
-std::vector<std::string> movie_levels(uint64_t n);
 // Zoom page names stem + infix + k + ".html" for k = first ... first+count-1:
 // a picture's pages are zoom_pages(B, "_", 1, n), a movie's plain pages
 // zoom_pages(B, "_1_", 1, n) and its retina pages zoom_pages(B, "_2_", 0, n).
 std::vector<std::string> zoom_pages(const std::string& stem, const char* infix, uint64_t first,
                                     uint64_t count);
-// name with its extension replaced by ext (".mp4" for the converted movie,
-// ".jpg" for its still).
-std::string with_extension(const std::string& name, const char* ext);
-
 }  // namespace pictora

@@ -95,14 +95,13 @@ TEST_F(HtmlPageTest, LevelAndZoomPageNames) {
   using names = std::vector<std::string>;
   EXPECT_EQ(size_levels(0), (names{"size0", "size1", "thumb"}));
   EXPECT_EQ(size_levels(2), (names{"size0", "size1", "size2", "size3", "thumb"}));
-  EXPECT_EQ(movie_levels(0), (names{"movie0", "movie1", "movie2"}));
-  EXPECT_EQ(movie_levels(1), (names{"movie0", "movie1", "movie2", "movie3"}));
+  EXPECT_EQ(halved(1920, 1), 960u);
+  EXPECT_EQ(halved(1080, 3), 135u);
+  EXPECT_EQ(halved(0xffffffffu, 31), 1u);
+  EXPECT_EQ(halved(0xffffffffu, 32), 0u);
   EXPECT_EQ(zoom_pages("P1", "_", 1, 2), (names{"P1_1.html", "P1_2.html"}));
   EXPECT_EQ(zoom_pages("m", "_1_", 1, 0), names{});
   EXPECT_EQ(zoom_pages("m", "_2_", 0, 3), (names{"m_2_0.html", "m_2_1.html", "m_2_2.html"}));
-  EXPECT_EQ(with_extension("clip.MOV", ".mp4"), "clip.mp4");
-  EXPECT_EQ(with_extension("a.b.avi", ".jpg"), "a.b.jpg");
-  EXPECT_EQ(with_extension("noext", ".mp4"), "noext.mp4");
 }
 
 TEST_F(HtmlPageTest, AlbumHeadAndFootWithAndWithoutOptionalLines) {
