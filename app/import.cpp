@@ -1,0 +1,196 @@
+#include "app/import.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <vector>
+
+#include "libgr/loader_jpeg.h"
+#include "libgr/transform.h"
+#include "libutils/common.h"
+#include "libutils/dirutil.h"
+#include "libutils/futil.h"
+#include "libutils/platform_posix.h"
+
+namespace pictora {
+namespace {
+
+// Extensions of the files that belong in "original"; everything else is a
+// text or other side file and goes to "txt".
+const char* const k_media_exts[] = {".jpg", ".jpeg", ".avi", ".mov", ".mpg",
+                                    ".mp4", ".wav",  ".mp3", ".m4a"};
+
+bool is_media(const std::string& name) {
+  for (const char* ext : k_media_exts)
+    if (libutils::extcasecmp(name, ext) == 0) return true;
+  return false;
+}
+
+void report(const std::string& path, const char* text) {
+  libutils::error();
+  std::cerr << path << text << std::endl;
+}
+
+// Removes the directory entry itself: a link there goes, not what it points
+// at. A missing entry is no error.
+void remove_entry(const std::string& path) { ::unlink(path.c_str()); }
+
+// A name beside `target` that nobody else uses: a unique temporary file is
+// created there and its name returned; empty when none could be created.
+std::string reserve_sibling(const std::string& target) {
+  static unsigned long long s_counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name =
+        target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(s_counter++);
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  return std::string();
+}
+
+// A byte copy with the source's modification time that appears at `to` only
+// when complete: it is written beside the target and renamed over it, which
+// also replaces a link at `to` instead of writing through it.
+bool copy_into_place(const std::string& from, const std::string& to) {
+  const std::string temp = reserve_sibling(to);
+  if (temp.empty()) return false;
+  if (!libutils::filecopy(from.c_str(), temp.c_str()) ||
+      std::rename(temp.c_str(), to.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
+               sigc::signal<void, double>& progress) {
+  std::string dir;
+  album.make(dir, "original");
+  libutils::platform::make_directory(dir.c_str());  // an existing one is fine
+  const size_t n = files.size();
+  for (size_t i = 0; i < n; ++i) {
+    const std::string& name = files[i].name;
+    const std::string src = srcdir + path_separator + name;
+    std::string dst;
+    album.make(dst, is_media(name) ? "original" : "txt", name);
+    // Deleting first means an interrupted import leaves the name missing
+    // rather than holding an old file; the next import copies it again.
+    remove_entry(dst);
+    if (!copy_into_place(src, dst)) {
+      report(src, ": file copy fail.");
+      return false;
+    }
+    progress.emit(static_cast<double>(i + 1) / static_cast<double>(n));
+  }
+  return true;
+}
+
+bool rotatejpeg(const std::string& src, const std::string& dst, unsigned long long code) {
+  libgr::jpegdata_t in;
+  if (!in.load(src.c_str())) {
+    report(src, ": rotatejpeg() jpegdata load fail.");
+    return false;
+  }
+  libgr::jpegdata_t out;
+  if (!libgr::transform(code, out, in)) {
+    report(src, ": transform() fail.");
+    return false;
+  }
+  // src stays mapped while dst (which may be src itself) is replaced; the
+  // save goes through a temporary file and a rename.
+  remove_entry(dst);
+  if (!out.save(dst.c_str())) {
+    report(dst, ": jpegdata save() fai.");
+    return false;
+  }
+  return true;
+}
+
+bool copyjpeg(const std::string& src, const std::string& dst, const std::string& linktarget) {
+  if (symlinkone(linktarget, dst)) return true;
+  if (hardlinkone(src, dst)) return true;
+  return copy_into_place(src, dst);
+}
+
+bool symlinkone(const std::string& target, const std::string& link) {
+  remove_entry(link);
+  // Stored paths may carry either separator; the system wants its own.
+  const std::string t = libutils::deliminvert(target);
+  const std::string l = libutils::deliminvert(link);
+  if (::symlink(t.c_str(), l.c_str()) != 0) {
+    const int err = errno;
+    libutils::error();
+    std::cerr << t << " to " << l << ": symlink failed." << err << " " << std::strerror(err)
+              << std::endl;
+    return false;
+  }
+  return true;
+}
+
+bool hardlinkone(const std::string& existing, const std::string& link) {
+  remove_entry(link);
+  const std::string e = libutils::deliminvert(existing);
+  const std::string l = libutils::deliminvert(link);
+  if (::link(e.c_str(), l.c_str()) != 0) {
+    report(e + " to " + l, ": hard link fail.");
+    return false;
+  }
+  return true;
+}
+
+bool is_exist(const std::string& path) {
+  std::string p = path;
+  if (!p.empty() && p.back() == '/') p.pop_back();
+  libutils::platform::file_info_t info;
+  return libutils::platform::stat_file(p.c_str(), info);
+}
+
+temp_t::~temp_t() { destroy(); }
+
+bool temp_t::init(const std::string& name) {
+  if (owned_) return true;
+  const char* root = std::getenv("TEMP");
+  if (root == nullptr) root = std::getenv("TMP");
+  if (root == nullptr) root = std::getenv("TMPDIR");
+  if (root == nullptr) root = "/tmp";
+  // mkdtemp only takes a name that ends in six X characters; any other name
+  // gets them appended.
+  std::string templ = std::string(root) + path_separator + name;
+  std::vector<char> buf(templ.begin(), templ.end());
+  buf.push_back('\0');
+  if (libutils::mkdtemp(buf.data()) == nullptr) {
+    templ += ".XXXXXX";
+    buf.assign(templ.begin(), templ.end());
+    buf.push_back('\0');
+    if (libutils::mkdtemp(buf.data()) == nullptr) {
+      report(templ, ": mkdtemp failed.");
+      return false;
+    }
+  }
+  path_ = buf.data();
+  owned_ = true;
+  return true;
+}
+
+void temp_t::destroy() {
+  if (!owned_) return;
+  owned_ = false;
+  // Whether everything could be removed is not checked: a leftover in the
+  // temporary root harms nothing.
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+}  // namespace pictora
