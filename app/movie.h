@@ -29,6 +29,13 @@ std::vector<std::string> ffmovielevels(std::uint64_t L);
 // width is at most x and the height at most y; 0 when it fits.
 std::uint64_t ffhalvings(const libgr::direction2ul_t& size, std::uint64_t x, std::uint64_t y);
 
+// Reads a report of "ffmpeg -i" (both its output streams): the last
+// "Duration" line before the first video stream line gives the duration, the
+// video stream line the size and rate. Outputs that the report does not give
+// are left unchanged, all of them when it has no video stream line.
+void ffreadreport(const std::string& report, libgr::direction2ul_t& size, std::string& duration,
+                  std::string& rate);
+
 // Runs ffmpeg on the movie and reads its report: the frame size, the duration
 // text (e.g. "00:01:23.45") and the frame-rate text (e.g. " 29.97 fps").
 // Leaves every output unchanged when the report has no video stream line.

@@ -1,0 +1,36 @@
+// Running outside programs without a shell: a command is an argument vector,
+// so no file name is ever read as shell code. The user's option settings are
+// split into words the way a shell would split them, and commands are shown
+// in a form that a POSIX shell would run unchanged.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace libutils {
+
+// Splits s into words as the POSIX shell does, without any expansion: blanks
+// (space, tab, line feed) separate words; single quotes keep everything up
+// to the next single quote; double quotes keep everything, a backslash
+// escaping only \ " $ ` and a line end there; outside quotes a backslash
+// keeps the next character. A quote left open runs to the end of s.
+std::vector<std::string> split_words(const std::string& s);
+
+// word as the POSIX shell reads it back: unchanged when it is not empty and
+// holds only letters, digits and any of @%+=:,./_-; otherwise in single
+// quotes, each ' written as '\''.
+std::string shell_quote(const std::string& word);
+
+// The words of argv, each quoted by shell_quote, separated by blanks.
+std::string command_line(const std::vector<std::string>& argv);
+
+// Runs the program argv[0] (searched in PATH when the name holds no '/')
+// with argv as its arguments, standard input reading /dev/null, and waits
+// for it. With output not null, everything it writes to its standard output
+// and standard error goes, interleaved as written, into *output (replacing
+// it); otherwise both go where this process's own streams go. Returns the
+// exit status, 127 when the program cannot be started, and 128 plus the
+// signal number when a signal ended it.
+int run_process(const std::vector<std::string>& argv, std::string* output = nullptr);
+
+}  // namespace libutils
