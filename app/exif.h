@@ -7,15 +7,9 @@
 #include <string>
 
 #include "app/path.h"
+#include "libgr/jpeg_marker.h"
 
 namespace pictora {
-
-// One row of a keyed value-to-text table. A table ends with a row whose key
-// is all ones; its text stands for every value without a row of its own.
-struct desc_t {
-  unsigned long long key;
-  const char* text;
-};
 
 // Writes the caption of album.make(dir, name) to os, one line per item, each
 // starting with a tab; html puts "<br>" at the start of the lines after the
@@ -23,6 +17,9 @@ struct desc_t {
 // block. The stream's number format is left as it was.
 bool writeexif(std::ostream& os, const path_t& album, const std::string& dir,
                const std::string& name, bool html);
+
+// The caption of a parsed EXIF block, as writeexif writes it.
+void write_caption(std::ostream& os, const libgr::app1_marker_t::tiff_header_t& exif, bool html);
 
 // Puts the catalogue's texts for centre-weighted and spot metering into the
 // caption tables; call once after the catalogue is loaded. Both arguments are

@@ -7,8 +7,9 @@ namespace pictora::cli {
 extern const command_t config_command;
 extern const command_t albums_command;
 extern const command_t jpeg_command;
+extern const command_t exif_command;
 
-const command_t* const commands[] = {&config_command, &albums_command, &jpeg_command};
+const command_t* const commands[] = {&config_command, &albums_command, &jpeg_command, &exif_command};
 const size_t command_count = sizeof commands / sizeof commands[0];
 
 }  // namespace pictora::cli

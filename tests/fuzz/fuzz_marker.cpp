@@ -1,8 +1,10 @@
-// The marker walker and the EXIF reader on arbitrary bytes.
+// The marker walker, the EXIF reader and the caption on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 
+#include "app/exif.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg2.h"
 
@@ -15,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   libgr::bytes_t payload = info.get_marker(0xFFE1);
   libgr::app1_marker_t app1;
   app1.set_app1_buffer(payload);
-  app1.parse();
+  if (app1.parse()) {
+    std::ostringstream caption;
+    pictora::write_caption(caption, app1.tiff_header, true);
+  }
   return 0;
 }

@@ -266,6 +266,14 @@ TEST(Transform, TruncatedSourceFailsWithCompleteOutput) {
   EXPECT_EQ("", testutil::coefficient_difference(testutil::read_coefficients(expected.jpeg), out));
 }
 
+// A picture whose quantisation table 0 is defined again, with other values,
+// after the scan that used it: it decodes, but its tables cannot be copied.
+std::string table_redefined_after_scan() {
+  std::string jpeg = testutil::make_jpeg({64, 48});
+  const std::string dqt = std::string("\xFF\xDB\x00\x43\x00", 5) + std::string(64, '\x01');
+  return jpeg.insert(jpeg.size() - 2, dqt);
+}
+
 struct broken_case {
   const char* name;
   std::string bytes;
@@ -291,7 +299,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "source.jpg: error detected.\nNot a JPEG file: starts with 0xff 0xd9\n"},
         broken_case{"HeaderOnly", testutil::make_jpeg({64, 48}).substr(0, 20),
                     "Premature end of JPEG file\n"
-                    "source.jpg: error detected.\nJPEG datastream contains no image\n"}),
+                    "source.jpg: error detected.\nJPEG datastream contains no image\n"},
+        broken_case{"TableRedefinedAfterScan", table_redefined_after_scan(),
+                    "source.jpg: error detected.\n"
+                    "Cannot transcode due to multiple use of quantization table 0\n"}),
     [](const testing::TestParamInfo<broken_case>& info) { return info.param.name; });
 
 }  // namespace
