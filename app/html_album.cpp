@@ -1,0 +1,146 @@
+#include "app/html_album.h"
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "app/album.h"
+#include "app/html_entry.h"
+#include "app/html_page.h"
+#include "app/movie.h"
+#include "app/replacefile.h"
+#include "app/shrink.h"
+#include "libutils/common.h"
+#include "libutils/dirutil.h"
+
+namespace pictora {
+
+namespace {
+
+// What the album's pages show, read afresh from its directory.
+struct album_contents_t {
+  std::string title;
+  std::list<std::string> head;
+  std::list<std::string> last;
+  std::vector<entry_t> media;     // sounds and movies, in "original" order
+  std::vector<entry_t> pictures;  // in "thumb" order
+  size_t sounds = 0;
+  size_t movies = 0;
+};
+
+std::list<std::string> listing(const path_t& album, const char* dir) {
+  std::string path;
+  album.make(path, dir);
+  std::list<std::string> names;
+  libutils::getfiles(names, path.c_str());  // a directory that cannot be listed holds nothing
+  return names;
+}
+
+entry_t make_entry(const path_t& album, const album_t& record, media_t kind, const std::string& name) {
+  entry_t e;
+  e.kind = kind;
+  e.album = &album;
+  e.name = name;
+  e.note = classification_note(record, name, kind == media_t::picture);
+  e.marked = record.good(name);
+  return e;
+}
+
+album_contents_t load_contents(const path_t& album) {
+  album_contents_t c;
+  album_t record;
+  record.load(album);
+  std::string head, last;
+  loadcommenttxt(album, c.title, head, last);
+  c.head = comment_lines(head);
+  c.last = comment_lines(last);
+  for (const std::string& name : listing(album, "original")) {
+    if (is_audio(name)) {
+      c.media.push_back(make_entry(album, record, media_t::audio, name));
+      ++c.sounds;
+    } else if (ismovie(name)) {
+      entry_t e = make_entry(album, record, media_t::movie, name);
+      e.level = getffshrinklevel(album, "original", name, e.size, e.duration, e.rate);
+      c.media.push_back(e);
+      ++c.movies;
+    }
+  }
+  for (const std::string& name : listing(album, "thumb")) {
+    entry_t e = make_entry(album, record, media_t::picture, name);
+    e.level = getshrinklevel(album, name);
+    c.pictures.push_back(e);
+  }
+  return c;
+}
+
+// Writes the file at path through body under a temporary name and renames it into place. The file is renamed
+// into place also when body fails, so that it holds what was written up to
+// the failure.
+bool write_album_file(const std::string& path, std::ostream& log,
+                      const std::function<bool(std::ostream&)>& body) {
+  replacefile_t file(path);
+  if (!file.is_open()) {
+    const int err = errno;
+    libutils::error();
+    log << path << ": open error, " << std::strerror(err) << std::endl;
+    return false;
+  }
+  const bool written = body(file.stream());
+  if (!file.commit()) {
+    libutils::error();
+    log << path << ": write error." << std::endl;
+    return false;
+  }
+  return written;
+}
+
+bool write_index(std::ostream& os, album_contents_t& c, sigc::signal<void, double>& progress,
+                 std::ostream& log) {
+  write_album_head(os, c.title, c.head, "<p>\n");
+  for (entry_t& e : c.media) {
+    if (!write_entry(os, e, log)) return false;
+  }
+  for (size_t i = 0; i < c.pictures.size(); ++i) {
+    if (!write_entry(os, c.pictures[i], log)) return false;
+    progress.emit(static_cast<double>(i + 1) / static_cast<double>(c.pictures.size()));
+  }
+  write_album_foot(os, c.last);
+  return true;
+}
+
+bool write_list(std::ostream& os, album_contents_t& c) {
+  write_album_head(os, c.title, c.head, "<br>\n\n");
+  for (const std::vector<entry_t>* entries : {&c.media, &c.pictures}) {
+    for (const entry_t& e : *entries) write_thumb(os, e, " border=2");
+  }
+  write_album_foot(os, c.last);
+  return true;
+}
+
+// "movies+pictures+sounds", without the movies and the sounds when there
+// are none of them.
+bool write_count(std::ostream& os, const album_contents_t& c) {
+  if (c.movies != 0) os << c.movies;
+  os << '+' << c.pictures.size();
+  if (c.sounds != 0) os << '+' << c.sounds;
+  os << '\n';
+  return true;
+}
+
+}  // namespace
+
+bool makehtml(const path_t& album, sigc::signal<void, double>& progress, std::ostream& log) {
+  album_contents_t c = load_contents(album);
+  std::string index, list, count;
+  album.make(index, "index.html");
+  album.make(list, "list.html");
+  album.make(count, "txt", "count.txt");
+  return write_album_file(index, log, [&](std::ostream& os) { return write_index(os, c, progress, log); }) &&
+         write_album_file(list, log, [&](std::ostream& os) { return write_list(os, c); }) &&
+         write_album_file(count, log, [&](std::ostream& os) { return write_count(os, c); });
+}
+
+}  // namespace pictora

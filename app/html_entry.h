@@ -1,0 +1,78 @@
+// The entries of the album-style pages: one block per sound, movie or
+// picture on the album page, one line per file on the thumbnail page, and the
+// size links of pictures and movies. The album's own pages and the best-of
+// collections write the same entries; a collection puts the way from its own
+// directory to the album in front of every link, source and shown name.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/path.h"
+#include "libgr/direction.h"
+
+namespace pictora {
+
+// Whether name ends in ".wav", ".mp3" or ".m4a", in any case. Sounds, like
+// movies, are kept in "original" only.
+bool is_audio(const std::string& name);
+
+enum class media_t { audio, movie, picture };
+
+// One file of an album as a page shows it.
+struct entry_t {
+  media_t kind = media_t::picture;
+  const path_t* album = nullptr;  // the album that holds the file
+  std::string prefix;             // way from the page to the album ("" on the album's own pages)
+  std::string name;               // the file's name
+  std::string note;               // classification note, " (...)" or ""
+  bool marked = false;            // framed on the album page, bordered on the thumbnail page
+  uint64_t level = 0;             // shrink level of a picture, movie level of a movie
+  libgr::direction2ul_t size;     // a movie's source frame size
+  std::string duration;           // a movie's identification texts, updated by its size links
+  std::string rate;
+};
+
+// The size links of a picture: one line per level 0 ... n-1 with the level's
+// pixel size and kilobytes, leading to the level's file (level 0) or its
+// zoom page. Failures, naming the level file, go to log; false then.
+bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
+               const std::vector<std::string>& sizes, const std::vector<std::string>& zooms,
+               const std::string& name, std::ostream& log);
+
+// The size links of a movie: its source file, then per level 0 ... n-1 the
+// level's movie (level 0) or plain zoom page and its retina zoom page, each
+// with the level's frame size and kilobytes. info1 and info2 receive the
+// duration and rate texts of the last level identified. A file that cannot
+// be queried is reported on the standard error stream; false then.
+bool writefflink(std::ostream& os, const path_t& album, const std::string& prefix,
+                 const std::vector<std::string>& movies, const std::vector<std::string>& zooms1,
+                 const std::vector<std::string>& zooms2, const std::string& name, std::string& info1,
+                 std::string& info2);
+
+// The sound's block on the album page.
+void write_audio_entry(std::ostream& os, const entry_t& e);
+// The movie's block on the album page: size links, the player, its comment,
+// duration and rate. False when the size links fail; e's texts are updated
+// by them.
+bool write_movie_entry(std::ostream& os, entry_t& e);
+// The picture's block on the album page: size links, the picture at the
+// level that fits the shrink box, its comment and EXIF caption. False when
+// the size links fail.
+bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log);
+
+// The block of e's kind on the album page; false when its size links fail.
+// log receives the failures of picture links.
+bool write_entry(std::ostream& os, entry_t& e, std::ostream& log);
+
+// The thumbnail page lines; `border` is the attribute text written after the
+// srcset of a marked entry.
+void write_audio_thumb(std::ostream& os, const entry_t& e);
+void write_movie_thumb(std::ostream& os, const entry_t& e, const char* border);
+void write_picture_thumb(std::ostream& os, const entry_t& e, const char* border);
+// The line of e's kind.
+void write_thumb(std::ostream& os, const entry_t& e, const char* border);
+
+}  // namespace pictora

@@ -1,0 +1,128 @@
+#include "app/html_page.h"
+
+#include <ctime>
+
+#include "app/global.h"
+#include "libutils/ssutil.h"
+#include "libutils/strutil.h"
+#include "vexalib/message.h"
+
+namespace pictora {
+
+namespace {
+
+// The local time as "%c" writes it; "" when it does not fit the 100 bytes
+// the pages allow for it.
+std::string generated_time() {
+  char buf[100];
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  if (!local) return std::string();
+  return std::string(buf, std::strftime(buf, sizeof buf, "%c", local));
+}
+
+}  // namespace
+
+std::list<std::string> comment_lines(const std::string& text) {
+  std::list<std::string> lines;
+  libutils::separate_token(lines, text, "\n");
+  for (std::string& line : lines) libutils::chop(line);
+  return lines;
+}
+
+std::list<std::string> photo_comment_lines(const path_t& album, const std::string& name) {
+  std::string text;
+  if (!loadphotocomment(text, album, name)) return {};
+  return comment_lines(text);
+}
+
+void writephotocomment(std::ostream& os, std::list<std::string>& lines, unsigned long long indent) {
+  bool paragraph = false;
+  for (const std::string& line : lines) {
+    if (line.empty()) {
+      os << libutils::_putcn{'\t', indent} << "<p>";
+      paragraph = true;
+      continue;
+    }
+    if (!paragraph) os << libutils::_putcn{'\t', indent} << "<br>";
+    os << line << '\n';
+    paragraph = false;
+  }
+}
+
+void write_page_start(std::ostream& os, const std::string* title) {
+  os << "<HTML>\n"
+     << "<HEAD>\n";
+  if (!g_global.html_header.empty()) os << '\t' << g_global.html_header << '\n';
+  if (title) os << "\t<title>" << *title << "</title>\n";
+  os << "</HEAD>\n"
+     << "\n"
+     << "<BODY>\n";
+}
+
+void write_album_head(std::ostream& os, const std::string& title, std::list<std::string>& head,
+                      const char* closing) {
+  write_page_start(os, &title);
+  os << "\t<CENTER><h1>" << title << "</h1></CENTER>\n";
+  writephotocomment(os, head, 0);
+  os << closing;
+}
+
+void write_page_foot(std::ostream& os) {
+  os << "<hr>\n";
+  if (!g_global.html_address.empty()) os << "\t<address>" << g_global.html_address << "</address>\n";
+  os << "<!-- hhmts start -->\n";
+  const std::string time = generated_time();
+  if (!time.empty()) {
+    tzset();
+    os << "HTML Generated: " << time << " (" << tzname[0] << ")\n";
+  }
+  os << "<!-- hhmts end -->\n"
+     << "</BODY>\n"
+     << "</HTML>\n";
+}
+
+void write_album_foot(std::ostream& os, std::list<std::string>& last) {
+  writephotocomment(os, last, 0);
+  os << "<p><center><a href=\"../index.html\">UP</a></center>\n";
+  write_page_foot(os);
+}
+
+std::string classification_note(const album_t& album, const std::string& name, bool with_fail) {
+  struct label_t {
+    bool (album_t::*holds)(const std::string&) const;
+    uint32_t message;
+  };
+  static const label_t labels[] = {
+      {&album_t::best, 50},  {&album_t::apply, 51},  {&album_t::submit, 52},
+      {&album_t::print, 53}, {&album_t::upload, 54},
+  };
+  std::string note;
+  for (const label_t& label : labels) {
+    if (!(album.*label.holds)(name)) continue;
+    note += note.empty() ? " (" : ", ";
+    note += vexalib::getmsg(vexalib::msg(label.message));
+  }
+  if (!note.empty()) return note + ")";
+  if (with_fail && album.fail(name)) return std::string(" (") + vexalib::getmsg(vexalib::msg(57)) + ")";
+  return note;
+}
+
+uint32_t halved(uint32_t side, uint64_t times) { return times >= 32 ? 0 : side >> times; }
+
+std::vector<std::string> size_levels(uint64_t n) {
+  std::vector<std::string> levels;
+  for (uint64_t k = 0; k <= n + 1; ++k) levels.push_back("size" + std::to_string(k));
+  levels.push_back("thumb");
+  return levels;
+}
+
+std::vector<std::string> zoom_pages(const std::string& stem, const char* infix, uint64_t first,
+                                    uint64_t count) {
+  std::vector<std::string> pages;
+  for (uint64_t k = first; k < first + count; ++k)
+    pages.push_back(stem + infix + std::to_string(k) + ".html");
+  return pages;
+}
+
+}  // namespace pictora

@@ -1,0 +1,26 @@
+// The zoom pages of an album in its "html" directory: one page per
+// enlargement level of every picture, each leading one level larger, and per
+// movie a plain page for each smaller level and a retina page that plays a
+// level in the box of the next smaller one.
+#pragma once
+
+#include <sigc++/sigc++.h>
+
+#include "app/path.h"
+
+namespace pictora {
+
+// Writes html/B_k.html for the levels k = 1 ... n of every picture listed in
+// "thumb" (B its name without extension, n its shrink level). progress
+// receives (i + 1) / N after the i-th of the N pictures. True when done, also
+// when "thumb" cannot be listed; false, reported on the standard error
+// stream, at the first page that cannot be written.
+bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress);
+
+// Writes html/B_1_k.html for k = 1 ... n and html/B_2_k.html for
+// k = 0 ... n-1 of every movie in "original" (n its movie level). progress
+// receives (i + 1) / N after the i-th of all N files listed there. Results as
+// for makehtmlzoom.
+bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress);
+
+}  // namespace pictora
