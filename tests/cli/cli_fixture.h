@@ -17,10 +17,19 @@ class CliTest : public ::testing::Test {
   int run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
     std::vector<std::string> argv = {testutil::cli_path()};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> all_env = {"HOME=" + home.path(), "USER=pictora-test-nobody", "LC_ALL=C",
-                                        "XDG_CONFIG_HOME=" + config.path()};
+    std::vector<std::string> all_env = scratch_env();
     all_env.insert(all_env.end(), env.begin(), env.end());  // set later, so they win
     return testutil::run_program(argv, &out, &err, all_env);
+  }
+
+  // Runs a shell command line on a pseudo-terminal (script(1)); out receives
+  // what the terminal showed.
+  int run_shell_in_terminal(const std::string& command) {
+    return testutil::run_program({"script", "-qec", command, "/dev/null"}, &out, &err, scratch_env());
+  }
+
+  std::vector<std::string> scratch_env() const {
+    return {"HOME=" + home.path(), "USER=pictora-test-nobody", "LC_ALL=C", "XDG_CONFIG_HOME=" + config.path()};
   }
 
   std::string settings_file() const { return config / "pictora/pictora.ini"; }

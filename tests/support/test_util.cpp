@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,13 +62,12 @@ std::string drain(int fd) {
 }
 }  // namespace
 
-int run_program(const std::vector<std::string>& argv, std::string* out, std::string* err,
-                const std::vector<std::string>& env) {
-  // Output goes to files rather than pipes so a chatty child never blocks.
-  char out_name[] = "/tmp/pictora-out-XXXXXX";
-  char err_name[] = "/tmp/pictora-err-XXXXXX";
-  const int out_fd = ::mkstemp(out_name);
-  const int err_fd = ::mkstemp(err_name);
+namespace {
+
+// Forks and runs argv[0] with standard input from /dev/null and the given
+// descriptors as standard output and error.
+pid_t start_program(const std::vector<std::string>& argv, const std::vector<std::string>& env, int out_fd,
+                    int err_fd) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int null_fd = ::open("/dev/null", O_RDONLY);
@@ -81,6 +81,34 @@ int run_program(const std::vector<std::string>& argv, std::string* out, std::str
     ::execvp(args[0], args.data());
     ::_exit(127);
   }
+  return pid;
+}
+
+}  // namespace
+
+bool run_program_killed_after(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                              unsigned milliseconds) {
+  const int null_fd = ::open("/dev/null", O_WRONLY);
+  const pid_t pid = start_program(argv, env, null_fd, null_fd);
+  ::close(null_fd);
+  int status = 0;
+  for (unsigned waited = 0; waited < milliseconds; ++waited) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) return false;
+    ::usleep(1000);
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return WIFSIGNALED(status);
+}
+
+int run_program(const std::vector<std::string>& argv, std::string* out, std::string* err,
+                const std::vector<std::string>& env) {
+  // Output goes to files rather than pipes so a chatty child never blocks.
+  char out_name[] = "/tmp/pictora-out-XXXXXX";
+  char err_name[] = "/tmp/pictora-err-XXXXXX";
+  const int out_fd = ::mkstemp(out_name);
+  const int err_fd = ::mkstemp(err_name);
+  const pid_t pid = start_program(argv, env, out_fd, err_fd);
   int status = 0;
   ::waitpid(pid, &status, 0);
   ::lseek(out_fd, 0, SEEK_SET);

@@ -41,6 +41,12 @@ std::string samples_dir();
 int run_program(const std::vector<std::string>& argv, std::string* out, std::string* err,
                 const std::vector<std::string>& env = {});
 
+// Starts argv[0] as run_program does, with its output thrown away, and kills
+// it with SIGKILL once `milliseconds` have passed. True when it was killed,
+// false when it had ended by then.
+bool run_program_killed_after(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                              unsigned milliseconds);
+
 // The built pictora-cli.
 std::string cli_path();
 
