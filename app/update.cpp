@@ -37,9 +37,10 @@ bool any_level_outdated(const path_t& album, const std::vector<std::string>& lev
   return false;
 }
 
-// The index in levels of the first file of the picture that does not exist;
-// levels.size() when all do. A newer original alone does not count: only a
-// missing file starts a rebuild without a rotation.
+// The index in levels of the first file of the picture that does not exist
+// (a link whose target is gone counts as missing); levels.size() when all
+// do. A newer original alone does not count: only a missing file starts a
+// rebuild without a rotation.
 std::size_t first_missing_level(const path_t& album, const std::vector<std::string>& levels,
                                 const std::string& name) {
   std::size_t j = 0;
@@ -52,8 +53,11 @@ std::size_t first_missing_level(const path_t& album, const std::vector<std::stri
 }
 
 // The level stage of an existing album: missing picture levels, pictures to
-// be turned, and the movie stage, whose current files are kept. Reports go
-// to the standard error stream.
+// be turned, and the movie stage, whose current files are kept. It has no
+// log of its own, so the stages report on the standard error stream and
+// updatealbum adds its one line. The "thumb" directory is deliberately not
+// created: it exists from the album's first build, and an album that lost it
+// fails at the first thumbnail with that thumbnail's report.
 bool shrinkupdate(const path_t& album, const std::vector<files_t>& files,
                   sigc::signal<void, double>& progress) {
   const std::size_t n = files.size();
@@ -170,6 +174,10 @@ bool shrinkoneupdate(std::vector<std::string>& levels, const path_t& album,
   // from its own pixels after the lossless turn.
   if (!writelevels(album, levels, name, L, start, rotation != 0, image, pixels.markers, log))
     return false;
+  // The thumbnail is always written. An EXIF thumbnail is turned in memory
+  // before its one write (the same file that turning the written file would
+  // give), so an interrupted run never leaves an unturned thumbnail behind;
+  // a thumbnail that cannot be turned is reported and kept as it is.
   std::string thumb;
   album.make(thumb, levels[L + 2], name);
   return writethumbnail(thumb, exif, turns, image, log);

@@ -307,36 +307,58 @@ TEST_F(UpdateTest, OriginalsAreNeverWritten) {
   EXPECT_TRUE(testutil::folder_state(at("original")) == originals);
 }
 
+// A picture whose headers read well but whose four CMYK components the
+// codec does not decode.
+std::string undecodable_jpeg() {
+  testutil::jpeg_options o(64, 48);
+  o.sampling = testutil::jpeg_sampling::cmyk;
+  return testutil::make_jpeg(o);
+}
+
 TEST_F(UpdateTest, AnUnreadablePictureStopsTheBuildAndALaterUpdateCompletesTheAlbum) {
-  write_file(card("bad.jpg"), "\xFF\xD8 no picture here");
+  const struct {
+    const char* title;
+    std::string bytes;
+    std::string build_report;
+    std::string update_report;
+  } cases[] = {
+      {"no picture", "\xFF\xD8 no picture here", "bad.jpg: shrinkone() original analyze_markers fail.\n",
+       "bad.jpg: shrinkoneupdate() analyze_markers fail.\n"},
+      {"CMYK", undecodable_jpeg(), "bad.jpg: shrinkone() decompress fail.\n",
+       "bad.jpg: shrinkoneupdate() decompress fail.\n"},
+  };
   const std::vector<files_t> files{{"a.jpg", 0}, {"bad.jpg", 0}, {"b.jpg", 0}};
-  EXPECT_FALSE(build(files));
-  EXPECT_EQ(log.str(),
-            "bad.jpg: shrinkone() original analyze_markers fail.\n"
-            "shinkone() fail.\n"
-            "shrink() fail.\n");
-  EXPECT_EQ(emitted[1], (std::vector<double>{1.0 / 3}));
-  EXPECT_TRUE(emitted[2].empty());
-  EXPECT_TRUE(exists(at("size3/a.jpg")));
-  EXPECT_FALSE(exists(at("size0/b.jpg")));
-  EXPECT_FALSE(exists(at("index.html")));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    fs::remove_all(at(""));
+    testutil::make_dirs(at("txt"));
+    write_file(card("bad.jpg"), c.bytes);
+    EXPECT_FALSE(build(files));
+    EXPECT_EQ(log.str(), c.build_report + "shinkone() fail.\nshrink() fail.\n");
+    EXPECT_EQ(emitted[1], (std::vector<double>{1.0 / 3}));
+    EXPECT_TRUE(emitted[2].empty());
+    EXPECT_TRUE(exists(at("size3/a.jpg")));
+    EXPECT_FALSE(exists(at("size0/b.jpg")));
+    EXPECT_FALSE(exists(at("index.html")));
 
-  // Still unreadable: the update stops at the same picture.
-  EXPECT_FALSE(update(files));
-  EXPECT_EQ(log.str(), "shrinkupdate() fail.\n");
-  EXPECT_NE(err.find("bad.jpg: shrinkoneupdate() analyze_markers fail.\n"), std::string::npos)
-      << err;
-  EXPECT_TRUE(emitted[2].empty());
+    // Still unreadable: the update stops at the same picture.
+    EXPECT_FALSE(update(files));
+    EXPECT_EQ(log.str(), "shrinkupdate() fail.\n");
+    EXPECT_NE(err.find(c.update_report), std::string::npos) << err;
+    EXPECT_EQ(emitted[1], (std::vector<double>{1.0 / 3}));
+    EXPECT_TRUE(emitted[2].empty());
 
-  // Replaced by a readable picture, the next update makes what is missing.
-  testutil::write_jpeg(at("original/bad.jpg"), {130, 40});
-  ASSERT_TRUE(update(files)) << log.str() << err;
-  EXPECT_EQ(log.str(), "");
-  for (const char* file : {"size0/bad.jpg", "size1/bad.jpg", "size2/bad.jpg", "thumb/bad.jpg",
-                           "size0/b.jpg", "size2/b.jpg", "thumb/b.jpg", "index.html",
-                           "html/bad_1.html"})
-    EXPECT_TRUE(exists(at(file))) << file;
-  expect_size(at("size2/bad.jpg"), 32, 10);
+    // Replaced by a readable picture, the next update makes what is missing.
+    testutil::write_jpeg(at("original/bad.jpg"), {130, 40});
+    ASSERT_TRUE(update(files)) << log.str() << err;
+    EXPECT_EQ(log.str(), "");
+    for (const char* file : {"size0/bad.jpg", "size1/bad.jpg", "size3/bad.jpg", "thumb/bad.jpg",
+                             "size0/b.jpg", "size2/b.jpg", "thumb/b.jpg", "index.html",
+                             "html/bad_1.html"})
+      EXPECT_TRUE(exists(at(file))) << file;
+    expect_size(at("size2/bad.jpg"), 32, 10);
+    expect_size(at("thumb/bad.jpg"), 8, 2);
+  }
 }
 
 TEST_F(UpdateTest, AMissingMovieLevelIsConvertedAgain) {
