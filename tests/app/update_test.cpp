@@ -195,6 +195,20 @@ TEST_F(UpdateTest, AMissingLevelIsRewrittenWithTheLaterOutdatedLevelsAndTheThumb
   }
 }
 
+TEST_F(UpdateTest, ACurrentPictureIsLeftAsItIsWhenNoLevelIsOutdated) {
+  ASSERT_TRUE(build({{"a.jpg", 0}})) << log.str() << err;
+  const auto before = pictures();
+  std::vector<std::string> levels{"size0", "size1", "size2", "size3", "thumb"};
+  bool ok = false;
+  err = capture_stderr([&] { ok = shrinkoneupdate(levels, album, "a.jpg", 2, 0, 0); });
+  EXPECT_TRUE(ok) << err;
+  EXPECT_TRUE(pictures() == before);
+
+  err = capture_stderr([&] { ok = shrinkoneupdate(levels, album, "gone.jpg", 2, 0, 0); });
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(err, "gone.jpg: shrinkoneupdate() jpegdata load fail.\n");
+}
+
 TEST_F(UpdateTest, AMissingThumbnailAloneIsRewritten) {
   // "c.jpg" turns upright by its EXIF orientation 6: its camera thumbnail is
   // written turned a quarter clockwise.
@@ -295,7 +309,10 @@ TEST_F(UpdateTest, OriginalsAreNeverWritten) {
   files[1].rotation = 3;
   ASSERT_TRUE(update(files)) << log.str() << err;
   EXPECT_TRUE(testutil::folder_state(at("original")) == originals);
+  // Every level follows the new rotation, though each was current before.
   expect_size(at("size0/a.jpg"), 160, 208);
+  expect_size(at("size1/a.jpg"), 80, 104);
+  expect_size(at("size2/b.jpg"), 15, 25);
   fs::remove_all(at("thumb"));
   write_file(at("thumb"), "a file where the thumbnail folder belongs");
   files[0].rotation = 0;
