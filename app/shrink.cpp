@@ -26,10 +26,6 @@ void report(std::ostream& os, const std::string& path, const char* text) {
   os << path << text << std::endl;
 }
 
-bool is_picture(const std::string& name) {
-  return libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0;
-}
-
 // Halvings until (w, h) fits the shrink_size box.
 std::uint64_t fitlevel(std::uint64_t w, std::uint64_t h) {
   std::uint64_t L = 0;
@@ -41,64 +37,30 @@ std::uint64_t fitlevel(std::uint64_t w, std::uint64_t h) {
   return L;
 }
 
-// "size0" .. "size" L+1, then "thumb".
-std::vector<std::string> picture_levels(std::uint64_t L) {
-  std::vector<std::string> levels;
-  for (std::uint64_t k = 0; k <= L + 1; ++k) levels.push_back("size" + std::to_string(k));
-  levels.push_back("thumb");
-  return levels;
-}
-
-void make_dir(const path_t& album, const std::string& name) {
-  std::string dir;
-  album.make(dir, name);
-  libutils::platform::make_directory(dir.c_str());  // an existing one is fine
-}
-
-// The EXIF block of a picture whose markers have been read. Its thumbnail
-// window shares the marker's bytes, so it stays valid after the file goes.
-struct picture_exif_t {
-  libgr::app1_marker_t app1;
-  bool parsed = false;
-
-  explicit picture_exif_t(const libgr::jpeginfo_t& info) {
-    libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
-    if (payload.empty()) return;
-    app1.set_app1_buffer(payload);
-    parsed = app1.parse();
-  }
-  bool has_thumbnail() const { return parsed && !app1.tiff_header.thumbnail.empty(); }
-  // The quarter turns that show the picture upright after the user's
-  // `count`; `count` itself when the block carries no orientation.
-  unsigned long long upright(unsigned long long count) const {
-    const auto& orientation = app1.tiff_header.tag_0th_ifd.Orientation;
-    if (!parsed || orientation.empty()) return count;
-    return libgr::mixorientandrightrotatecount(count, orientation[0]);
-  }
-};
-
-// Encodes image with `markers` at the configured quality and writes it to
-// file. The markers are kept in the codec's own record type, a vector of
-// libgr::marker_t, which is what the codec reads and compress() writes. A file already there is deleted first, so that a link is replaced
-// rather than written through; the new bytes arrive under a temporary name
-// and are renamed into place.
-bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
-  libgr::jpeginfo_t info;
-  info.markers = markers;
-  libgr::jpegdata_t out;
-  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
-  // encode an empty picture, so that level fails like any encoding would.
-  if (image.width == 0 || image.height == 0 ||
-      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
-    report(std::cerr, file, ": svjinfo compress() fail.");
+// Turns image in place by `count` quarter turns.
+bool rotate_in_place(libgr::image2d_t& image, unsigned long long count, const std::string& file) {
+  if (count == 0) return true;
+  libgr::image2d_t turned;
+  if (!libgr::rotate(count, turned, image)) {
+    report(std::cerr, file, ": rotate() fail.");
     return false;
   }
-  std::remove(file.c_str());
-  if (!out.save(file.c_str())) {
-    report(std::cerr, file, "svjdata save() fail.");
-    return false;
-  }
+  image = turned;
   return true;
+}
+
+bool halve(libgr::image2d_t& image) {
+  libgr::image2d_t half;
+  if (!libgr::scaledown(half, image)) return false;
+  image = half;
+  return true;
+}
+
+// Number of bits up to the highest set one; 0 for 0 and below.
+int bitlength(int value) {
+  int bits = 0;
+  for (unsigned v = value > 0 ? static_cast<unsigned>(value) : 0; v != 0; v >>= 1) ++bits;
+  return bits;
 }
 
 // Writes the embedded thumbnail's bytes to target, turned `turns` quarter
@@ -128,33 +90,106 @@ bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif,
   return true;
 }
 
-// Turns image in place by `count` quarter turns.
-bool rotate_in_place(libgr::image2d_t& image, unsigned long long count, const std::string& file) {
-  if (count == 0) return true;
-  libgr::image2d_t turned;
-  if (!libgr::rotate(count, turned, image)) {
-    report(std::cerr, file, ": rotate() fail.");
+}  // namespace
+
+bool ispicture(const std::string& name) {
+  return libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0;
+}
+
+std::vector<std::string> picture_levels(std::uint64_t L) {
+  std::vector<std::string> levels;
+  for (std::uint64_t k = 0; k <= L + 1; ++k) levels.push_back("size" + std::to_string(k));
+  levels.push_back("thumb");
+  return levels;
+}
+
+void make_album_dir(const path_t& album, const std::string& dir) {
+  std::string path;
+  album.make(path, dir);
+  libutils::platform::make_directory(path.c_str());  // an existing one is fine
+}
+
+std::string size0_linktarget(const std::string& name) {
+  return std::string("..") + path_separator + "original" + path_separator + name;
+}
+
+picture_exif_t::picture_exif_t(const libgr::jpeginfo_t& info) {
+  libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
+  if (payload.empty()) return;
+  app1.set_app1_buffer(payload);
+  parsed = app1.parse();
+}
+
+bool picture_exif_t::has_thumbnail() const {
+  return parsed && !app1.tiff_header.thumbnail.empty();
+}
+
+unsigned long long picture_exif_t::upright(unsigned long long count) const {
+  const auto& orientation = app1.tiff_header.tag_0th_ifd.Orientation;
+  if (!parsed || orientation.empty()) return count;
+  return libgr::mixorientandrightrotatecount(count, orientation[0]);
+}
+
+// The markers are kept in the codec's own record type, a vector of
+// libgr::marker_t, which is what the codec reads and compress() writes.
+bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
+  libgr::jpeginfo_t info;
+  info.markers = markers;
+  libgr::jpegdata_t out;
+  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
+  // encode an empty picture, so that level fails like any encoding would.
+  if (image.width == 0 || image.height == 0 ||
+      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
+    report(std::cerr, file, ": svjinfo compress() fail.");
     return false;
   }
-  image = turned;
+  std::remove(file.c_str());
+  if (!out.save(file.c_str())) {
+    report(std::cerr, file, "svjdata save() fail.");
+    return false;
+  }
   return true;
 }
 
-bool halve(libgr::image2d_t& image) {
-  libgr::image2d_t half;
-  if (!libgr::scaledown(half, image)) return false;
-  image = half;
+bool writelevels(const path_t& album, const std::vector<std::string>& levels,
+                 const std::string& name, std::uint64_t L, std::uint64_t first, bool rewrite,
+                 libgr::image2d_t& image, markers_t& markers, std::ostream& log) {
+  std::string orig;
+  album.make(orig, "original", name);
+  for (std::uint64_t k = 0; k < first; ++k) {
+    if (!halve(image)) {
+      report(log, name, ": scaledown() fail.");
+      return false;
+    }
+  }
+  for (std::uint64_t k = first; k <= L + 1; ++k) {
+    make_album_dir(album, levels[k]);
+    std::string target;
+    album.make(target, levels[k], name);
+    if ((rewrite || libutils::need_update(orig, target)) && !savejpeg(target, image, markers)) {
+      report(log, target, ": savejpeg fail.");
+      return false;
+    }
+    // Halved whether or not the level was rewritten, so that level k always
+    // holds the picture halved k times.
+    if (!halve(image)) {
+      report(log, name, ": scaledown() fail.");
+      return false;
+    }
+  }
   return true;
 }
 
-// Number of bits up to the highest set one; 0 for 0 and below.
-int bitlength(int value) {
-  int bits = 0;
-  for (unsigned v = value > 0 ? static_cast<unsigned>(value) : 0; v != 0; v >>= 1) ++bits;
-  return bits;
+bool writethumbnail(const std::string& target, const picture_exif_t& exif,
+                    unsigned long long turns, libgr::image2d_t& image, std::ostream& log) {
+  if (exif.has_thumbnail()) return save_exif_thumbnail(target, exif, turns, log);
+  markers_t none;
+  if (!savejpeg(target, image, none)) {
+    report(log, target, ": savejpeg fail.");
+    return false;
+  }
+  return true;
 }
-
-}  // namespace
 
 std::uint64_t getshrinklevel(const std::string& jpegfile) {
   libgr::jpegdata_t data;
@@ -198,9 +233,7 @@ bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std:
   std::string s0;
   album.make(s0, levels[0], name);
   if (rotation == 0) {
-    const std::string linktarget = std::string("..") + path_separator + "original" +
-                                   path_separator + name;
-    if (!copyjpeg(orig, s0, linktarget)) {
+    if (!copyjpeg(orig, s0, size0_linktarget(name))) {
       report(log, name, ": shrinkone() copyjpeg fail.");
       return false;
     }
@@ -227,47 +260,24 @@ bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std:
   markers_t markers;
   if (rotation == 0) markers = pixels.markers;
 
-  if (!halve(image)) {
-    report(log, name, ": scaledown() fail.");
-    return false;
-  }
-  for (std::uint64_t k = 1; k <= L + 1; ++k) {
-    std::string target;
-    album.make(target, levels[k], name);
-    if (libutils::need_update(orig, target) && !savejpeg(target, image, markers)) {
-      report(log, target, ": savejpeg fail.");
-      return false;
-    }
-    // Halved whether or not the level was rewritten, so that level k always
-    // holds the picture halved k times.
-    if (!halve(image)) {
-      report(log, name, ": scaledown() fail.");
-      return false;
-    }
-  }
+  if (!writelevels(album, levels, name, L, 1, false, image, markers, log)) return false;
 
   std::string thumb;
   album.make(thumb, levels[L + 2], name);
   if (!libutils::need_update(orig, thumb)) return true;
-  if (exif.has_thumbnail()) return save_exif_thumbnail(thumb, exif, turns, log);
-  markers_t none;
-  if (!savejpeg(thumb, image, none)) {
-    report(log, thumb, ": savejpeg fail.");
-    return false;
-  }
-  return true;
+  return writethumbnail(thumb, exif, turns, image, log);
 }
 
 bool shrink(const path_t& album, const std::vector<files_t>& files,
             sigc::signal<void, double>& progress, std::ostream& log) {
-  make_dir(album, "thumb");
+  make_album_dir(album, "thumb");
   const size_t n = files.size();
   for (size_t i = 0; i < n; ++i) {
     const files_t& file = files[i];
-    if (is_picture(file.name)) {
+    if (ispicture(file.name)) {
       const std::uint64_t L = getshrinklevel(album, file.name);
       std::vector<std::string> levels = picture_levels(L);
-      for (std::uint64_t k = 0; k <= L + 1; ++k) make_dir(album, levels[k]);
+      for (std::uint64_t k = 0; k <= L + 1; ++k) make_album_dir(album, levels[k]);
       if (!shrinkone(album, levels, file.name, L, file.rotation, log)) {
         libutils::error();
         log << "shinkone() fail." << std::endl;
@@ -282,7 +292,7 @@ bool shrink(const path_t& album, const std::vector<files_t>& files,
 }
 
 bool load_jpeg(libgr::image2d_t& image, const std::string& file) {
-  if (!is_picture(file)) return false;
+  if (!ispicture(file)) return false;
   libgr::jpegdata_t data;
   if (!data.load(file.c_str())) {
     report(std::cerr, file, ": load_jpeg() jpegdata load fail.");
@@ -304,7 +314,7 @@ bool load_size_jpeg(libgr::image2d_t& image, const path_t& album, const std::str
 }
 
 bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
-  if (!is_picture(file)) return false;
+  if (!ispicture(file)) return false;
   libgr::jpegdata_t data;
   if (!data.load(file.c_str())) {
     report(std::cerr, file, ": load_thumbnail() jpegdata load fail.");
