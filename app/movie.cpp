@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <algorithm>
 #include <iterator>
 #include <list>
 
@@ -24,10 +24,21 @@
 
 // ffmpeg runs from an argument vector, never through a shell, so that no
 // file name can act as shell code; the hwaccel and ffmpeg settings are split
-// into words as a shell would split them. Each command is still echoed, in a
-// form a POSIX shell would run unchanged. What ffmpeg does inside, its
-// encoders and any option not named here are left to ffmpeg: only the
-// command words below are ours, issued in this order.
+// into words as a shell would split them. Each command is still echoed with
+// its line end, in a form a POSIX shell would run unchanged (the
+// identification with "2>&1", since both its streams are read). What ffmpeg
+// does inside, its encoders and every option not named here are left to
+// ffmpeg: only the command words below are ours, issued in this order. Our
+// own choices around them:
+// - ffmpeg reads no standard input (it would take key presses from a
+//   terminal), and its output file is a temporary name beside the target
+//   that keeps the target's extension, renamed into place on success and
+//   removed on failure; echoed commands show that temporary name.
+// - " -resize WxH" goes before the input even without hwaccel options, as
+//   the command is designed; software decoders ignore it with a warning.
+// - A report line's end (CR, LF) is no part of the texts read from it.
+// - A size piece that does not split at "x" into two numbers leaves the
+//   size as it was.
 
 namespace pictora {
 
@@ -153,6 +164,15 @@ bool run_ffmpeg_into(words_t argv, const std::string& target, std::ostream& echo
     return true;
   libutils::error();
   ::unlink(temp.c_str());
+  return false;
+}
+
+// The still of a converted movie at the movie's own size; a failure is
+// reported on log.
+bool save_still(const std::string& movie, const std::string& still, std::ostream& log) {
+  if (ffsavethumbnail(movie, still, libgr::direction2ul_t())) return true;
+  libutils::error();
+  log << movie << ": movie thumbnail save failed." << std::endl;
   return false;
 }
 
@@ -287,11 +307,7 @@ bool ffshrinkone(const path_t& album, const std::vector<std::string>& levels,
     std::string dst, still;
     album.make(dst, levels[k], mp4name);
     album.make(still, levels[k], jpgname);
-    if (!ffconvertone(src, dst, half)) return false;
-    if (!ffsavethumbnail(dst, still, libgr::direction2ul_t())) {
-      std::cerr << dst << ": movie thumbnail save failed." << std::endl;
-      return false;
-    }
+    if (!ffconvertone(src, dst, half) || !save_still(dst, still, std::cerr)) return false;
     src = dst;
   }
   return true;
@@ -312,11 +328,7 @@ bool shrinkmovie(const path_t& album, const std::string& name, std::ostream& log
   album.make(original, "original", name);
   album.make(movie0, levels[0], mp4name);
   album.make(still0, levels[0], ffjpgname(mp4name));
-  if (!ffconvertone(original, movie0, size)) return false;
-  if (!ffsavethumbnail(movie0, still0, libgr::direction2ul_t())) {
-    log << movie0 << ": movie thumbnail save failed." << std::endl;
-    return false;
-  }
+  if (!ffconvertone(original, movie0, size) || !save_still(movie0, still0, log)) return false;
   return ffshrinkone(album, levels, mp4name, L, size);
 }
 

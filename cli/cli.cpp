@@ -7,6 +7,7 @@
 #include <iostream>
 #include <utility>
 
+#include "app/exif.h"
 #include "app/global.h"
 #include "cli/commands.h"
 #include "libutils/futil.h"
@@ -112,6 +113,7 @@ int run(int argc, char** argv) {
 
   ctx.prog_dir = executable_dir();
   vexalib::init_message(ctx.prog_dir.c_str(), "pictora");
+  initexif(nullptr, nullptr);
   // A missing settings file leaves the defaults; it is created only when a
   // setting is saved.
   ctx.settings_dir = settings_dir();

@@ -39,7 +39,6 @@ int run_exif(context_t&, const std::vector<std::string>& args) {
     }
   }
   if (files.size() != 1) return usage_error(&exif_command, "exif needs one FILE");
-  initexif(nullptr, nullptr);
   // The caption is complete or not written at all.
   std::ostringstream caption;
   if (!writeexif(caption, path_t{}, "", files[0], html)) return exit_failed;

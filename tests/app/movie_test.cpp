@@ -14,6 +14,7 @@
 
 #include "app/global.h"
 #include "libgr/loader_jpeg.h"
+#include "libutils/process.h"
 #include "tests/support/make_movie.h"
 #include "tests/support/test_util.h"
 
@@ -77,9 +78,13 @@ std::vector<std::string> lines_starting(const std::string& text, const std::stri
   return lines;
 }
 
-// The temporary name ffmpeg writes `target` under, the first one tried.
+// A path as an echoed command shows it.
+std::string q(const std::string& path) { return libutils::shell_quote(path); }
+
+// The temporary name ffmpeg writes `target` under, the first one tried, as
+// the echoed command shows it.
 std::string temp_of(const std::string& target, const std::string& ext) {
-  return target + ".tmp" + std::to_string(::getpid()) + "-0" + ext;
+  return q(target + ".tmp" + std::to_string(::getpid()) + "-0" + ext);
 }
 
 // Each test starts from the default settings and leaves them as it found them.
@@ -246,7 +251,7 @@ TEST_F(MovieTest, IdentifiesGeneratedMovies) {
     std::string duration, rate;
     const std::string out = capture_stdout(
         [&] { EXPECT_EQ(getffshrinklevel(album, "original", c.name, size, duration, rate), c.level); });
-    EXPECT_EQ(out, "ffmpeg -i " + file("original", c.name) + " 2>&1\n");
+    EXPECT_EQ(out, "ffmpeg -i " + q(file("original", c.name)) + " 2>&1\n");
     EXPECT_EQ(size.x, c.width);
     EXPECT_EQ(size.y, c.height);
     EXPECT_EQ(duration, "00:00:01.00");
@@ -311,20 +316,20 @@ TEST_F(FullHdAlbum, ThreeLevelsWithStillsFromTheseCommands) {
   const std::string orig = file("original", "clip.MOV");
   const std::string m0 = file("movie0", "clip.mp4"), m1 = file("movie1", "clip.mp4"),
                     m2 = file("movie2", "clip.mp4");
-  EXPECT_EQ(out_, "ffmpeg -i " + orig + " 2>&1\n" +
-                      "ffmpeg -y -resize 1920x1080 -i " + orig +
+  EXPECT_EQ(out_, "ffmpeg -i " + q(orig) + " 2>&1\n" +
+                      "ffmpeg -y -resize 1920x1080 -i " + q(orig) +
                       " -s 1920x1080 -c:v libx264 -crf 23 " + temp_of(m0, ".mp4") + "\n" +
-                      "ffmpeg -y -resize 960x540 -i " + m0 + " -s 960x540 -c:v libx264 -crf 23 " +
+                      "ffmpeg -y -resize 960x540 -i " + q(m0) + " -s 960x540 -c:v libx264 -crf 23 " +
                       temp_of(m1, ".mp4") + "\n" +
-                      "ffmpeg -y -resize 480x270 -i " + m1 + " -s 480x270 -c:v libx264 -crf 23 " +
+                      "ffmpeg -y -resize 480x270 -i " + q(m1) + " -s 480x270 -c:v libx264 -crf 23 " +
                       temp_of(m2, ".mp4") + "\n");
   const std::string still_command = "ffmpeg -y -i ";
   const std::string still_options = " -f image2 -update true -frames:v 1 ";
   EXPECT_EQ(lines_starting(err_, still_command),
             (std::vector<std::string>{
-                still_command + m0 + still_options + temp_of(file("movie0", "clip.jpg"), ".jpg"),
-                still_command + m1 + still_options + temp_of(file("movie1", "clip.jpg"), ".jpg"),
-                still_command + m2 + still_options + temp_of(file("movie2", "clip.jpg"), ".jpg"),
+                still_command + q(m0) + still_options + temp_of(file("movie0", "clip.jpg"), ".jpg"),
+                still_command + q(m1) + still_options + temp_of(file("movie1", "clip.jpg"), ".jpg"),
+                still_command + q(m2) + still_options + temp_of(file("movie2", "clip.jpg"), ".jpg"),
             }));
 
   const std::vector<std::string> sizes = {"1920x1080", "960x540", "480x270"};
@@ -362,9 +367,9 @@ TEST_F(MovieTest, SettingsEnterTheSmallerCopiesOnly) {
   const std::string m0 = file("movie0", "vga.mp4"), m1 = file("movie1", "vga.mp4");
   EXPECT_EQ(lines_starting(out, "ffmpeg -y"),
             (std::vector<std::string>{
-                "ffmpeg -y -hwaccel none -resize 640x480 -i " + file("original", "vga.avi") +
+                "ffmpeg -y -hwaccel none -resize 640x480 -i " + q(file("original", "vga.avi")) +
                     " -c:v libx264 -preset ultrafast -crf 30 " + temp_of(m0, ".mp4"),
-                "ffmpeg -y -hwaccel none -resize 320x240 -i " + m0 +
+                "ffmpeg -y -hwaccel none -resize 320x240 -i " + q(m0) +
                     " -c:v libx264 -preset ultrafast -crf 30 " + temp_of(m1, ".mp4"),
             }));
   EXPECT_EQ(files_in(dir("movie1")), (std::set<std::string>{"vga.mp4", "vga.jpg"}));
@@ -381,7 +386,7 @@ TEST_F(MovieTest, CurrentFilesAreNotMadeAgain) {
   std::string out;
   std::string err = testutil::capture_stderr(
       [&] { out = capture_stdout([&] { EXPECT_TRUE(shrinkmovie(album, "clip.mp4", log)); }); });
-  EXPECT_EQ(out, "ffmpeg -i " + file("original", "clip.mp4") + " 2>&1\n");
+  EXPECT_EQ(out, "ffmpeg -i " + q(file("original", "clip.mp4")) + " 2>&1\n");
   EXPECT_EQ(lines_starting(err, "ffmpeg -y"), std::vector<std::string>{});
   struct stat after;
   ASSERT_EQ(::stat(file("movie1", "clip.mp4").c_str(), &after), 0);
@@ -433,7 +438,7 @@ TEST_F(MovieTest, AFileFfmpegCannotReadStopsTheStageWithoutLeftovers) {
       [&] { out = capture_stdout([&] { EXPECT_FALSE(shrinkmovie(album, "broken.mp4", log)); }); });
   // Unidentified: level 0, full-size conversion in the short form.
   EXPECT_EQ(lines_starting(out, "ffmpeg -y"),
-            (std::vector<std::string>{"ffmpeg -y -i " + file("original", "broken.mp4") + " " +
+            (std::vector<std::string>{"ffmpeg -y -i " + q(file("original", "broken.mp4")) + " " +
                                       temp_of(file("movie0", "broken.mp4"), ".mp4")}));
   EXPECT_EQ(log.str(), "");
   EXPECT_EQ(files_in(dir("movie0")), std::set<std::string>{});
@@ -469,7 +474,7 @@ TEST_F(MovieTest, StillAtAChosenSize) {
   const std::string err = testutil::capture_stderr(
       [&] { EXPECT_TRUE(ffsavethumbnail(file("original", "clip.avi"), still, {160, 90})); });
   EXPECT_EQ(lines_starting(err, "ffmpeg -y"),
-            std::vector<std::string>{"ffmpeg -y -i " + file("original", "clip.avi") +
+            std::vector<std::string>{"ffmpeg -y -i " + q(file("original", "clip.avi")) +
                                      " -f image2 -update true -frames:v 1 -s 160x90 " +
                                      temp_of(still, ".jpg")});
   EXPECT_EQ(jpeg_size(still), "160x90");
