@@ -220,6 +220,36 @@ TEST_F(AlbumPageTest, MoviePlayerAndThumbnailTargetFollowRetinaAndPlaySize) {
   }
 }
 
+// A movie that already fits the shrink box: only its source link, and the
+// thumbnail leads to the full-size copy.
+TEST_F(PageSettings, MovieAtLevelZero) {
+  if (!fx_.add_movie("m.mp4", 64, 48, 0)) GTEST_SKIP() << "ffmpeg cannot make the test movie";
+  struct level0_case {
+    bool retina;
+    std::string player;
+  };
+  const level0_case cases[] = {
+      {false, "\t<video controls src=\"movie0/m.mp4\">\n"},
+      {true, "\t<video controls width=\"32px\" height=\"24px\" src=\"movie0/m.mp4\">\n"},
+  };
+  for (const level0_case& c : cases) {
+    g_global.movie_thumbnail_retina = c.retina;
+    ASSERT_TRUE(make()) << log_;
+    const std::string index = read_file(fx_.path("index.html"));
+    const std::string entry = fx_.expand(
+        "\t<li>m.mp4\n"
+        "\t<br><a href=\"original/m.mp4\">64x48 ({kb:original/m.mp4}k)</a>\n"
+        "\t<br>\n" +
+        c.player + "\t</video>\n");
+    EXPECT_NE(index.find("<p>\n" + entry), std::string::npos) << index;
+    EXPECT_NE(read_file(fx_.path("list.html"))
+                  .find("\n<a href=\"movie0/m.mp4\"><IMG SRC=\"movie1/m.jpg\" "
+                        "SRCSET=\"movie1/m.jpg 1x,movie0/m.jpg 2x\"></a>\n"),
+              std::string::npos);
+    EXPECT_EQ(read_file(fx_.path("txt/count.txt")), "1+0\n");
+  }
+}
+
 TEST_F(PageSettings, EmptyAlbumHasHeadAndFootOnlyAndCountsZero) {
   g_global.html_header = "";
   g_global.html_address = "";
