@@ -60,7 +60,10 @@ std::string reserve_sibling(const std::string& target) {
 
 // A byte copy with the source's modification time that appears at `to` only
 // when complete: it is written beside the target and renamed over it, which
-// also replaces a link at `to` instead of writing through it.
+// also replaces a link at `to` instead of writing through it. A process
+// killed during the copy leaves the temporary file (the target's name plus
+// ".tmp", the process id and a counter); its name ends in no picture, movie
+// or sound extension, so no later stage takes it for one.
 bool copy_into_place(const std::string& from, const std::string& to) {
   const std::string temp = reserve_sibling(to);
   if (temp.empty()) return false;
@@ -83,8 +86,13 @@ bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, con
   for (size_t i = 0; i < n; ++i) {
     const std::string& name = files[i].name;
     const std::string src = srcdir + path_separator + name;
+    // "txt" normally exists already (the album's title is written first);
+    // it is made here too so that a side file never fails for want of it.
+    const char* const subdir = is_media(name) ? "original" : "txt";
+    album.make(dir, subdir);
+    libutils::platform::make_directory(dir.c_str());
     std::string dst;
-    album.make(dst, is_media(name) ? "original" : "txt", name);
+    album.make(dst, subdir, name);
     // Deleting first means an interrupted import leaves the name missing
     // rather than holding an old file; the next import copies it again.
     remove_entry(dst);
@@ -130,6 +138,8 @@ bool symlinkone(const std::string& target, const std::string& link) {
   const std::string t = libutils::deliminvert(target);
   const std::string l = libutils::deliminvert(link);
   if (::symlink(t.c_str(), l.c_str()) != 0) {
+    // The error number and its text from strerror stand where Windows
+    // reports its own error code and message text.
     const int err = errno;
     libutils::error();
     std::cerr << t << " to " << l << ": symlink failed." << err << " " << std::strerror(err)
@@ -152,7 +162,7 @@ bool hardlinkone(const std::string& existing, const std::string& link) {
 
 bool is_exist(const std::string& path) {
   std::string p = path;
-  if (!p.empty() && p.back() == '/') p.pop_back();
+  if (p.size() > 1 && p.back() == '/') p.pop_back();  // "/" itself stays
   libutils::platform::file_info_t info;
   return libutils::platform::stat_file(p.c_str(), info);
 }
@@ -161,6 +171,7 @@ temp_t::~temp_t() { destroy(); }
 
 bool temp_t::init(const std::string& name) {
   if (owned_) return true;
+  // TMPDIR and "/tmp" are this system's usual places after TEMP and TMP.
   const char* root = std::getenv("TEMP");
   if (root == nullptr) root = std::getenv("TMP");
   if (root == nullptr) root = std::getenv("TMPDIR");

@@ -6,9 +6,11 @@
 #include <iostream>
 
 #include "app/global.h"
+#include "app/movie.h"
 #include "libgr/imageutil.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg.h"
+#include "libgr/transform.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
@@ -55,11 +57,11 @@ void make_dir(const path_t& album, const std::string& name) {
 
 // The EXIF block of a picture whose markers have been read. Its thumbnail
 // window shares the marker's bytes, so it stays valid after the file goes.
-struct exif_t {
+struct picture_exif_t {
   libgr::app1_marker_t app1;
   bool parsed = false;
 
-  explicit exif_t(const libgr::jpeginfo_t& info) {
+  explicit picture_exif_t(const libgr::jpeginfo_t& info) {
     libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
     if (payload.empty()) return;
     app1.set_app1_buffer(payload);
@@ -76,7 +78,8 @@ struct exif_t {
 };
 
 // Encodes image with `markers` at the configured quality and writes it to
-// file. A file already there is deleted first, so that a link is replaced
+// file. The markers are kept in the codec's own record type, a vector of
+// libgr::marker_t, which is what the codec reads and compress() writes. A file already there is deleted first, so that a link is replaced
 // rather than written through; the new bytes arrive under a temporary name
 // and are renamed into place.
 bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
@@ -98,11 +101,23 @@ bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& marke
   return true;
 }
 
-// Writes the embedded thumbnail's bytes unchanged to target.
-bool save_exif_thumbnail(const std::string& target, const exif_t& exif, std::ostream& log) {
+// Writes the embedded thumbnail's bytes to target, turned `turns` quarter
+// turns. The turn is made in memory before the one write, rather than on the
+// written file, so that an interrupted run never leaves an unturned
+// thumbnail that looks current. A thumbnail that cannot be turned is
+// reported and written as it is: it still shows the picture.
+bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif,
+                         unsigned long long turns, std::ostream& log) {
   libgr::bytes_t bytes = exif.app1.tiff_header.thumbnail;
   libgr::jpegdata_t data;
   data.setvector(bytes, target.c_str());
+  libgr::jpegdata_t turned;
+  if (turns != 0) {
+    if (libgr::transform(turns, turned, data))
+      data = turned;
+    else
+      report(std::cerr, target, ": transform() fail.");
+  }
   std::remove(target.c_str());
   if (!data.save(target.c_str())) {
     const int err = errno;
@@ -175,7 +190,7 @@ bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std:
     report(log, name, ": shrinkone() original analyze_markers fail.");
     return false;
   }
-  const exif_t exif(info);
+  const picture_exif_t exif(info);
   const unsigned long long turns = exif.upright(rotation);
 
   // Full size: without a turn "size0" stands for the original itself and the
@@ -234,13 +249,7 @@ bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std:
   std::string thumb;
   album.make(thumb, levels[L + 2], name);
   if (!libutils::need_update(orig, thumb)) return true;
-  if (exif.has_thumbnail()) {
-    if (!save_exif_thumbnail(thumb, exif, log)) return false;
-    // A thumbnail that is written but not turned is still usable, so the
-    // turn's result does not fail the picture.
-    if (turns != 0) rotatejpeg(thumb, thumb, turns);
-    return true;
-  }
+  if (exif.has_thumbnail()) return save_exif_thumbnail(thumb, exif, turns, log);
   markers_t none;
   if (!savejpeg(thumb, image, none)) {
     report(log, thumb, ": savejpeg fail.");
@@ -264,6 +273,8 @@ bool shrink(const path_t& album, const std::vector<files_t>& files,
         log << "shinkone() fail." << std::endl;
         return false;
       }
+    } else if (ismovie(file.name)) {
+      if (!shrinkmovie(album, file.name, log)) return false;
     }
     progress.emit(static_cast<double>(i + 1) / static_cast<double>(n));
   }
@@ -282,7 +293,7 @@ bool load_jpeg(libgr::image2d_t& image, const std::string& file) {
     report(std::cerr, file, ": load_jpeg() decompress fail.");
     return false;
   }
-  return rotate_in_place(image, exif_t(info).upright(0), file);
+  return rotate_in_place(image, picture_exif_t(info).upright(0), file);
 }
 
 bool load_size_jpeg(libgr::image2d_t& image, const path_t& album, const std::string& dir,
@@ -304,7 +315,7 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
     report(std::cerr, file, ": load_thumbnail() jpeginfo analyze_markers fail.");
     return false;
   }
-  const exif_t exif(info);
+  const picture_exif_t exif(info);
   if (exif.has_thumbnail()) {
     libgr::bytes_t bytes = exif.app1.tiff_header.thumbnail;
     libgr::jpegdata_t thumbnail;

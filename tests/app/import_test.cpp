@@ -28,7 +28,7 @@ class ImportTest : public ::testing::Test {
  protected:
   ImportTest() : album{base.path(), "trip", "day1"} {
     testutil::make_dirs(camera.path());
-    testutil::make_dirs(base / "trip/day1/txt");
+    testutil::make_dirs(base / "trip/day1");  // "txt" is made when a side file needs it
     progress.connect([this](double f) { emitted.push_back(f); });
   }
   std::string in_album(const std::string& rel) const { return base / ("trip/day1/" + rel); }
@@ -201,15 +201,6 @@ TEST(RotateJpeg, FailuresAreReportedAndLeaveTheTargetAlone) {
   }
 }
 
-TEST(RotateJpeg, CodeFourReportsExactlyTheTransformFailure) {
-  TempDir dir;
-  testutil::write_jpeg(dir / "a.jpg", {16, 16});
-  const std::string err = capture_stderr([&] { rotatejpeg(dir / "a.jpg", dir / "b.jpg", 4); });
-  EXPECT_EQ(err, "4: jpeg transform rightrotate count over.\n" + dir / "a.jpg" +
-                     ": transform() fail.\n");
-  EXPECT_FALSE(testutil::exists(dir / "b.jpg"));
-}
-
 struct stat lstat_of(const std::string& path) {
   struct stat st {};
   ::lstat(path.c_str(), &st);
@@ -294,7 +285,7 @@ TEST(IsExist, IgnoresOneTrailingSlash) {
   } cases[] = {
       {dir / "sub", true},       {dir / "sub/", true},  {dir / "file", true},
       {dir / "file/", true},     {dir / "none", false}, {dir / "none/", false},
-      {dir / "dangling", false}, {"", false},
+      {dir / "dangling", false}, {"", false},           {"/", true},
   };
   for (const auto& c : cases) EXPECT_EQ(is_exist(c.path), c.exists) << c.path;
 }

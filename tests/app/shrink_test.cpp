@@ -9,8 +9,10 @@
 #include <sstream>
 
 #include "app/global.h"
+#include "libgr/transform.h"
 #include "tests/support/exif_writer.h"
 #include "tests/support/make_jpeg.h"
+#include "tests/support/make_movie.h"
 #include "tests/support/picture_check.h"
 #include "tests/support/test_util.h"
 
@@ -183,6 +185,16 @@ TEST_F(ShrinkTest, RotationsCombineWithTheExifOrientation) {
   thumb_options.seed = 7;
   const std::string exif_thumbnail = testutil::make_jpeg(thumb_options);
   const decoded_t thumb_pixels = testutil::reference_decode(exif_thumbnail);
+  // The lossless turns of the thumbnail, by number of quarter turns.
+  write_file(base / "thumbnail.jpg", exif_thumbnail);
+  libgr::jpegdata_t thumbnail_data;
+  ASSERT_TRUE(thumbnail_data.load((base / "thumbnail.jpg").c_str()));
+  std::string turned_thumbnail[4];
+  for (unsigned t = 1; t < 4; ++t) {
+    libgr::jpegdata_t out;
+    ASSERT_TRUE(libgr::transform(t, out, thumbnail_data));
+    turned_thumbnail[t].assign(out.begin(), out.end());
+  }
   const unsigned orientations[] = {1, 6, 3, 8};
   const unsigned extra_turns[] = {0, 1, 2, 3};  // what each orientation adds
 
@@ -201,7 +213,9 @@ TEST_F(ShrinkTest, RotationsCombineWithTheExifOrientation) {
       app1_of[name] = o.app1;
       files.push_back({name, rotation});
     }
+  const auto originals = testutil::folder_state(at("original"));
   ASSERT_TRUE(run(files)) << log.str();
+  EXPECT_EQ(testutil::folder_state(at("original")), originals);
 
   size_t i = 0;
   for (unsigned oi = 0; oi < 4; ++oi)
@@ -231,13 +245,29 @@ TEST_F(ShrinkTest, RotationsCombineWithTheExifOrientation) {
       EXPECT_EQ(size1.height, rotation != 0 && turns % 2 ? 24u : 16u);
       // The EXIF thumbnail is taken byte for byte and turned upright.
       const std::string thumb = read_file(at("thumb/" + name));
-      if (turns == 0)
+      if (turns == 0) {
         EXPECT_EQ(thumb, exif_thumbnail);
-      else
+      } else {
+        EXPECT_EQ(thumb, turned_thumbnail[turns]);
         EXPECT_LE(testutil::max_difference(testutil::reference_decode(thumb),
                                            testutil::rotate_reference(thumb_pixels, turns)),
                   6u);
+      }
     }
+}
+
+TEST_F(ShrinkTest, AnExifThumbnailThatCannotBeTurnedIsKeptAsItIs) {
+  testutil::camera_settings camera;
+  camera.orientation = 6;
+  camera.thumbnail = "not a JPEG thumbnail";
+  testutil::jpeg_options o(40, 30);
+  o.app1 = testutil::camera_exif(camera).app1_payload();
+  put("a.jpg", o);
+  bool ok = false;
+  const std::string err = capture_stderr([&] { ok = run({{"a.jpg", 0}}); });
+  EXPECT_TRUE(ok) << log.str();
+  EXPECT_NE(err.find(at("thumb/a.jpg") + ": transform() fail.\n"), std::string::npos) << err;
+  EXPECT_EQ(read_file(at("thumb/a.jpg")), camera.thumbnail);
 }
 
 TEST_F(ShrinkTest, CurrentFilesAreKeptAndMissingLevelsAreCompleted) {
@@ -331,6 +361,41 @@ TEST_F(ShrinkTest, FilesOtherThanPicturesAndMoviesAreLeftAlone) {
   EXPECT_TRUE(testutil::exists(at("thumb/a.JPEG")));
   EXPECT_EQ(testutil::folder_state(at("thumb")).size(), 1u);
   EXPECT_EQ(testutil::folder_state(at("size1")).size(), 1u);
+}
+
+TEST_F(ShrinkTest, MoviesGetTheirLevelsAndStillsInTurnWithPictures) {
+  g_global.shrink_size = {160, 160};  // 320 x 240 needs one halving
+  testutil::write_movie(at("original/clip.MOV"), {320, 240});
+  put("a.jpg", {40, 30});
+  bool ok = false;
+  testutil::capture_stderr([&] { ok = run({{"clip.MOV", 0}, {"a.jpg", 0}}); });  // ffmpeg's chatter
+  ASSERT_TRUE(ok) << log.str();
+  EXPECT_EQ(emitted, (std::vector<double>{0.5, 1.0}));
+  const struct {
+    std::string file;
+    unsigned width, height;
+  } movies[] = {{"movie0/clip.mp4", 320, 240},
+                {"movie1/clip.mp4", 160, 120},
+                {"movie2/clip.mp4", 80, 60}};
+  for (const auto& m : movies) {
+    EXPECT_EQ(testutil::movie_frame_size(at(m.file)), (testutil::frame_size_t{m.width, m.height}))
+        << m.file;
+    const std::string still = m.file.substr(0, m.file.size() - 4) + ".jpg";
+    EXPECT_EQ(decode(at(still)).width, m.width) << still;
+  }
+  EXPECT_FALSE(testutil::exists(at("movie3")));
+  EXPECT_TRUE(testutil::exists(at("thumb/a.jpg")));
+}
+
+TEST_F(ShrinkTest, AMovieThatCannotBeConvertedStopsTheStage) {
+  write_file(at("original/broken.mp4"), "no movie in here");
+  put("a.jpg", {40, 30});
+  bool ok = true;
+  testutil::capture_stderr([&] { ok = run({{"broken.mp4", 0}, {"a.jpg", 0}}); });
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(emitted.empty());
+  EXPECT_FALSE(testutil::exists(at("movie0/broken.mp4")));
+  EXPECT_FALSE(testutil::exists(at("thumb/a.jpg")));
 }
 
 TEST(LoadJpeg, TurnsThePictureUprightByItsOrientation) {
@@ -453,32 +518,62 @@ TEST(ShrinkSamples, CameraPicturesGetEveryLevel) {
   const std::string samples = testutil::samples_dir();
   if (samples.empty()) GTEST_SKIP() << "camera samples not found";
   SettingsGuard settings;
-  g_global.shrink_size = {1024, 1024};
-  const std::vector<files_t> files = {{"Canon_40D.jpg", 0}, {"Nikon_D70.jpg", 1},
-                                      {"Pentax_K10D.jpg", 0}, {"Olympus_C8080WZ.jpg", 3}};
-  std::map<std::string, testutil::file_state_t> before;
-  for (const auto& f : files) before[f.name] = testutil::file_state(samples + "/jpg/" + f.name);
+  g_global.shrink_size = {32, 32};
+  const struct {
+    std::string folder;
+    std::string name;
+    std::uint64_t rotation;
+    bool exif_thumbnail;     // carries one, copied byte for byte when not turned
+    bool turned_sideways;    // "size0" has width and height swapped
+    std::uint64_t level;
+  } cases[] = {
+      {"jpg", "Canon_40D.jpg", 0, true, false, 2},  // 100 x 68
+      {"jpg", "Nikon_D70.jpg", 0, true, false, 2},
+      {"jpg", "Pentax_K10D.jpg", 2, true, false, 2},
+      {"jpg", "Olympus_C8080WZ.jpg", 3, true, true, 2},
+      {"jpg/orientation", "landscape_6.jpg", 0, false, false, 5},  // 450 x 600
+      {"jpg/orientation", "portrait_8.jpg", 2, false, true, 5},
+  };
   TempDir base;
   testutil::make_dirs(base / "day");
   const path_t album{base.path(), "", "day"};
   sigc::signal<void, double> progress;
   std::ostringstream log;
-  ASSERT_TRUE(copyfiles(samples + "/jpg", files, album, progress));
+  std::vector<files_t> files;
+  std::map<std::string, testutil::file_state_t> before;
+  for (const auto& c : cases) {
+    const std::string source = samples + "/" + c.folder + "/" + c.name;
+    before[c.name] = testutil::file_state(source);
+    ASSERT_TRUE(copyfiles(samples + "/" + c.folder, {{c.name, c.rotation}}, album, progress));
+    files.push_back({c.name, c.rotation});
+  }
   ASSERT_TRUE(shrink(album, files, progress, log)) << log.str();
 
-  for (const auto& f : files) {
-    SCOPED_TRACE(f.name);
-    EXPECT_EQ(testutil::file_state(samples + "/jpg/" + f.name), before[f.name]);
-    const std::uint64_t L = getshrinklevel(album, f.name);
-    decoded_t previous = decode(base / ("day/size0/" + f.name));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(testutil::file_state(samples + "/" + c.folder + "/" + c.name), before[c.name]);
+    const std::string original = read_file(base / ("day/original/" + c.name));
+    EXPECT_EQ(original, before[c.name].bytes);
+    const decoded_t full = testutil::reference_decode(original);
+    decoded_t previous = decode(base / ("day/size0/" + c.name));
+    EXPECT_EQ(previous.width, c.turned_sideways ? full.height : full.width);
+    const std::uint64_t L = getshrinklevel(album, c.name);
+    EXPECT_EQ(L, c.level);
     for (std::uint64_t k = 1; k <= L + 1; ++k) {
-      const decoded_t level = decode(base / ("day/size" + std::to_string(k) + "/" + f.name));
+      const decoded_t level = decode(base / ("day/size" + std::to_string(k) + "/" + c.name));
       EXPECT_EQ(level.width, previous.width / 2);
       EXPECT_EQ(level.height, previous.height / 2);
       previous = level;
     }
-    EXPECT_LE(std::max(previous.width, previous.height), 512u);
-    EXPECT_GT(decode(base / ("day/thumb/" + f.name)).width, 0u);
+    const std::string thumb = read_file(base / ("day/thumb/" + c.name));
+    if (c.exif_thumbnail && c.rotation == 0) {
+      ASSERT_GT(thumb.size(), 100u);
+      EXPECT_NE(original.find(thumb), std::string::npos) << "not the embedded thumbnail";
+    } else if (!c.exif_thumbnail) {
+      EXPECT_EQ(testutil::reference_decode(thumb).width, previous.width / 2);
+    } else {
+      EXPECT_GT(testutil::reference_decode(thumb).width, 0u);
+    }
   }
 }
 
