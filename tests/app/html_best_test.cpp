@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <list>
 #include <regex>
 #include <sstream>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "app/html_book.h"
 #include "app/html_zoom.h"
 #include "app/movie.h"
+#include "libutils/dirutil.h"
 #include "tests/support/album_fixture.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/page_check.h"
@@ -233,6 +235,10 @@ TEST_F(BestPageTest, BookWithoutGoodEntriesGetsHeadFootAndTheDefaultTitleSaved) 
   EXPECT_EQ(read_file(fx_.path("_Best/txt/count.txt")), "+0\n");
   EXPECT_EQ(read_file(fx_.path("_Best/txt/head.txt")), title + "\r\n" + title + "\r\n");
   EXPECT_EQ(read_file(fx_.path("_Best/txt/last.txt")), "");
+  // Written under temporary names, none of which stays behind.
+  std::list<std::string> files;
+  libutils::getfiles(files, fx_.path("_Best").c_str());
+  EXPECT_EQ(files, (std::list<std::string>{"index.html", "list.html"}));
   EXPECT_EQ(index_, std::vector<double>{1.0});
   EXPECT_EQ(list_, std::vector<double>{1.0});
 }
