@@ -41,23 +41,6 @@ void report(const std::string& path, const char* text) {
 // at. A missing entry is no error.
 void remove_entry(const std::string& path) { ::unlink(path.c_str()); }
 
-// A name beside `target` that nobody else uses: a unique temporary file is
-// created there and its name returned; empty when none could be created.
-std::string reserve_sibling(const std::string& target) {
-  static unsigned long long s_counter = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name =
-        target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(s_counter++);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      return name;
-    }
-    if (errno != EEXIST) break;
-  }
-  return std::string();
-}
-
 // A byte copy with the source's modification time that appears at `to` only
 // when complete: it is written beside the target and renamed over it, which
 // also replaces a link at `to` instead of writing through it. A process
@@ -65,7 +48,7 @@ std::string reserve_sibling(const std::string& target) {
 // ".tmp", the process id and a counter); its name ends in no picture, movie
 // or sound extension, so no later stage takes it for one.
 bool copy_into_place(const std::string& from, const std::string& to) {
-  const std::string temp = reserve_sibling(to);
+  const std::string temp = libutils::create_temp_beside(to);
   if (temp.empty()) return false;
   if (!libutils::filecopy(from.c_str(), temp.c_str()) ||
       std::rename(temp.c_str(), to.c_str()) != 0) {

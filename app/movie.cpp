@@ -127,23 +127,11 @@ void read_video_line(const std::string& line, libgr::direction2ul_t& size, std::
   }
 }
 
-// A name beside target for ffmpeg to write to, created empty so that no
-// other writer takes it; it keeps target's extension, from which ffmpeg
-// picks the output format. Empty when none can be made.
+// ffmpeg picks the output format from the file's extension, so the
+// temporary file keeps target's.
 std::string reserve_temp(const std::string& target) {
   const char* dot = std::strrchr(libutils::baseptr(target.c_str()), '.');
-  const std::string ext = dot != nullptr ? dot : "";
-  const std::string prefix = target + ".tmp" + std::to_string(::getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = prefix + std::to_string(attempt) + ext;
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      return name;
-    }
-    if (errno != EEXIST) break;
-  }
-  return std::string();
+  return libutils::create_temp_beside(target, dot != nullptr ? dot : "");
 }
 
 // Runs the ffmpeg command argv, whose last word is its output file target:

@@ -1,28 +1,16 @@
 #include "app/replacefile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
+
+#include "libutils/dirutil.h"
 
 namespace pictora {
 
 replacefile_t::replacefile_t(const std::string& path) : path_(path) {
-  // O_EXCL keeps two writers of one target apart; the counter only matters
-  // after a crash left a temporary file behind.
-  const std::string prefix = path + ".tmp" + std::to_string(::getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = prefix + std::to_string(attempt);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      temp_ = name;
-      os_.open(temp_, std::ios::binary | std::ios::trunc);
-      return;
-    }
-    if (errno != EEXIST) return;
-  }
+  temp_ = libutils::create_temp_beside(path);
+  if (!temp_.empty()) os_.open(temp_, std::ios::binary | std::ios::trunc);
 }
 
 replacefile_t::~replacefile_t() {

@@ -8,8 +8,15 @@ extern const command_t config_command;
 extern const command_t albums_command;
 extern const command_t jpeg_command;
 extern const command_t exif_command;
+extern const command_t make_album_command;
+extern const command_t update_command;
+extern const command_t book_page_command;
+extern const command_t best_command;
+extern const command_t best_book_command;
 
-const command_t* const commands[] = {&config_command, &albums_command, &jpeg_command, &exif_command};
+const command_t* const commands[] = {&config_command, &albums_command, &jpeg_command, &exif_command,
+                                     &make_album_command, &update_command, &book_page_command,
+                                     &best_command, &best_book_command};
 const size_t command_count = sizeof commands / sizeof commands[0];
 
 }  // namespace pictora::cli

@@ -12,6 +12,7 @@
 #include <jerror.h>
 
 #include "libutils/common.h"
+#include "libutils/dirutil.h"
 
 namespace libgr {
 
@@ -234,16 +235,13 @@ bool jpegdata_t::load(const char* filename, android_app* app) {
 // at that name is replaced rather than written through. Unlike deleting the
 // target first, a failed write leaves the old file in place.
 bool jpegdata_t::save(const char* filename, android_app*) {
-  static unsigned long long s_counter = 0;
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = std::string(filename) + ".tmp" + std::to_string(::getpid()) + "." +
-           std::to_string(s_counter++);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+  const std::string temp = libutils::create_temp_beside(filename);
+  if (temp.empty()) return false;
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) {
+    ::unlink(temp.c_str());
+    return false;
   }
-  if (fd < 0) return false;
   const bool written = write_all(fd, begin(), size());
   if (::close(fd) != 0 || !written || ::rename(temp.c_str(), filename) != 0) {
     ::unlink(temp.c_str());

@@ -1,5 +1,8 @@
 #include "libutils/dirutil.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -118,6 +121,22 @@ bool copydate(const char* from, const char* to) {
     return false;
   }
   return true;
+}
+
+std::string create_temp_beside(const std::string& target, const std::string& suffix) {
+  const std::string prefix = target + ".tmp" + std::to_string(::getpid()) + "-";
+  // O_EXCL keeps two writers of one target apart; later attempts only happen
+  // while an earlier temporary file of the same target is still there.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = prefix + std::to_string(attempt) + suffix;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  return std::string();
 }
 
 char* mkdtemp(char* templ) {

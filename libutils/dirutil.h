@@ -22,6 +22,13 @@ bool copydate(const char* from, const char* to);
 // Replaces the trailing "XXXXXX" of templ and creates that directory; returns
 // templ, or null with errno set.
 char* mkdtemp(char* templ);
+// Creates an empty file beside target that no other writer uses, named
+// target + ".tmp" + process id + "-" + the first free number from 0 + suffix,
+// and returns its name; "" (errno set) when none can be made. Writers fill it
+// and rename it over target, so readers never see a partial file. Unless
+// suffix gives it one, a file left behind by a killed process ends in no
+// picture, movie or sound extension, so no stage takes it for its input.
+std::string create_temp_beside(const std::string& target, const std::string& suffix = "");
 // Current time in seconds XOR (process id << 16).
 int TimeToSeed();
 

@@ -3,9 +3,10 @@
 # tests use. As root it runs apt-get itself; otherwise it prints the command.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg62-turbo-dev ffmpeg)
+packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg62-turbo-dev ffmpeg
+          libimage-exiftool-perl)
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(googletest libgtest-dev xvfb xauth xdotool libimage-exiftool-perl
+  packages+=(googletest libgtest-dev xvfb xauth xdotool
              libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev)
 fi
 

@@ -382,4 +382,23 @@ TEST(Mkdtemp, StepsPastTakenNames) {
   FAIL() << "the clock kept crossing a second";
 }
 
+TEST(CreateTempBeside, MakesFreshEmptyFilesBesideTheTarget) {
+  testutil::TempDir tmp;
+  const std::string target = tmp / "a.jpg";
+  const std::string prefix = target + ".tmp" + std::to_string(::getpid()) + "-";
+  const std::string first = libutils::create_temp_beside(target);
+  const std::string second = libutils::create_temp_beside(target, ".mp4");
+  ASSERT_EQ(first.compare(0, prefix.size(), prefix), 0) << first;
+  ASSERT_EQ(second.compare(0, prefix.size(), prefix), 0) << second;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(second.substr(second.size() - 4), ".mp4");
+  EXPECT_EQ(testutil::read_file(first), "");
+  EXPECT_TRUE(testutil::exists(second));
+  EXPECT_FALSE(testutil::exists(target));
+
+  errno = 0;
+  EXPECT_EQ(libutils::create_temp_beside(tmp / "missing/a.jpg"), "");
+  EXPECT_EQ(errno, ENOENT);
+}
+
 }  // namespace

@@ -1,0 +1,78 @@
+#include "app/batchupdate.h"
+
+#include <sys/stat.h>
+
+#include <list>
+#include <vector>
+
+#include "app/html_book.h"
+#include "app/import.h"
+#include "app/update.h"
+#include "libutils/dirutil.h"
+
+namespace pictora {
+
+namespace {
+
+bool is_directory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+e_bestname_t collection_kind(const std::string& name) {
+  for (int kind = bestname_fail; kind <= bestname_upload; ++kind) {
+    if (name == bestbookdir(static_cast<e_bestname_t>(kind))) return static_cast<e_bestname_t>(kind);
+  }
+  return bestname_best;
+}
+
+bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress) {
+  if (dir.album.empty()) return true;
+  std::string full;
+  dir.make(full);
+  if (progress.begin_directory) progress.begin_directory(full);
+  sigc::signal<void, double>* s = progress.stage;
+
+  // The collections are named by the book that holds them.
+  const path_t book{dir.base, dir.book, ""};
+  if (dir.album == "_Best") {
+    makebesthtml(book, s[4], s[5]);
+    return true;
+  }
+  if (dir.album[0] == '_') {
+    makebestbookhtml(book, collection_kind(dir.album), s[4], s[5]);
+    return true;
+  }
+  std::string original;
+  dir.make(original, "original");
+  if (!is_directory(original)) {
+    if (dir.album == "txt") return true;
+    std::list<std::string> names;
+    if (!libutils::getdirs(names, full.c_str())) return false;
+    for (const std::string& name : names) batchupdate(path_t{"", full, name}, log, progress);
+    return makehtmlbook(dir, log);
+  }
+
+  std::list<std::string> names;
+  if (!libutils::getfiles(names, original.c_str())) return false;
+  std::vector<files_t> files;
+  for (const std::string& name : names) files.push_back(files_t{name, 0});
+  if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log)) log << full << ": updatealbum() fail." << "\n";
+  return true;
+}
+
+void update_all(const path_t& path, std::ostream& log, batch_progress_t& progress) {
+  if (!path.album.empty()) {
+    batchupdate(path, log, progress);
+    return;
+  }
+  std::string book;
+  path.make(book);
+  std::list<std::string> names;
+  libutils::getdirs(names, book.c_str());  // already ascending
+  for (const std::string& name : names) batchupdate(path_t{"", book, name}, log, progress);
+}
+
+}  // namespace pictora

@@ -1,0 +1,44 @@
+// Bringing a whole book tree up to date: every album's levels and pages,
+// every sub-book's index page and every best-of collection, one directory
+// after another. The book editor's "update all" and `pictora-cli update`
+// both run it.
+#pragma once
+
+#include <sigc++/sigc++.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "app/html_best.h"
+#include "app/path.h"
+
+namespace pictora {
+
+// What a batch update reports through: the six stage signals (1 to 4 the
+// album stages of updatealbum, 5 and 6 the best-of pages) and a hook called
+// when work on a directory begins, with its full path (a progress window
+// clears its bars and shows the path as its title).
+struct batch_progress_t {
+  sigc::signal<void, double> stage[6];
+  std::function<void(const std::string& directory)> begin_directory;
+};
+
+// The list a collection directory gathers, from its name: "_FailBook" fail,
+// "_GoodBook" good, "_ApplyBook" apply, "_SubmitBook" submit, "_PrintBook"
+// print, "_UploadBook" upload, any other best.
+e_bestname_t collection_kind(const std::string& name);
+
+// Brings dir up to date, recursively: "_Best" gets its best-of page, other
+// names beginning with "_" their best book, a sub-book every entry and then
+// its index page, an album its levels and pages from every file of
+// "original" (rotation 0). A path without album part is left alone. Album
+// failures are collected on log and do not stop the walk; false only when a
+// directory cannot be listed or a sub-book's index page fails.
+bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress);
+
+// The "update all" of a book or album path: for a book (empty album part)
+// each of its sub-directories in ascending order, else the path itself.
+void update_all(const path_t& path, std::ostream& log, batch_progress_t& progress);
+
+}  // namespace pictora

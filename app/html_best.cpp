@@ -1,0 +1,282 @@
+#include "app/html_best.h"
+
+#include <sys/stat.h>
+
+#include <iostream>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "app/album.h"
+#include "app/html_entry.h"
+#include "app/html_file.h"
+#include "app/html_page.h"
+#include "app/listing.h"
+#include "app/movie.h"
+#include "app/shrink.h"
+#include "libutils/common.h"
+#include "libutils/dirutil.h"
+#include "libutils/futil.h"
+#include "vexalib/message.h"
+
+namespace pictora {
+
+namespace {
+
+// What a collection gathers from each album and how it marks the entries.
+struct rules_t {
+  best_t album_t::*list;  // the list gathered, walked in name order
+  bool whole_tree;        // a best book: its own marks, see marked_on_index
+  e_bestname_t kind;      // the list of a best book
+};
+
+// One gathered file. The album page and the thumbnail page mark entries by
+// different rules in a best book, so the thumbnail mark is kept apart.
+struct gathered_t {
+  entry_t entry;  // entry.marked is the album page's frame
+  bool bordered = false;
+};
+
+struct source_album_t {
+  path_t path;
+  std::vector<gathered_t> entries;
+};
+
+struct collection_t {
+  std::string title;
+  std::list<std::string> head;
+  std::list<std::string> last;
+  std::list<source_album_t> albums;  // a list, so that the entries' album pointers stay valid
+  size_t movies = 0;
+  size_t pictures = 0;
+  size_t sounds = 0;
+};
+
+struct mark_list_t {
+  e_bestname_t kind;
+  bool (album_t::*holds)(const std::string&) const;
+};
+const mark_list_t s_mark_lists[] = {
+    {bestname_best, &album_t::best},     {bestname_apply, &album_t::apply},
+    {bestname_submit, &album_t::submit}, {bestname_print, &album_t::print},
+    {bestname_upload, &album_t::upload},
+};
+
+// The kind of a file by its ending; false for files of no kind.
+bool media_kind(const std::string& name, media_t& kind) {
+  if (is_audio(name)) {
+    kind = media_t::audio;
+  } else if (ismovie(name)) {
+    kind = media_t::movie;
+  } else if (libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0) {
+    kind = media_t::picture;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// "_Best" frames everything that is more than good. A best book frames what
+// a list other than its own holds, since its own list holds every entry.
+bool marked_on_index(const rules_t& rules, const album_t& record, const std::string& name) {
+  if (!rules.whole_tree) return record.isfind(name);
+  for (const mark_list_t& list : s_mark_lists) {
+    if (list.kind != rules.kind && (record.*list.holds)(name)) return true;
+  }
+  return false;
+}
+
+// On a best book's thumbnail page the best list never counts, whatever the
+// kind, so that "_BestBook" borders only what is meant for use elsewhere.
+bool bordered_on_list(const rules_t& rules, const album_t& record, const std::string& name) {
+  if (!rules.whole_tree) return record.isfind(name);
+  return record.apply(name) || record.submit(name) || record.print(name) || record.upload(name);
+}
+
+void gather(collection_t& c, const album_t& record, const rules_t& rules) {
+  c.albums.push_back(source_album_t{record.path, {}});
+  source_album_t& album = c.albums.back();
+  std::string relative;
+  album.path.submake(relative);
+  for (const std::string& name : (record.*rules.list).entries) {
+    gathered_t g;
+    entry_t& e = g.entry;
+    if (!media_kind(name, e.kind)) continue;
+    e.album = &album.path;
+    e.prefix = "../" + relative + "/";
+    e.name = name;
+    e.marked = marked_on_index(rules, record, name);
+    // A best book notes only the entries it frames; "_Best" notes as the
+    // album page does.
+    if (!rules.whole_tree || e.marked)
+      e.note = classification_note(record, name, !rules.whole_tree && e.kind == media_t::picture);
+    g.bordered = bordered_on_list(rules, record, name);
+    switch (e.kind) {
+      case media_t::audio:
+        ++c.sounds;
+        break;
+      case media_t::movie:
+        e.level = getffshrinklevel(album.path, "original", name, e.size, e.duration, e.rate);
+        ++c.movies;
+        break;
+      case media_t::picture:
+        e.level = getshrinklevel(album.path, name);
+        ++c.pictures;
+        break;
+    }
+    album.entries.push_back(g);
+  }
+}
+
+// Reports a book directory that cannot be listed; false.
+bool listing_failure(const std::string& dir) {
+  libutils::error();
+  std::cerr << dir << ": getdirs() fail." << std::endl;
+  return false;
+}
+
+double fraction(size_t done, size_t all) { return static_cast<double>(done) / static_cast<double>(all); }
+
+bool write_index(std::ostream& os, collection_t& c, sigc::signal<void, double>& progress) {
+  write_album_head(os, c.title, c.head, "<p>\n");
+  size_t done = 0;
+  for (source_album_t& album : c.albums) {
+    for (gathered_t& g : album.entries) {
+      if (!write_entry(os, g.entry, std::cerr)) return false;
+      // Every entry ends with "\t<p>" and an empty line; pictures end so
+      // already, sounds and movies after a "\t<p>" line of their own.
+      if (g.entry.kind != media_t::picture) os << "\t<p>\n\n";
+    }
+    if (!album.entries.empty()) os << "<hr>\n";
+    progress.emit(fraction(++done, c.albums.size()));
+  }
+  // The foot with the link up, which leads from the collection to the
+  // book's index page.
+  write_album_foot(os, c.last);
+  return true;
+}
+
+// The thumbnail lines are those of the album's own thumbnail page behind the
+// prefix, so a movie's thumbnail makes the same choices there: its image
+// source is the 1x still (level n+1, the smallest still that exists), and
+// where no zoom page fits the play box it links to the full-size movie
+// (source within the play box) or to the page of level n (play box smaller
+// than the shrink box).
+bool write_list(std::ostream& os, collection_t& c, sigc::signal<void, double>& progress) {
+  write_album_head(os, c.title, c.head, "<p>\n");
+  size_t done = 0;
+  for (const source_album_t& album : c.albums) {
+    for (const gathered_t& g : album.entries) {
+      entry_t e = g.entry;
+      e.marked = g.bordered;
+      write_thumb(os, e, "border=2");
+    }
+    // The separator starts the next album's first line.
+    if (!album.entries.empty()) os << " | ";
+    progress.emit(fraction(++done, c.albums.size()));
+  }
+  os << '\n';
+  write_album_foot(os, c.last);
+  return true;
+}
+
+// Loads the collection's comment; an empty title becomes the book's name, a
+// space and "Best", and is saved, which creates the collection directory.
+void load_comment(collection_t& c, const path_t& book, const path_t& dir) {
+  std::string head, last;
+  loadcommenttxt(dir, c.title, head, last);
+  if (c.title.empty()) {
+    // The last component of the book directory: for a book inside the base
+    // that is the last component of its relative path, for the base itself
+    // the base directory's name.
+    std::string bookdir;
+    book.make(bookdir);
+    libutils::splitpath_t sp;
+    libutils::split(sp, bookdir.c_str());
+    c.title = std::string(sp.fname) + sp.ext + " " + vexalib::getmsg(vexalib::msg(5));
+    // A new collection has no directory yet; the save needs one.
+    std::string collection;
+    dir.make(collection);
+    ::mkdir(collection.c_str(), 0777);  // an existing directory is fine; other failures show at the save
+    savecommenttxt(dir, c.title, head, last, std::cerr);
+  }
+  c.head = comment_lines(head);
+  c.last = comment_lines(last);
+}
+
+// Writes the three files of the collection named dirname inside book from
+// the albums found below the book directory.
+bool write_collection(const path_t& book, const char* dirname, const std::list<albumdir_t>& albums,
+                      const rules_t& rules, sigc::signal<void, double>& progress_index,
+                      sigc::signal<void, double>& progress_list, collection_t& c) {
+  std::string bookdir;
+  book.make(bookdir);
+  std::list<album_t> records;
+  load_albums(records, path_t{bookdir, "", ""}, albums);
+  for (const album_t& record : records) gather(c, record, rules);
+
+  const path_t dir{book.base, book.book, dirname};
+  std::string index, list, count;
+  dir.make(index, "index.html");
+  dir.make(list, "list.html");
+  dir.make(count, "txt", "count.txt");
+  const char* const open_error = ": open error, ";
+  return write_generated_file(index, open_error, std::cerr,
+                              [&](std::ostream& os) { return write_index(os, c, progress_index); }) &&
+         write_generated_file(list, open_error, std::cerr,
+                              [&](std::ostream& os) { return write_list(os, c, progress_list); }) &&
+         write_generated_file(count, open_error, std::cerr, [&](std::ostream& os) {
+           write_counter(os, c.movies, c.pictures, c.sounds);
+           return true;
+         });
+}
+
+}  // namespace
+
+const char* bestbookdir(e_bestname_t kind) {
+  static const char* const dirs[] = {"_FailBook",   "_GoodBook",  "_BestBook",  "_ApplyBook",
+                                     "_SubmitBook", "_PrintBook", "_UploadBook"};
+  return kind >= bestname_fail && kind <= bestname_upload ? dirs[kind] : dirs[bestname_best];
+}
+
+bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index,
+                  sigc::signal<void, double>& progress_list) {
+  collection_t c;
+  load_comment(c, book, path_t{book.base, book.book, "_Best"});
+  std::string bookdir;
+  book.make(bookdir);
+  std::list<std::string> names;
+  if (!libutils::getdirs(names, bookdir.c_str())) return listing_failure(bookdir);
+  // Only the albums directly in the book, newest first for names that begin
+  // with a date; secret albums are gathered too, sub-books have no lists.
+  std::list<albumdir_t> albums;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    if (*it != "txt" && (*it)[0] != '_') albums.emplace_back("", *it);
+  }
+  const rules_t rules{&album_t::good_list, false, bestname_good};
+  return write_collection(book, "_Best", albums, rules, progress_index, progress_list, c);
+}
+
+bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, double>& progress_index,
+                      sigc::signal<void, double>& progress_list) {
+  static best_t album_t::*const lists[] = {&album_t::fail_list,  &album_t::good_list,   &album_t::best_list,
+                                           &album_t::apply_list, &album_t::submit_list, &album_t::print_list,
+                                           &album_t::upload_list};
+  if (kind < bestname_fail || kind > bestname_upload) kind = bestname_best;
+  collection_t c;
+  const char* const dirname = bestbookdir(kind);
+  load_comment(c, book, path_t{book.base, book.book, dirname});
+  // The walk starts at the book directory, so that every album's path is
+  // relative to the book and its prefix leads there from the collection.
+  std::string bookdir;
+  book.make(bookdir);
+  std::list<std::string> names;
+  if (!walk_names(names, bookdir)) return listing_failure(bookdir);
+  std::list<albumdir_t> albums;
+  hierar_albums(albums, path_t{bookdir, "", ""}, names);
+  sort_albums(albums);
+  const rules_t rules{lists[kind], true, kind};
+  return write_collection(book, dirname, albums, rules, progress_index, progress_list, c);
+}
+
+}  // namespace pictora

@@ -1,0 +1,55 @@
+// The best-of collections of a book. "_Best" gathers the good pictures,
+// movies and sounds of the albums directly in the book; a best book gathers
+// one classification list over every album of the whole book tree. Each
+// collection is a directory inside the book with an album-style page
+// "index.html", a thumbnail page "list.html" and "txt/count.txt"; the pages
+// link into the albums, nothing is copied.
+#pragma once
+
+#include <sigc++/sigc++.h>
+
+#include "app/path.h"
+
+namespace pictora {
+
+// The classification list a best book gathers.
+enum e_bestname_t {
+  bestname_fail = 0,
+  bestname_good = 1,
+  bestname_best = 2,
+  bestname_apply = 3,
+  bestname_submit = 4,
+  bestname_print = 5,
+  bestname_upload = 6,
+};
+
+// The directory of kind's best book inside its book: "_FailBook",
+// "_GoodBook", "_BestBook", "_ApplyBook", "_SubmitBook", "_PrintBook",
+// "_UploadBook"; any other value is taken as best.
+const char* bestbookdir(e_bestname_t kind);
+
+// Writes "_Best" of the book (album part empty) from the albums directly in
+// it, secret ones included, newest first: index.html, list.html and
+// txt/count.txt, in that order, each under a temporary name renamed into
+// place, after giving the collection the title made of the book directory's
+// name, a space and message 5 when it has none. Entries more than good are
+// framed on the album page and bordered on the thumbnail page.
+// progress_index and progress_list receive (a + 1) / A after the a-th of the
+// A albums of each page. False when the book cannot be listed, a file cannot
+// be written or an entry's size links fail; the reason goes to the standard
+// error stream.
+bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index,
+                  sigc::signal<void, double>& progress_list);
+
+// The same for kind's best book over every album at and below the book that
+// is not marked secret, ordered by album name (albums of one name in the
+// order the walk finds them). The book is named by base and book part, so
+// that a path with an empty base and the book's full directory as book part
+// names it as well; the album part must be empty. An entry is framed and
+// noted on the album page when a list other than the gathered one holds it
+// (of best, apply, submit, print, upload), and bordered on the thumbnail
+// page when apply, submit, print or upload holds it.
+bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, double>& progress_index,
+                      sigc::signal<void, double>& progress_list);
+
+}  // namespace pictora

@@ -1,0 +1,304 @@
+// pictora-cli make-album, update, book-page, best and best-book: building
+// albums and keeping book trees and their collections up to date.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <list>
+#include <sstream>
+
+#include "app/album.h"
+#include "app/batchupdate.h"
+#include "app/html_best.h"
+#include "app/html_book.h"
+#include "app/import.h"
+#include "app/update.h"
+#include "cli/cli.h"
+#include "cli/progress.h"
+#include "libutils/dirutil.h"
+#include "libutils/futil.h"
+#include "vexalib/message.h"
+
+namespace pictora::cli {
+
+namespace {
+
+int run_make_album(context_t& ctx, const std::vector<std::string>& args);
+int run_update(context_t& ctx, const std::vector<std::string>& args);
+int run_book_page(context_t& ctx, const std::vector<std::string>& args);
+int run_best(context_t& ctx, const std::vector<std::string>& args);
+int run_best_book(context_t& ctx, const std::vector<std::string>& args);
+
+}  // namespace
+
+extern const command_t make_album_command = {
+    "make-album",
+    "build a new album from a camera folder",
+    "Usage: pictora-cli make-album SRC_DIR ALBUM_DIR [--pick NAME[:DEGREES]]...\n"
+    "                  --title TEXT [--head TEXT] [--last TEXT] [--secret] [--force]\n"
+    "\n"
+    "Creates ALBUM_DIR, saves its title and comments, marks it secret or not,\n"
+    "imports the picked files of SRC_DIR (all of them, in listing order, when\n"
+    "none is picked) turned by DEGREES (0, 90, 180 or 270) clockwise, builds\n"
+    "the size levels, thumbnails, movie conversions and every page, and then\n"
+    "the index page of ALBUM_DIR's book. An existing ALBUM_DIR is refused\n"
+    "unless --force is given.\n",
+    run_make_album,
+};
+
+extern const command_t update_command = {
+    "update",
+    "bring a book tree, an album or a collection up to date",
+    "Usage: pictora-cli update DIR\n"
+    "\n"
+    "For a book, every directory in it (albums, sub-books, collections) in\n"
+    "ascending order, then the book's index page; for an album or a\n"
+    "collection (a name beginning with \"_\"), that directory alone. Missing\n"
+    "or outdated levels are made, pages are written anew. The failures are\n"
+    "printed at the end; the exit status is then 1.\n",
+    run_update,
+};
+
+extern const command_t book_page_command = {
+    "book-page",
+    "write the index page of a book",
+    "Usage: pictora-cli book-page DIR\n"
+    "\n"
+    "Writes DIR/index.html: the book's title and comments and one row per\n"
+    "album or sub-book that is not secret, newest name first.\n",
+    run_book_page,
+};
+
+extern const command_t best_command = {
+    "best",
+    "gather the good pictures of a book's albums",
+    "Usage: pictora-cli best DIR\n"
+    "\n"
+    "Writes the collection DIR/_Best: every good picture, movie and sound of\n"
+    "the albums directly in the book DIR, linked, not copied.\n",
+    run_best,
+};
+
+extern const command_t best_book_command = {
+    "best-book",
+    "gather one classification across a whole book tree",
+    "Usage: pictora-cli best-book DIR KIND\n"
+    "\n"
+    "Writes the collection of KIND (fail, good, best, apply, submit, print or\n"
+    "upload) for the book tree DIR into DIR/_FailBook, DIR/_GoodBook, ...\n",
+    run_best_book,
+};
+
+namespace {
+
+const char* message(uint32_t n) { return vexalib::getmsg(vexalib::msg(n)); }
+
+// A refusal of the command line, in the catalogue's words.
+int refuse(uint32_t n) {
+  std::cerr << "pictora-cli: " << message(n) << "\n";
+  return exit_usage;
+}
+
+// A failed build: the catalogue's words and the collected reports.
+int failed(uint32_t n, const std::string& log) {
+  std::cerr << message(n) << "\n" << log;
+  return exit_failed;
+}
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string without_trailing_slashes(std::string dir) {
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+// The album or collection directory dir as its book and name.
+path_t album_path(const std::string& dir) {
+  const std::string clean = without_trailing_slashes(dir);
+  return path_t{"", without_trailing_slashes(libutils::dirname(clean)), libutils::basename(clean)};
+}
+
+path_t book_path(const std::string& dir) { return path_t{"", without_trailing_slashes(dir), ""}; }
+
+// The six stage bars of the album and best-of work.
+void attach_bars(progress_bars_t& bars, batch_progress_t& progress, const char* first) {
+  const char* labels[6] = {first, "shrink", "page", "zoom", "best", "best list"};
+  for (int i = 0; i < 6; ++i) bars.attach(progress.stage[i], labels[i]);
+}
+
+// "NAME" or "NAME:DEGREES" as a picked file.
+bool parse_pick(files_t& file, const std::string& pick) {
+  const size_t colon = pick.rfind(':');
+  file.name = pick.substr(0, colon);
+  file.rotation = 0;
+  if (colon == std::string::npos) return !file.name.empty();
+  const std::string degrees = pick.substr(colon + 1);
+  static const char* const turns[] = {"0", "90", "180", "270"};
+  for (unsigned i = 0; i < 4; ++i) {
+    if (degrees == turns[i]) {
+      file.rotation = i;
+      return !file.name.empty();
+    }
+  }
+  return false;
+}
+
+struct make_album_args_t {
+  std::string source;
+  std::string album;
+  std::vector<files_t> picks;
+  std::string title, head, last;
+  bool secret = false;
+  bool force = false;
+};
+
+// Fills a from the words; "" when they are well formed, else the complaint.
+std::string parse_make_album(make_album_args_t& a, const std::vector<std::string>& args) {
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (arg == "--pick" || arg == "--title" || arg == "--head" || arg == "--last") {
+      if (!has_value) return arg + " needs a value";
+      const std::string& value = args[++i];
+      if (arg == "--pick") {
+        files_t file;
+        if (!parse_pick(file, value)) return "--pick needs NAME or NAME:DEGREES (0, 90, 180, 270): " + value;
+        a.picks.push_back(file);
+      } else {
+        (arg == "--title" ? a.title : arg == "--head" ? a.head : a.last) = value;
+      }
+    } else if (arg == "--secret") {
+      a.secret = true;
+    } else if (arg == "--force") {
+      a.force = true;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+      return "unknown option: " + arg;
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 2) return "make-album needs SRC_DIR and ALBUM_DIR";
+  a.source = positional[0];
+  a.album = positional[1];
+  return "";
+}
+
+int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
+  make_album_args_t a;
+  const std::string complaint = parse_make_album(a, args);
+  if (!complaint.empty()) return usage_error(&make_album_command, complaint);
+
+  if (a.picks.empty()) {
+    std::list<std::string> names;
+    libutils::getfiles(names, a.source.c_str());
+    for (const std::string& name : names) a.picks.push_back(files_t{name, 0});
+  }
+  // The checks and their order are the book editor's.
+  if (a.picks.empty()) return refuse(40);
+  if (a.source.empty()) return refuse(27);
+  const path_t target = album_path(a.album);
+  if (target.album.empty() || target.album == "/") return refuse(28);
+  std::string album_dir;
+  target.make(album_dir);
+  if (exists(album_dir) && !a.force) {
+    std::cerr << "pictora-cli: " << message(41) << "\n"
+              << "pictora-cli: " << album_dir << ": add --force to build into it.\n";
+    return exit_usage;
+  }
+  if (a.title.empty()) return refuse(26);
+
+  // The book may be new as well.
+  std::error_code error;
+  std::filesystem::create_directories(album_dir, error);
+  if (error) {
+    std::cerr << album_dir << ": cannot create the directory, " << error.message() << "\n";
+    return exit_failed;
+  }
+  std::ostringstream log;
+  if (!savecommenttxt(target, a.title, a.head, a.last, log)) return failed(30, log.str());
+  std::string secret;
+  target.make(secret, "txt", "secret.txt");
+  if (a.secret) {
+    std::ofstream(secret, std::ios::binary | std::ios::trunc);
+  } else {
+    std::remove(secret.c_str());
+  }
+
+  batch_progress_t progress;
+  {
+    progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
+    attach_bars(bars, progress, "copy");
+    sigc::signal<void, double>* s = progress.stage;
+    if (!makealbumwithrotate(a.source, a.picks, target, s[0], s[1], s[2], s[3], log))
+      return failed(29, log.str());
+  }
+  if (!makehtmlbook(book_path(target.book), log)) {
+    std::cerr << "makehtmlbook() fail." << "\n";
+    return failed(29, log.str());
+  }
+  return exit_ok;
+}
+
+int run_update(context_t& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 1) return usage_error(&update_command, "update needs one directory");
+  const std::string dir = without_trailing_slashes(args[0]);
+  std::ostringstream log;
+  batch_progress_t progress;
+  {
+    progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
+    attach_bars(bars, progress, "update");
+    progress.begin_directory = [&bars](const std::string& directory) { bars.heading(directory); };
+    const path_t album = album_path(dir);
+    if (exists(dir + "/original") || album.album[0] == '_') {
+      batchupdate(album, log, progress);
+    } else {
+      update_all(book_path(dir), log, progress);
+      if (!makehtmlbook(book_path(dir), log)) log << dir << ": makehtmlbook() fail." << "\n";
+    }
+  }
+  if (log.str().empty()) return exit_ok;
+  std::cerr << log.str();
+  return exit_failed;
+}
+
+int run_book_page(context_t&, const std::vector<std::string>& args) {
+  if (args.size() != 1) return usage_error(&book_page_command, "book-page needs one directory");
+  return makehtmlbook(book_path(args[0]), std::cerr) ? exit_ok : exit_failed;
+}
+
+int run_best(context_t& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 1) return usage_error(&best_command, "best needs one directory");
+  batch_progress_t progress;
+  progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
+  attach_bars(bars, progress, "");
+  return makebesthtml(book_path(args[0]), progress.stage[4], progress.stage[5]) ? exit_ok : exit_failed;
+}
+
+int run_best_book(context_t& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 2) return usage_error(&best_book_command, "best-book needs DIR and KIND");
+  // In the order of the list kinds.
+  static const char* const kinds[] = {"fail", "good", "best", "apply", "submit", "print", "upload"};
+  for (int kind = bestname_fail; kind <= bestname_upload; ++kind) {
+    if (args[1] != kinds[kind]) continue;
+    batch_progress_t progress;
+    progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
+    attach_bars(bars, progress, "");
+    return makebestbookhtml(book_path(args[0]), static_cast<e_bestname_t>(kind), progress.stage[4],
+                            progress.stage[5])
+               ? exit_ok
+               : exit_failed;
+  }
+  return usage_error(&best_book_command, "unknown KIND: " + args[1]);
+}
+
+}  // namespace
+
+}  // namespace pictora::cli
