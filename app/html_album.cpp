@@ -1,19 +1,16 @@
 #include "app/html_album.h"
 
-#include <cerrno>
-#include <cstring>
-#include <functional>
 #include <list>
 #include <string>
 #include <vector>
 
 #include "app/album.h"
 #include "app/html_entry.h"
+#include "app/html_file.h"
 #include "app/html_page.h"
 #include "app/movie.h"
-#include "app/replacefile.h"
+#include "app/progress.h"
 #include "app/shrink.h"
-#include "libutils/common.h"
 #include "libutils/dirutil.h"
 
 namespace pictora {
@@ -76,27 +73,6 @@ album_contents_t load_contents(const path_t& album) {
   return c;
 }
 
-// Writes the file at path through body under a temporary name and renames it into place. The file is renamed
-// into place also when body fails, so that it holds what was written up to
-// the failure.
-bool write_album_file(const std::string& path, std::ostream& log,
-                      const std::function<bool(std::ostream&)>& body) {
-  replacefile_t file(path);
-  if (!file.is_open()) {
-    const int err = errno;
-    libutils::error();
-    log << path << ": open error, " << std::strerror(err) << std::endl;
-    return false;
-  }
-  const bool written = body(file.stream());
-  if (!file.commit()) {
-    libutils::error();
-    log << path << ": write error." << std::endl;
-    return false;
-  }
-  return written;
-}
-
 bool write_index(std::ostream& os, album_contents_t& c, sigc::signal<void, double>& progress,
                  std::ostream& log) {
   write_album_head(os, c.title, c.head, "<p>\n");
@@ -105,7 +81,7 @@ bool write_index(std::ostream& os, album_contents_t& c, sigc::signal<void, doubl
   }
   for (size_t i = 0; i < c.pictures.size(); ++i) {
     if (!write_entry(os, c.pictures[i], log)) return false;
-    progress.emit(static_cast<double>(i + 1) / static_cast<double>(c.pictures.size()));
+    emit_progress(progress, i + 1, c.pictures.size(), c.pictures[i].name);
   }
   write_album_foot(os, c.last);
   return true;
@@ -120,16 +96,6 @@ bool write_list(std::ostream& os, album_contents_t& c) {
   return true;
 }
 
-// "movies+pictures+sounds", without the movies and the sounds when there
-// are none of them.
-bool write_count(std::ostream& os, const album_contents_t& c) {
-  if (c.movies != 0) os << c.movies;
-  os << '+' << c.pictures.size();
-  if (c.sounds != 0) os << '+' << c.sounds;
-  os << '\n';
-  return true;
-}
-
 }  // namespace
 
 bool makehtml(const path_t& album, sigc::signal<void, double>& progress, std::ostream& log) {
@@ -138,9 +104,14 @@ bool makehtml(const path_t& album, sigc::signal<void, double>& progress, std::os
   album.make(index, "index.html");
   album.make(list, "list.html");
   album.make(count, "txt", "count.txt");
-  return write_album_file(index, log, [&](std::ostream& os) { return write_index(os, c, progress, log); }) &&
-         write_album_file(list, log, [&](std::ostream& os) { return write_list(os, c); }) &&
-         write_album_file(count, log, [&](std::ostream& os) { return write_count(os, c); });
+  const char* open_error = ": open error, ";
+  return write_generated_file(index, open_error, log,
+                              [&](std::ostream& os) { return write_index(os, c, progress, log); }) &&
+         write_generated_file(list, open_error, log, [&](std::ostream& os) { return write_list(os, c); }) &&
+         write_generated_file(count, open_error, log, [&](std::ostream& os) {
+           write_counter(os, c.movies, c.pictures.size(), c.sounds);
+           return true;
+         });
 }
 
 }  // namespace pictora

@@ -42,17 +42,9 @@ const std::string page_foot =
 
 class PageSettings : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testutil::load_english_catalogue();
-    saved_ = g_global;
-    g_global.shrink_size = {64, 48};
-    g_global.html_header = "<meta charset=\"UTF-8\">";
-    g_global.html_address = "pictora@example.org";
-    g_global.movie_thumbnail_retina = false;
-    g_global.play_size_x = 64;
-    g_global.play_size_y = 48;
-  }
-  void TearDown() override { g_global = saved_; }
+  // First, so that the fixtures below are made under these settings.
+  testutil::page_settings_t settings_{"pictora@example.org"};
+  void SetUp() override { testutil::load_english_catalogue(); }
 
   // makehtml with its progress reports collected; log text in log_.
   bool make() {
@@ -67,9 +59,6 @@ class PageSettings : public ::testing::Test {
   testutil::album_fixture fx_;
   std::vector<double> progress_;
   std::string log_;
-
- private:
-  global_t saved_;
 };
 
 // An album with a movie, a sound, three pictures at shrink levels 2, 1 and 0

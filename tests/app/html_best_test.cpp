@@ -61,17 +61,9 @@ std::string level0_thumb(const std::string& p, const std::string& name, bool bor
 
 class BestPageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testutil::load_english_catalogue();
-    saved_ = g_global;
-    g_global.shrink_size = {64, 48};
-    g_global.html_header = "<meta charset=\"UTF-8\">";
-    g_global.html_address = "best@example.org";
-    g_global.movie_thumbnail_retina = false;
-    g_global.play_size_x = 64;
-    g_global.play_size_y = 48;
-  }
-  void TearDown() override { g_global = saved_; }
+  // First, so that the fixtures below are made under these settings.
+  testutil::page_settings_t settings_{"best@example.org"};
+  void SetUp() override { testutil::load_english_catalogue(); }
 
   // Runs make with two progress signals; their reports go to index_ and
   // list_, the standard error stream to err_.
@@ -103,9 +95,6 @@ class BestPageTest : public ::testing::Test {
   testutil::book_fixture fx_;
   std::vector<double> index_, list_;
   std::string err_;
-
- private:
-  global_t saved_;
 };
 
 // The book of the "_Best" tests: two dated albums with good entries (one of

@@ -9,6 +9,18 @@
 
 namespace testutil {
 
+page_settings_t::page_settings_t(const std::string& address) : saved_(pictora::g_global) {
+  pictora::global_t& g = pictora::g_global;
+  g.shrink_size = {64, 48};
+  g.html_header = "<meta charset=\"UTF-8\">";
+  g.html_address = address;
+  g.movie_thumbnail_retina = false;
+  g.play_size_x = 64;
+  g.play_size_y = 48;
+}
+
+page_settings_t::~page_settings_t() { pictora::g_global = saved_; }
+
 void load_english_catalogue() {
   ::setenv("LC_ALL", "C", 1);
   ASSERT_EQ(vexalib::init_message(PICTORA_SOURCE_DIR "/data/", "pictora"),
