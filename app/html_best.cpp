@@ -13,6 +13,7 @@
 #include "app/html_page.h"
 #include "app/listing.h"
 #include "app/movie.h"
+#include "app/progress.h"
 #include "app/shrink.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
@@ -135,8 +136,6 @@ bool listing_failure(const std::string& dir) {
   return false;
 }
 
-double fraction(size_t done, size_t all) { return static_cast<double>(done) / static_cast<double>(all); }
-
 bool write_index(std::ostream& os, collection_t& c, sigc::signal<void, double>& progress) {
   write_album_head(os, c.title, c.head, "<p>\n");
   size_t done = 0;
@@ -148,7 +147,7 @@ bool write_index(std::ostream& os, collection_t& c, sigc::signal<void, double>& 
       if (g.entry.kind != media_t::picture) os << "\t<p>\n\n";
     }
     if (!album.entries.empty()) os << "<hr>\n";
-    progress.emit(fraction(++done, c.albums.size()));
+    emit_progress(progress, ++done, c.albums.size(), album.path.album);
   }
   // The foot with the link up, which leads from the collection to the
   // book's index page.
@@ -173,7 +172,7 @@ bool write_list(std::ostream& os, collection_t& c, sigc::signal<void, double>& p
     }
     // The separator starts the next album's first line.
     if (!album.entries.empty()) os << " | ";
-    progress.emit(fraction(++done, c.albums.size()));
+    emit_progress(progress, ++done, c.albums.size(), album.path.album);
   }
   os << '\n';
   write_album_foot(os, c.last);

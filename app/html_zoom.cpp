@@ -12,6 +12,7 @@
 #include "app/exif.h"
 #include "app/html_page.h"
 #include "app/movie.h"
+#include "app/progress.h"
 #include "app/replacefile.h"
 #include "app/shrink.h"
 #include "libgr/direction.h"
@@ -89,7 +90,7 @@ bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
       });
       if (!written) return false;
     }
-    progress.emit(static_cast<double>(++i) / static_cast<double>(names.size()));
+    emit_progress(progress, ++i, names.size(), name);
   }
   return true;
 }
@@ -132,7 +133,7 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
         if (!written) return false;
       }
     }
-    progress.emit(static_cast<double>(++i) / static_cast<double>(names.size()));
+    emit_progress(progress, ++i, names.size(), name);
   }
   return true;
 }

@@ -11,6 +11,7 @@
 #include <iostream>
 #include <vector>
 
+#include "app/progress.h"
 #include "libgr/loader_jpeg.h"
 #include "libgr/transform.h"
 #include "libutils/common.h"
@@ -83,7 +84,7 @@ bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, con
       report(src, ": file copy fail.");
       return false;
     }
-    progress.emit(static_cast<double>(i + 1) / static_cast<double>(n));
+    emit_progress(progress, i + 1, n, name);
   }
   return true;
 }

@@ -7,6 +7,7 @@
 
 #include "app/global.h"
 #include "app/movie.h"
+#include "app/progress.h"
 #include "libgr/imageutil.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg.h"
@@ -286,7 +287,7 @@ bool shrink(const path_t& album, const std::vector<files_t>& files,
     } else if (ismovie(file.name)) {
       if (!shrinkmovie(album, file.name, log)) return false;
     }
-    progress.emit(static_cast<double>(i + 1) / static_cast<double>(n));
+    emit_progress(progress, i + 1, n, file.name);
   }
   return true;
 }

@@ -5,6 +5,7 @@
 #include "app/html_album.h"
 #include "app/html_zoom.h"
 #include "app/movie.h"
+#include "app/progress.h"
 #include "app/shrink.h"
 #include "libgr/loader_jpeg.h"
 #include "libutils/common.h"
@@ -76,7 +77,7 @@ bool shrinkupdate(const path_t& album, const std::vector<files_t>& files,
     } else if (ismovie(file.name)) {
       if (!shrinkmovie(album, file.name, std::cerr)) return false;
     }
-    progress.emit(static_cast<double>(i + 1) / static_cast<double>(n));
+    emit_progress(progress, i + 1, n, file.name);
   }
   return true;
 }

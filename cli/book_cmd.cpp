@@ -16,6 +16,7 @@
 #include "app/html_best.h"
 #include "app/html_book.h"
 #include "app/import.h"
+#include "app/progress.h"
 #include "app/update.h"
 #include "cli/cli.h"
 #include "cli/progress.h"
@@ -127,10 +128,12 @@ path_t album_path(const std::string& dir) {
 
 path_t book_path(const std::string& dir) { return path_t{"", without_trailing_slashes(dir), ""}; }
 
-// The six stage bars of the album and best-of work.
+// The six stage bars of the album and best-of work, with the item each
+// stage has just done.
 void attach_bars(progress_bars_t& bars, batch_progress_t& progress, const char* first) {
   const char* labels[6] = {first, "shrink", "page", "zoom", "best", "best list"};
   for (int i = 0; i < 6; ++i) bars.attach(progress.stage[i], labels[i]);
+  set_progress_item_listener([&bars](const std::string& item) { bars.set_item(item); });
 }
 
 // "NAME" or "NAME:DEGREES" as a picked file.

@@ -1,0 +1,22 @@
+// Progress of the long stages. After each of its items a stage reports
+// through emit_progress: a front end that shows the item as well (a terminal
+// bar, a window) hears its name first, then the stage's signal carries the
+// fraction done.
+#pragma once
+
+#include <sigc++/sigc++.h>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace pictora {
+
+// Emits done / total on progress, after handing item to the listener.
+void emit_progress(sigc::signal<void, double>& progress, size_t done, size_t total, const std::string& item);
+
+// Who hears the items; an empty function for nobody. One listener for the
+// whole process, as there is one front end.
+void set_progress_item_listener(std::function<void(const std::string& item)> listener);
+
+}  // namespace pictora
