@@ -11,6 +11,7 @@
 #include "app/html_entry.h"
 #include "app/movie.h"
 #include "tests/support/album_fixture.h"
+#include "tests/support/browser.h"
 #include "tests/support/page_check.h"
 #include "tests/support/test_util.h"
 
@@ -376,18 +377,10 @@ TEST_F(PageSettings, EntriesPutThePrefixBeforeEveryLinkAndSource) {
 
 // The album page as a browser sees it.
 TEST_F(AlbumPageTest, BrowserFindsTheImagesAndLinks) {
-  if (testutil::run_program({"chromium", "--version"}, nullptr, nullptr) != 0) {
-    GTEST_SKIP() << "chromium is not installed";
-  }
+  if (!testutil::have_chromium()) GTEST_SKIP() << "chromium is not installed";
   ASSERT_TRUE(make()) << log_;
-  std::string dom, err;
-  testutil::TempDir profile;
-  ASSERT_EQ(testutil::run_program(
-                {"chromium", "--headless", "--disable-gpu", "--no-sandbox",
-                 "--user-data-dir=" + profile.path(), "--dump-dom", "file://" + fx_.path("index.html")},
-                &dom, &err),
-            0)
-      << err;
+  std::string dom;
+  ASSERT_TRUE(testutil::browser_dom(fx_.path("index.html"), dom)) << dom;
   const std::string expected_elements[] = {
       "<title>Summer &lt;b&gt;trip&lt;/b&gt;</title>",  // title text is not markup
       "<h1>Summer <b>trip</b></h1>",

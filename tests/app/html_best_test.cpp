@@ -17,6 +17,7 @@
 #include "libutils/dirutil.h"
 #include "tests/support/album_fixture.h"
 #include "tests/support/book_fixture.h"
+#include "tests/support/browser.h"
 #include "tests/support/page_check.h"
 #include "tests/support/test_util.h"
 

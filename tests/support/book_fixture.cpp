@@ -39,18 +39,4 @@ std::string book_fixture::kb(const std::string& relative) const {
   return std::to_string((st.st_size + 1023) / 1024);
 }
 
-bool have_chromium() { return run_program({"chromium", "--version"}, nullptr, nullptr) == 0; }
-
-bool browser_dom(const std::string& path, std::string& dom) {
-  TempDir profile;
-  std::string err;
-  if (run_program({"chromium", "--headless", "--disable-gpu", "--no-sandbox",
-                   "--user-data-dir=" + profile.path(), "--dump-dom", "file://" + path},
-                  &dom, &err) != 0) {
-    dom = err;
-    return false;
-  }
-  return true;
-}
-
 }  // namespace testutil

@@ -38,10 +38,5 @@ class book_fixture {
   pictora::path_t book_;
 };
 
-// Whether the chromium browser can be run.
-bool have_chromium();
-// What headless Chromium makes of the page at path: its DOM as text. False
-// when chromium fails, with its error output in dom.
-bool browser_dom(const std::string& path, std::string& dom);
 
 }  // namespace testutil
