@@ -8,9 +8,40 @@
 #include "tests/gui_support/gui_env.h"
 #include "tests/gui_support/picture.h"
 
+// Last: the X11 headers define macros (None, Status) that clash with others.
+#include <gdk/gdkx.h>
+
 namespace {
 
 const uint32_t background = 0xff102030;  // what the surface holds before drawing
+
+// What widget draws when it is width x height logical pixels, as 0xAARRGGBB
+// values, row by row from the top. With factor 2 the surface has twice as
+// many pixels each way, as on a high-resolution display.
+std::vector<std::vector<uint32_t>> draw_widget(Gtk::Widget& widget, int width, int height, int factor = 1) {
+  widget.size_allocate(Gtk::Allocation(0, 0, width, height));
+  width *= factor;
+  height *= factor;
+  const auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, width, height);
+  cairo_surface_set_device_scale(surface->cobj(), factor, factor);
+  const auto context = Cairo::Context::create(surface);
+  context->set_source_rgb(0x10 / 255.0, 0x20 / 255.0, 0x30 / 255.0);
+  context->paint();
+  gtk_widget_draw(widget.gobj(), context->cobj());
+  surface->flush();
+  std::vector<std::vector<uint32_t>> pixels(height, std::vector<uint32_t>(width));
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(surface->get_data() + y * surface->get_stride());
+    for (int x = 0; x < width; ++x) pixels[y][x] = row[x];
+  }
+  return pixels;
+}
+
+// Pumps events until the window is shown and laid out.
+void show(Gtk::Window& window) {
+  window.show_all();
+  while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+}
 
 class CairoButtonTest : public ::testing::Test {
  protected:
@@ -18,27 +49,10 @@ class CairoButtonTest : public ::testing::Test {
 
   void SetUp() override {
     window.add(button);
-    window.show_all();
-    while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+    show(window);
   }
 
-  // What the button draws when it is width x height logical pixels, as
-  // 0xAARRGGBB values, row by row from the top.
-  std::vector<std::vector<uint32_t>> draw(int width, int height) {
-    button.size_allocate(Gtk::Allocation(0, 0, width, height));
-    const auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, width, height);
-    const auto context = Cairo::Context::create(surface);
-    context->set_source_rgb(0x10 / 255.0, 0x20 / 255.0, 0x30 / 255.0);
-    context->paint();
-    gtk_widget_draw(GTK_WIDGET(button.gobj()), context->cobj());
-    surface->flush();
-    std::vector<std::vector<uint32_t>> pixels(height, std::vector<uint32_t>(width));
-    for (int y = 0; y < height; ++y) {
-      const auto* row = reinterpret_cast<const uint32_t*>(surface->get_data() + y * surface->get_stride());
-      for (int x = 0; x < width; ++x) pixels[y][x] = row[x];
-    }
-    return pixels;
-  }
+  std::vector<std::vector<uint32_t>> draw(int width, int height) { return draw_widget(button, width, height); }
 
   Gtk::OffscreenWindow window;
   pictora::CairoButton button;
@@ -96,6 +110,38 @@ TEST_F(CairoButtonTest, PaintsThePictureCentred) {
                             py < static_cast<int>(c.picture_height);
         EXPECT_EQ(pixels[y][x], inside ? picture_pixel(px, py) : background) << "at " << x << "," << y;
       }
+    }
+  }
+}
+
+// At scale factor 2 the picture asks for half its size in logical pixels and
+// is painted with every one of its pixels on a device pixel.
+TEST_F(CairoButtonTest, KeepsThePicturesPixelsOnAHighResolutionDisplay) {
+  // The display's scale, as GDK_SCALE=2 sets it, for this test only.
+  struct ScaleTwo {
+    ScaleTwo() { gdk_x11_display_set_window_scale(gdk_display_get_default(), 2); }
+    ~ScaleTwo() { gdk_x11_display_set_window_scale(gdk_display_get_default(), 1); }
+  } scale_two;
+  Gtk::Window scaled_window;  // an X window: offscreen ones keep factor 1
+  pictora::CairoButton scaled;
+  scaled_window.add(scaled);
+  show(scaled_window);
+  ASSERT_EQ(scaled.get_scale_factor(), 2);
+
+  libgr::image2d_t image = picture(33, 17);
+  scaled.set(image);
+  int width = 0, height = 0;
+  scaled.get_size_request(width, height);
+  EXPECT_EQ(width, 16);  // 16.5 truncated
+  EXPECT_EQ(height, 8);
+  // Offsets trunc((40 - 16.5) / 2) = 11 and trunc((24 - 8.5) / 2) = 7
+  // logical pixels, 22 and 14 device pixels.
+  const auto pixels = draw_widget(scaled, 40, 24, 2);
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      const int px = x - 22, py = y - 14;
+      const bool inside = px >= 0 && py >= 0 && px < 33 && py < 17;
+      EXPECT_EQ(pixels[y][x], inside ? picture_pixel(px, py) : background) << "at " << x << "," << y;
     }
   }
 }
