@@ -34,6 +34,9 @@ bool run_vexaview(const std::string& prog_dir, const std::string& arg) {
   return run_vexaview(prog_dir, std::list<std::string>{arg});
 }
 
+// The viewer runs beside this program, so "started" is all there is to
+// report; what its options (-C DIR, -@ LIST, ...) mean is the viewer's own
+// business (the default one, data/pictora-view, describes its choices).
 bool run_vexaview(const std::string& /*prog_dir*/, const std::list<std::string>& args) {
   return libutils::start_process(command(g_global.vexaview, args));
 }

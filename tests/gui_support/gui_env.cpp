@@ -56,6 +56,7 @@ void start_gui() {
   started = true;
   start_xvfb();
   ::unsetenv("GDK_SCALE");
+  ::setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on this server
   ::setenv("GDK_BACKEND", "x11", 1);
   if (!gtk_init_check(nullptr, nullptr)) throw std::runtime_error("GTK cannot open the Xvfb display");
   Gtk::Main::init_gtkmm_internals();
