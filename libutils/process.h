@@ -33,4 +33,11 @@ std::string command_line(const std::vector<std::string>& argv);
 // signal number when a signal ended it.
 int run_process(const std::vector<std::string>& argv, std::string* output = nullptr);
 
+// Starts the program argv[0] (searched in PATH as above) with argv as its
+// arguments, standard input reading /dev/null, in a session of its own, and
+// returns without waiting for it: for viewers and players that run beside
+// this program and outlive it. True when the program was started, false when
+// argv is empty or the program cannot be run.
+bool start_process(const std::vector<std::string>& argv);
+
 }  // namespace libutils

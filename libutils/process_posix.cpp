@@ -79,4 +79,54 @@ int run_process(const std::vector<std::string>& argv, std::string* output) {
   return exit_code(status);
 }
 
+bool start_process(const std::vector<std::string>& argv) {
+  if (argv.empty()) return false;
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+
+  // The program is started by a short-lived middle process, so that it is
+  // nobody's child here and leaves no zombie behind. A failed exec sends its
+  // errno back through a pipe that a successful exec closes.
+  int pipe_fd[2] = {-1, -1};
+  if (::pipe2(pipe_fd, O_CLOEXEC) != 0) return false;
+  const pid_t middle = ::fork();
+  if (middle < 0) {
+    ::close(pipe_fd[0]);
+    ::close(pipe_fd[1]);
+    return false;
+  }
+  if (middle == 0) {
+    // Only async-signal-safe calls from here on: the parent may have threads.
+    ::setsid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int null_fd = ::open("/dev/null", O_RDONLY);
+      if (null_fd >= 0 && null_fd != 0) {
+        ::dup2(null_fd, 0);
+        ::close(null_fd);
+      }
+      ::execvp(args[0], args.data());
+      const int error = errno;
+      (void)!::write(pipe_fd[1], &error, sizeof error);
+      ::_exit(127);
+    }
+    ::_exit(child < 0 ? 1 : 0);
+  }
+  ::close(pipe_fd[1]);
+  int status = 0;
+  while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+  }
+  int error = 0;
+  ssize_t n;
+  while ((n = ::read(pipe_fd[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(pipe_fd[0]);
+  const bool middle_ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return middle_ok && n == 0;
+}
+
 }  // namespace libutils

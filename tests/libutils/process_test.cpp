@@ -3,6 +3,7 @@
 #include "libutils/process.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -128,6 +129,45 @@ TEST(RunProcess, WithoutCaptureTheChildWritesToOurStreams) {
     EXPECT_EQ(libutils::run_process({"sh", "-c", "printf child >&2"}), 0);
   });
   EXPECT_EQ(err, "child");
+}
+
+// A program started in the background, which writes its arguments (one
+// per line) into DIR/args once it runs.
+words_t recorder(const testutil::TempDir& dir, const words_t& args) {
+  words_t argv = {"/bin/sh", "-c", "printf '%s\\n' \"$@\" > \"$0/args.tmp\" && mv \"$0/args.tmp\" \"$0/args\"",
+                  dir.path()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+
+TEST(StartProcess, PassesEveryArgumentUnchangedWithoutAShell) {
+  testutil::TempDir dir;
+  const words_t args = {"a\"$(touch " + dir.path() + "/pwned)\";b.mp4", "x;touch pwned2", "", "it's *"};
+  EXPECT_TRUE(libutils::start_process(recorder(dir, args)));
+  EXPECT_EQ(testutil::wait_for_file(dir / "args"), "a\"$(touch " + dir.path() + "/pwned)\";b.mp4\nx;touch pwned2\n\nit's *\n");
+  EXPECT_FALSE(testutil::exists(dir / "pwned"));
+}
+
+// The program is still waiting for its input when start_process returns
+// (were it waited for, this test would never get to release it).
+TEST(StartProcess, ReturnsWhileTheProgramRuns) {
+  testutil::TempDir dir;
+  const std::string fifo = dir / "go";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(libutils::start_process(
+      {"/bin/sh", "-c", "read line < \"$0/go\"; echo \"$line\" > \"$0/out.tmp\"; mv \"$0/out.tmp\" \"$0/out\"", dir.path()}));
+  EXPECT_FALSE(testutil::exists(dir / "out"));
+  testutil::write_file(fifo, "released\n");
+  EXPECT_EQ(testutil::wait_for_file(dir / "out"), "released\n");
+}
+
+TEST(StartProcess, AProgramThatCannotStartGivesFalse) {
+  testutil::TempDir dir;
+  EXPECT_FALSE(libutils::start_process({}));
+  EXPECT_FALSE(libutils::start_process({"pictora-no-such-program"}));
+  EXPECT_FALSE(libutils::start_process({dir.path()}));  // a directory
+  testutil::write_file(dir / "plain", "not a program\n");
+  EXPECT_FALSE(libutils::start_process({dir / "plain"}));
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace testutil {
 
@@ -42,6 +44,14 @@ void make_dirs(const std::string& path) { std::filesystem::create_directories(pa
 bool exists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string wait_for_file(const std::string& path) {
+  for (int i = 0; i < 6000; ++i) {
+    if (exists(path)) return read_file(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return "(never written)";
 }
 
 std::string samples_dir() {

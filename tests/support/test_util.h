@@ -28,6 +28,11 @@ void write_file(const std::string& path, const std::string& bytes);
 void make_dirs(const std::string& path);
 bool exists(const std::string& path);
 
+// The contents of path once it exists, for files that a program started in
+// the background writes under another name and renames into place. Gives up
+// after a minute (a program that never ran) and returns "(never written)".
+std::string wait_for_file(const std::string& path);
+
 // Runs fn and returns what it wrote to standard error (std::cerr and fd 2).
 template <typename Fn>
 std::string capture_stderr(Fn&& fn);

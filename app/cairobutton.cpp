@@ -1,0 +1,33 @@
+#include "app/cairobutton.h"
+
+#include <cmath>
+
+#include "app/external.h"
+
+namespace pictora {
+
+CairoButton::CairoButton() = default;
+
+void CairoButton::set(libgr::image2d_t& new_picture) {
+  // Images share their pixels when copied; the button keeps only the size
+  // from here on, the pixbuf has its own copy of the pixels.
+  picture = new_picture;
+  pixbuf = convert_to_pixbuf(picture);
+  scale = 1.0 / get_scale_factor();
+  set_size_request(static_cast<int>(picture.width * scale), static_cast<int>(picture.height * scale));
+}
+
+bool CairoButton::on_draw(const Cairo::RefPtr<Cairo::Context>& context) {
+  if (scale == 0 || !pixbuf) return true;
+  const int factor = get_scale_factor();
+  // The offset is found in logical pixels and applied inside the context
+  // scaled down to device pixels, hence the multiplication back.
+  const double x = std::trunc((get_allocated_width() - picture.width * scale) * 0.5) * factor;
+  const double y = std::trunc((get_allocated_height() - picture.height * scale) * 0.5) * factor;
+  context->scale(scale, scale);
+  Gdk::Cairo::set_source_pixbuf(context, pixbuf, x, y);
+  context->paint();
+  return true;
+}
+
+}  // namespace pictora

@@ -1,0 +1,31 @@
+// A button whose face is a picture (a thumbnail), drawn centred at the
+// device's own resolution: on a display with scale factor 2 a 160-pixel
+// picture takes 80 logical pixels and keeps all of its pixels.
+#pragma once
+
+#include <gtkmm.h>
+
+#include "libgr/imagetype.h"
+
+namespace pictora {
+
+class CairoButton : public Gtk::Button {
+ public:
+  CairoButton();
+
+  // Shows picture from now on and asks for its size in logical pixels.
+  void set(libgr::image2d_t& picture);
+
+ protected:
+  // Paints the picture centred (cropped on both sides when it is larger than
+  // the button); nothing before the first set. The button's own frame and
+  // label are never drawn.
+  bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override;
+
+ private:
+  libgr::image2d_t picture;
+  double scale = 0;  // 1 / the scale factor at the last set; 0 before any
+  Glib::RefPtr<Gdk::Pixbuf> pixbuf;
+};
+
+}  // namespace pictora

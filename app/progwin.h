@@ -1,0 +1,44 @@
+// The modal progress window that long operations report into: six bars, each
+// driven by its own progress signal. Every report redraws its bar and pumps
+// pending events, which keeps the single-threaded program drawn while it works.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <sigc++/sigc++.h>
+
+namespace pictora {
+
+// The window's title, in the locale's encoding; dialogs may point it at
+// their own text before building a ProgWin or calling clear().
+extern const char* default_title;
+
+class ProgWin : public Gtk::Dialog {
+ public:
+  explicit ProgWin(Gtk::Window& parent);
+
+  // Bar N shows the fraction last sent to setProgressN; values above 1.0
+  // show a full bar.
+  void setProgress1(double value);
+  void setProgress2(double value);
+  void setProgress3(double value);
+  void setProgress4(double value);
+  void setProgress5(double value);
+  void setProgress6(double value);
+
+  // Runs the main loop until no event is pending; ends the process (status 0)
+  // when the main loop was asked to quit meanwhile.
+  void Iteration();
+
+  // Title back to default_title, every bar back to 0.
+  void clear();
+
+  Gtk::ProgressBar bar1, bar2, bar3, bar4, bar5, bar6;
+  // Handed to the pipeline and page functions; signal N drives bar N.
+  sigc::signal<void, double> signal1, signal2, signal3, signal4, signal5, signal6;
+
+ private:
+  void set_bar(Gtk::ProgressBar& bar, double value);
+};
+
+}  // namespace pictora

@@ -1,0 +1,73 @@
+#include "tests/gui_support/gui_env.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include <gtkmm.h>
+
+namespace testutil {
+
+namespace {
+
+pid_t s_xvfb = -1;
+
+void stop_xvfb() {
+  if (s_xvfb > 0) {
+    ::kill(s_xvfb, SIGTERM);
+    ::waitpid(s_xvfb, nullptr, 0);
+  }
+}
+
+// Starts Xvfb, which picks a free display and writes its number to a pipe,
+// and points DISPLAY at it. -terminate ends the server when this process
+// disconnects, even if it dies without reaching stop_xvfb.
+void start_xvfb() {
+  int fd[2];
+  if (::pipe(fd) != 0) throw std::runtime_error("pipe for Xvfb failed");
+  const std::string write_fd = std::to_string(fd[1]);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fd[0]);
+    ::execlp("Xvfb", "Xvfb", "-displayfd", write_fd.c_str(), "-nolisten", "tcp", "-terminate", "-screen",
+             "0", "1024x768x24", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(fd[1]);
+  std::string number;
+  char c;
+  while (::read(fd[0], &c, 1) == 1 && c != '\n') number += c;
+  ::close(fd[0]);
+  if (pid < 0 || number.empty()) throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
+  s_xvfb = pid;
+  std::atexit(stop_xvfb);
+  ::setenv("DISPLAY", (":" + number).c_str(), 1);
+}
+
+}  // namespace
+
+void start_gui() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  start_xvfb();
+  ::unsetenv("GDK_SCALE");
+  ::setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on this server
+  ::setenv("GDK_BACKEND", "x11", 1);
+  if (!gtk_init_check(nullptr, nullptr)) throw std::runtime_error("GTK cannot open the Xvfb display");
+  Gtk::Main::init_gtkmm_internals();
+}
+
+void in_main_loop(const std::function<void()>& fn) {
+  Glib::signal_idle().connect_once([&fn] {
+    fn();
+    gtk_main_quit();
+  });
+  gtk_main();
+}
+
+}  // namespace testutil
