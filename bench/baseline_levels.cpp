@@ -1,0 +1,118 @@
+// The least a program must do to make an album's size levels, as a yardstick
+// for the album build: decode each picture once at full size, halve its
+// pixels (2 x 2 mean) level after level, encode every level below full size,
+// and copy the EXIF thumbnail's bytes. No links, pages, checks or temporary
+// names.
+//
+//   baseline_levels QUALITY BOX_W BOX_H OUT PICTURE...
+//
+// Writes OUT/size1/NAME ... OUT/size<L+1>/NAME, where L is the number of
+// halvings that fit the picture in the box, and OUT/thumb/NAME when the
+// picture embeds a thumbnail.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "bench/jpeg_file.h"
+
+namespace {
+
+// 2 x 2 mean, truncated; an odd last row or column is dropped.
+bench::rgb_image halve(const bench::rgb_image& src) {
+  bench::rgb_image dst;
+  dst.width = src.width / 2;
+  dst.height = src.height / 2;
+  dst.pixels.resize(size_t{dst.width} * dst.height * 3);
+  for (unsigned y = 0; y < dst.height; ++y) {
+    const uint8_t* a = src.row(2 * y);
+    const uint8_t* b = src.row(2 * y + 1);
+    uint8_t* out = dst.row(y);
+    for (unsigned i = 0; i < dst.width * 3; ++i) {
+      const unsigned j = i / 3 * 6 + i % 3;
+      out[i] = static_cast<uint8_t>((a[j] + a[j + 3] + b[j] + b[j + 3]) / 4);
+    }
+  }
+  return dst;
+}
+
+unsigned get16(const std::string& t, size_t at, bool big) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(t.data()) + at;
+  return big ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
+}
+
+unsigned long get32(const std::string& t, size_t at, bool big) {
+  return big ? (get16(t, at, big) << 16 | get16(t, at + 2, big))
+             : (get16(t, at + 2, big) << 16 | get16(t, at, big));
+}
+
+// The thumbnail that the 1st directory of an "Exif\0\0" APP1 payload points
+// at; empty when there is none or the block is malformed.
+std::string exif_thumbnail(const std::string& app1) {
+  if (app1.size() < 14 || app1.compare(0, 6, std::string("Exif\0\0", 6)) != 0) return "";
+  const std::string tiff = app1.substr(6);
+  const bool big = tiff[0] == 'M';
+  auto fits = [&](unsigned long at, unsigned long n) { return at <= tiff.size() && n <= tiff.size() - at; };
+  const unsigned long ifd0 = get32(tiff, 4, big);
+  if (!fits(ifd0, 2)) return "";
+  const unsigned long next = ifd0 + 2 + 12 * get16(tiff, ifd0, big);
+  if (!fits(next, 4)) return "";
+  const unsigned long ifd1 = get32(tiff, next, big);
+  if (ifd1 == 0 || !fits(ifd1, 2)) return "";
+  unsigned long offset = 0, length = 0;
+  for (unsigned e = 0, n = get16(tiff, ifd1, big); e < n; ++e) {
+    const unsigned long at = ifd1 + 2 + 12 * e;
+    if (!fits(at, 12)) return "";
+    const unsigned tag = get16(tiff, at, big);
+    if (tag == 0x0201) offset = get32(tiff, at + 8, big);
+    if (tag == 0x0202) length = get32(tiff, at + 8, big);
+  }
+  return length != 0 && fits(offset, length) ? tiff.substr(offset, length) : "";
+}
+
+std::string base_name(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void make_levels(const std::string& picture, int quality, unsigned box_w, unsigned box_h,
+                 const std::string& out) {
+  std::string app1;
+  bench::rgb_image image = bench::decode_jpeg(bench::read_whole(picture), &app1);
+  unsigned levels = 0;
+  for (unsigned w = image.width, h = image.height; w > box_w || h > box_h; w /= 2, h /= 2) ++levels;
+  const std::string name = base_name(picture);
+  for (unsigned k = 1; k <= levels + 1; ++k) {
+    image = halve(image);
+    const std::string dir = out + "/size" + std::to_string(k);
+    ::mkdir(dir.c_str(), 0777);  // an existing one is fine
+    bench::write_whole(dir + "/" + name, bench::encode_jpeg(image, quality, app1));
+  }
+  const std::string thumbnail = exif_thumbnail(app1);
+  if (thumbnail.empty()) return;
+  ::mkdir((out + "/thumb").c_str(), 0777);
+  bench::write_whole(out + "/thumb/" + name, thumbnail);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 6) {
+    std::fprintf(stderr, "usage: baseline_levels QUALITY BOX_W BOX_H OUT PICTURE...\n");
+    return 2;
+  }
+  const int quality = std::atoi(argv[1]);
+  const unsigned box_w = std::strtoul(argv[2], nullptr, 10);
+  const unsigned box_h = std::strtoul(argv[3], nullptr, 10);
+  const std::string out = argv[4];
+  ::mkdir(out.c_str(), 0777);
+  try {
+    for (int i = 5; i < argc; ++i) make_levels(argv[i], quality, box_w, box_h, out);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "baseline_levels: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
