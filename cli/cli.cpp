@@ -1,7 +1,5 @@
 #include "cli/cli.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <iostream>
@@ -11,6 +9,7 @@
 #include "app/global.h"
 #include "cli/commands.h"
 #include "libutils/futil.h"
+#include "libutils/platform_posix.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
 
@@ -51,12 +50,7 @@ const command_t* find_command(const std::string& name) {
 
 // The catalogues are copied beside the executable in the build tree, and the
 // catalogue loader falls back to the installed data directory.
-std::string executable_dir() {
-  char buf[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "";
-  return libutils::dirname(std::string(buf, static_cast<size_t>(n)));
-}
+std::string executable_dir() { return libutils::dirname(libutils::platform::executable_path()); }
 
 }  // namespace
 

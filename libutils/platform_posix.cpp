@@ -67,6 +67,12 @@ std::string current_directory() {
   return ::getcwd(buf, sizeof buf) != nullptr ? std::string(buf) : std::string();
 }
 
+std::string executable_path() {
+  char buf[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
+  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
 int process_id() { return static_cast<int>(::getpid()); }
 
 int64_t current_time() { return static_cast<int64_t>(std::time(nullptr)); }

@@ -43,6 +43,8 @@ bool set_mtime(const char* path, const file_time_t& t);
 bool make_directory(const char* path);
 // The current directory; empty when it cannot be read.
 std::string current_directory();
+// The full path of the running program's file; empty when it cannot be read.
+std::string executable_path();
 int process_id();
 int64_t current_time();
 

@@ -1,0 +1,121 @@
+#include "app/menu_rows.h"
+
+#include <cctype>
+#include <fstream>
+
+#include "app/album.h"
+#include "app/batchupdate.h"
+#include "app/global.h"
+#include "app/listing.h"
+#include "app/path.h"
+#include "libutils/dirutil.h"
+#include "libutils/platform_posix.h"
+#include "libutils/strutil.h"
+
+namespace pictora {
+
+namespace {
+
+bool exists(const std::string& path) {
+  libutils::platform::file_info_t info;
+  return libutils::platform::stat_file(path.c_str(), info);
+}
+
+std::string first_line(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  std::getline(in, line);
+  libutils::chop(line);
+  return line;
+}
+
+// The first line of text, then a line break and the second line when there
+// is one; trailing white space removed.
+std::string first_two_lines(const std::string& text) {
+  std::string out;
+  size_t at = 0;
+  for (int line = 0; line < 2 && at < text.size(); ++line) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    if (line > 0) out += '\n';
+    out.append(text, at, end - at);
+    at = end + 1;
+  }
+  while (!out.empty() && std::isspace(static_cast<unsigned char>(out.back()))) out.pop_back();
+  return out;
+}
+
+// Every top-level directory of base in descending order, without "txt".
+std::list<std::string> listed_names(const std::string& base, bool& listed) {
+  std::list<std::string> names;
+  listed = libutils::getdirs(names, base.c_str());
+  names.reverse();
+  names.remove("txt");
+  return names;
+}
+
+// The classification list file of each collection kind, by kind value.
+const char* const s_list_files[] = {"fail.txt",   "good.txt",  "best.txt",  "apply.txt",
+                                    "submit.txt", "print.txt", "upload.txt"};
+
+}  // namespace
+
+bool read_menu_listing(const std::string& base, menu_listing_t& out) {
+  out = menu_listing_t();
+  loadcommenttxt(path_t{"", base, ""}, out.title, out.head, out.last);
+  bool listed = false;
+  for (const std::string& name : listed_names(base, listed)) {
+    const path_t dir{"", base, name};
+    menu_row_t row;
+    std::string head, last;
+    if (!loadcommenttxt(dir, row.title, head, last)) continue;
+    dir.make(row.path);
+    row.name = name;
+    row.is_album = exists(row.path + path_separator + "original");
+    if (row.has_viewer()) {
+      std::string count;
+      dir.make(count, "txt", "count.txt");
+      row.count = first_line(count);
+    }
+    row.comment = first_two_lines(head);
+    out.rows.push_back(std::move(row));
+  }
+  return listed;
+}
+
+std::list<std::string> row_viewer_arguments(const std::string& base, const std::string& name) {
+  const std::string size = "size" + std::to_string(g_global.view_size);
+  std::string own;
+  path_t{"", base, name}.make(own, size);
+  if (exists(own)) return {own};
+
+  std::list<std::string> args;
+  auto add_pair = [&args, &size](const path_t& album, const std::string& list) {
+    std::string dir, file;
+    album.make(dir, size);
+    album.make(file, "txt", list);
+    args.push_back("-C" + dir);
+    args.push_back("-@" + file);
+  };
+  // Top-level directories other than the collections.
+  bool listed = false;
+  std::list<std::string> names = listed_names(base, listed);
+  names.remove_if([](const std::string& d) { return d[0] == '_'; });
+  if (name == "_Best") {
+    for (const std::string& d : names) add_pair(path_t{"", base, d}, "good.txt");
+    return args;
+  }
+  const std::string list = s_list_files[collection_kind(name)];
+  std::list<albumdir_t> albums;
+  hierar_albums(albums, path_t{base, "", ""}, names);
+  sort_albums(albums);
+  for (const albumdir_t& a : albums) {
+    const path_t album{base, a.first, a.second};
+    std::string file;
+    album.make(file, "txt", list);
+    if (exists(file)) add_pair(album, list);
+  }
+  return args;
+}
+
+}  // namespace pictora

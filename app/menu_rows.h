@@ -1,0 +1,45 @@
+// What the main window lists: the books, albums and collection directories at
+// the top of the album base, read from disk, and what the viewer button of a
+// row hands to the picture viewer. Kept apart from the window so that the
+// listing needs no display.
+#pragma once
+
+#include <list>
+#include <string>
+#include <vector>
+
+namespace pictora {
+
+// One listed directory of the album base.
+struct menu_row_t {
+  bool is_album = false;  // it has an "original" subdirectory
+  std::string path;       // full path of the directory
+  std::string name;       // directory name
+  std::string count;      // first line of txt/count.txt (albums and collections only)
+  std::string title;      // title from its comment files
+  std::string comment;    // first two lines of its head comment
+
+  // Albums and directories named "_..." (the collections) can be shown in
+  // the picture viewer and carry a count; books cannot.
+  bool has_viewer() const { return is_album || (!name.empty() && name[0] == '_'); }
+};
+
+struct menu_listing_t {
+  std::string title, head, last;  // the comments of the album base itself
+  std::vector<menu_row_t> rows;   // descending order of name
+};
+
+// The album base's comments and one row per subdirectory that has comment
+// files ("txt" itself excepted). base is the album setting. False when base
+// cannot be listed; the base's comments are read all the same.
+bool read_menu_listing(const std::string& base, menu_listing_t& out);
+
+// The arguments that the picture viewer gets for row `name` of base: the
+// row's view-size directory alone when it exists; otherwise "-C" directory
+// and "-@" list-file pairs: for "_Best", the good picks of every top-level
+// directory; for the other rows the list that the row's name collects
+// ("_PrintBook": print.txt, ... , any other name: best.txt) of every album of
+// the tree that has one.
+std::list<std::string> row_viewer_arguments(const std::string& base, const std::string& name);
+
+}  // namespace pictora

@@ -1,0 +1,182 @@
+#include "app/menu_win.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/exif.h"
+#include "app/global.h"
+#include "app/globaloption.h"
+#include "app/launch.h"
+#include "app/menu_rows.h"
+#include "app/path.h"
+#include "app/wintext.h"
+#include "libutils/futil.h"
+#include "libutils/platform_posix.h"
+#include "vexalib/message.h"
+
+namespace pictora {
+
+namespace {
+
+// Row spans of the list's columns; column 1 stays empty.
+constexpr int col_name = 0, col_item = 2, col_viewer = 3, col_count = 4, col_title = 5, col_comment = 6;
+constexpr int max_list_height = 640;
+
+void attach(Gtk::Table& table, Gtk::Widget& widget, int column, int row) {
+  const Gtk::AttachOptions grow = Gtk::EXPAND | Gtk::FILL;
+  table.attach(widget, column, column + 1, row, row + 1, grow, grow, 0, 0);
+}
+
+}  // namespace
+
+MenuWindow::MenuWindow(int argc, char** argv)
+    : argc(argc),
+      argv(argv),
+      prog_dir(libutils::dirname(argv[0])),
+      prog_name(libutils::basename2(argv[0])),
+      catalogue_name(libutils::basename(argv[0])),
+      vbox(false, 0),
+      table(1, 1, false),
+      button_box(false, 0) {
+  // Started through PATH: the program's own directory holds the catalogues
+  // of an uninstalled build.
+  if (prog_dir.empty()) prog_dir = libutils::dirname(libutils::platform::executable_path());
+  catalogue_dir = libutils::dirname(vexalib::init_message(prog_dir.c_str(), catalogue_name.c_str()));
+
+  // The settings file is the user's own (settings_dir), not one beside the
+  // catalogue: neither the program's nor the catalogue's directory is
+  // per-user or writable here.
+  if (!loadini(settings_dir(), prog_name)) {
+    on_btn_clicked_optionsetting();
+    if (!loadini(settings_dir(), prog_name)) std::exit(0);
+  }
+  initexif(prog_dir.c_str(), prog_name.c_str());
+
+  if (argc > 1) {
+    if (std::string(argv[1]) == "-h" || argc != 3) {
+      usage(argv[0]);
+      std::exit(0);
+    }
+    g_global.from = argv[1];
+    g_global.album = argv[2];
+  }
+
+  table.set_row_spacings(2);
+  table.signal_size_allocate().connect(sigc::mem_fun(*this, &MenuWindow::table_size_allocate));
+  head_text.set_editable(false);
+  last_text.set_editable(false);
+  scrolled.add(table);
+  vbox.pack_start(title_label, Gtk::PACK_EXPAND_WIDGET);
+  vbox.pack_start(head_text, Gtk::PACK_EXPAND_WIDGET);
+  vbox.pack_start(scrolled, Gtk::PACK_EXPAND_WIDGET);
+  make_items();
+  vbox.pack_start(last_text, Gtk::PACK_EXPAND_WIDGET);
+  vbox.pack_start(button_box, Gtk::PACK_EXPAND_WIDGET);
+
+  browser_button.set_label(msg_utf8(6));
+  setting_button.set_label(msg_utf8(7));
+  edit_button.set_label(msg_utf8(8));
+  close_button.set_label(msg_utf8(11));
+  set_title(text_utf8(vexalib::make_title(vexalib::getmsg(vexalib::msg(0)), vexalib::getmsg(vexalib::msg(1)))));
+
+  browser_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_run_browser));
+  setting_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_optionsetting));
+  close_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_close));
+  // Packed from the right edge: browser, settings, edit, close read left to right.
+  button_box.pack_end(close_button, Gtk::PACK_SHRINK);
+  button_box.pack_end(edit_button, Gtk::PACK_SHRINK);
+  button_box.pack_end(setting_button, Gtk::PACK_SHRINK);
+  button_box.pack_end(browser_button, Gtk::PACK_SHRINK);
+
+  add(vbox);
+  show_all_children();
+}
+
+void MenuWindow::usage(const std::string& name) {
+  std::cout << "usage: " << name << " [-h] [<from dir> <to dir>]" << std::endl;
+}
+
+bool MenuWindow::make_items() {
+  base_dir = g_global.album + path_separator;
+  table.resize(1, 1);
+  items.clear();
+
+  menu_listing_t listing;
+  const bool listed = read_menu_listing(g_global.album, listing);
+  title_label.set_text(text_utf8(listing.title));
+  head_text.get_buffer()->set_text(text_utf8(listing.head));
+  last_text.get_buffer()->set_text(text_utf8(listing.last));
+  if (!listed) return false;
+
+  for (const menu_row_t& row : listing.rows) {
+    const int index = static_cast<int>(items.size());
+    items.push_back(std::make_unique<item_t>());
+    item_t& item = *items.back();
+    item.is_album = row.is_album;
+    item.path = row.path;
+    item.name = row.name;
+    const Glib::ustring name = text_utf8(row.name);
+    item.name_label.set_text(name);
+    item.name_label.set_width_chars(static_cast<int>(name.length()));
+    item.name_label.set_selectable(true);
+    item.title_label.set_text(text_utf8(row.title));
+    item.title_label.set_selectable(true);
+    item.comment_label.set_text(text_utf8(row.comment));
+    item.comment_label.set_xalign(0);
+    item.comment_label.set_selectable(true);
+
+    attach(table, item.name_label, col_name, index);
+    attach(table, item.item_button, col_item, index);
+    if (row.has_viewer()) {
+      item.item_button.set_label(msg_utf8(38));
+      item.vexaview_button.set_label(msg_utf8(42));
+      item.count_label.set_text(text_utf8(row.count));
+      attach(table, item.vexaview_button, col_viewer, index);
+      item.vexaview_button.signal_clicked().connect(
+          sigc::bind(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_vexaview), index));
+    } else {
+      item.item_button.set_label(msg_utf8(2));
+    }
+    attach(table, item.count_label, col_count, index);
+    attach(table, item.title_label, col_title, index);
+    attach(table, item.comment_label, col_comment, index);
+  }
+  return true;
+}
+
+void MenuWindow::table_size_allocate(Gdk::Rectangle& rect) {
+  if (rect.get_height() < 1) return;
+  const int screen_width = get_screen()->get_width();
+  scrolled.set_size_request(std::min(screen_width, rect.get_width()), std::min(rect.get_height(), max_list_height));
+}
+
+void MenuWindow::on_btn_clicked_run_browser() { run_browser(g_global.album); }
+
+void MenuWindow::on_btn_clicked_optionsetting() {
+  GlobalOptionDialog dialog(*this, prog_dir.c_str(), prog_name.c_str());
+  for (;;) {
+    const int response = dialog.run();
+    if (response == Gtk::RESPONSE_CANCEL || response == Gtk::RESPONSE_OK ||
+        response == Gtk::RESPONSE_DELETE_EVENT)
+      break;
+  }
+  make_items();
+  show_all_children();
+}
+
+void MenuWindow::on_btn_clicked_close() { std::exit(0); }
+
+void MenuWindow::on_btn_clicked_vexaview(int index) {
+  run_vexaview(prog_dir, row_viewer_arguments(g_global.album, items[static_cast<size_t>(index)]->name));
+  return_to_window();
+}
+
+void MenuWindow::return_to_window() {
+  if (ostype != nullptr && ::strncasecmp(ostype, "Win", 3) != 0) iconify();
+  present();
+}
+
+}  // namespace pictora

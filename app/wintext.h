@@ -1,0 +1,21 @@
+// Texts for widgets: the catalogue and the files are in the locale's
+// encoding, GTK wants UTF-8.
+#pragma once
+
+#include <glibmm/ustring.h>
+
+#include <cstdint>
+#include <string>
+
+namespace pictora {
+
+// text converted from the locale's encoding to UTF-8; when it is not valid
+// there, its non-ASCII bytes show as '?' rather than losing the whole text.
+Glib::ustring text_utf8(const std::string& text);
+// The reverse, for what the user typed; characters the locale cannot hold
+// become '?'.
+std::string text_locale(const Glib::ustring& text);
+// Message n of the catalogue, converted to UTF-8.
+Glib::ustring msg_utf8(uint32_t n);
+
+}  // namespace pictora
