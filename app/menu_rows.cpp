@@ -39,6 +39,7 @@ std::string first_two_lines(const std::string& text) {
     if (end == std::string::npos) end = text.size();
     if (line > 0) out += '\n';
     out.append(text, at, end - at);
+    if (!out.empty() && out.back() == '\r') out.pop_back();
     at = end + 1;
   }
   while (!out.empty() && std::isspace(static_cast<unsigned char>(out.back()))) out.pop_back();
