@@ -65,6 +65,9 @@ MenuWindow::MenuWindow(int argc, char** argv)
   }
 
   table.set_row_spacings(2);
+  // A little room between the columns, so that a count never runs into the
+  // title beside it.
+  table.set_col_spacings(6);
   table.signal_size_allocate().connect(sigc::mem_fun(*this, &MenuWindow::table_size_allocate));
   head_text.set_editable(false);
   last_text.set_editable(false);

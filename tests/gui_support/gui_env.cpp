@@ -10,6 +10,8 @@
 
 #include <gtkmm.h>
 
+#include "tests/support/test_util.h"
+
 namespace testutil {
 
 namespace {
@@ -34,7 +36,7 @@ void start_xvfb() {
   if (pid == 0) {
     ::close(fd[0]);
     ::execlp("Xvfb", "Xvfb", "-displayfd", write_fd.c_str(), "-nolisten", "tcp", "-terminate", "-screen",
-             "0", "1024x768x24", static_cast<char*>(nullptr));
+             "0", "1920x1080x24", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(fd[1]);
@@ -68,6 +70,34 @@ void in_main_loop(const std::function<void()>& fn) {
     gtk_main_quit();
   });
   gtk_main();
+}
+
+void settle() {
+  while (Gtk::Main::events_pending()) gtk_main_iteration_do(false);
+}
+
+std::string save_screenshot(Gtk::Window& window, const std::string& name) {
+  bool drawn = false;
+  sigc::connection watch = window.signal_draw().connect(
+      [&drawn](const Cairo::RefPtr<Cairo::Context>&) {
+        drawn = true;
+        return false;
+      },
+      true);
+  window.show();
+  window.queue_draw();
+  while (!drawn) gtk_main_iteration_do(true);
+  watch.disconnect();
+  settle();
+  const Glib::RefPtr<Gdk::Window> gdk_window = window.get_window();
+  const Glib::RefPtr<Gdk::Pixbuf> shot =
+      Gdk::Pixbuf::create(gdk_window, 0, 0, gdk_window->get_width(), gdk_window->get_height());
+  if (!shot) return "";
+  const std::string dir = PICTORA_BINARY_DIR "/test-artefacts";
+  make_dirs(dir);
+  const std::string path = dir + "/" + name + ".png";
+  shot->save(path, "png");
+  return path;
 }
 
 }  // namespace testutil

@@ -5,6 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <string>
+
+namespace Gtk {
+class Window;
+}
 
 namespace testutil {
 
@@ -13,5 +18,12 @@ void start_gui();
 // Runs fn inside the GTK main loop, as the program's handlers run, and
 // returns when fn has returned.
 void in_main_loop(const std::function<void()>& fn);
+
+// Shows window, lets it draw, and saves what it shows as
+// <build>/test-artefacts/<name>.png, for people to look at. Returns the
+// file's path, or "" when the picture could not be taken.
+std::string save_screenshot(Gtk::Window& window, const std::string& name);
+// Handles every pending event, so that sizes are allocated and drawn.
+void settle();
 
 }  // namespace testutil

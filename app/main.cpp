@@ -1,0 +1,12 @@
+// The window program: one main window over the album base.
+#include <gtkmm.h>
+
+#include "app/menu_win.h"
+
+int main(int argc, char** argv) {
+  Gtk::Main kit(argc, argv, true);
+  auto* window = new pictora::MenuWindow(argc, argv);
+  Gtk::Main::run(*window);
+  delete window;
+  return 0;
+}
