@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <clocale>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
 #include "libutils/common.h"
 #include "libutils/futil.h"
+#include "libutils/platform_posix.h"
 
 namespace vexalib {
 
@@ -20,9 +22,13 @@ namespace {
 
 const char* const not_loaded = "message not loaded.";
 
-// The installed data directory takes the place of the fixed third candidate
-// prefix; it ends with its separator, as dirpath does.
-const char* const installed_prefix = PICTORA_DATADIR;
+// The installed data directory, found from the running program's own file
+// (<prefix>/bin/NAME gives <prefix>/share/pictora/), takes the place of the
+// fixed third candidate prefix; it ends with its separator, as dirpath does.
+std::string installed_prefix() {
+  const std::filesystem::path bindir = std::filesystem::path(libutils::platform::executable_path()).parent_path();
+  return (bindir / PICTORA_DATADIR_FROM_BINDIR).lexically_normal().string() + "/";
+}
 
 // Splits the loaded file into messages in place: line breaks become NULs and
 // each table entry points at the first byte of its message.
@@ -78,11 +84,12 @@ std::string init_message(const char* dirpath, const char* name) {
   const std::string local = locale.empty() ? plain : std::string(name) + "." + locale + ".msg";
   const std::string dir = dirpath ? dirpath : "";
 
+  const std::string installed = installed_prefix();
   std::vector<std::string> candidates;
   for (const std::string* file : {&local, &plain}) {
     candidates.push_back(*file);
     candidates.push_back(dir.empty() ? libutils::searchpath(*file, nullptr) : dir + *file);
-    candidates.push_back(installed_prefix + *file);
+    candidates.push_back(installed + *file);
   }
 
   // Loaded into a buffer of its own so that a failed attempt leaves the

@@ -50,11 +50,11 @@ class ProgramTest : public ::testing::Test {
     return {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home / "config", "LC_ALL=C.UTF-8"};
   }
   // Runs the driver's scenario on the program; its report lines.
-  std::string drive(const std::string& scenario) {
+  std::string drive(const std::string& scenario, const std::string& executable = program) {
     std::string out, err;
     const std::string report = home / "report";
     const int status = testutil::run_program(
-        {"dbus-run-session", "--", "/usr/bin/python3", driver, report, scenario, program}, &out, &err, env());
+        {"dbus-run-session", "--", "/usr/bin/python3", driver, report, scenario, executable}, &out, &err, env());
     EXPECT_EQ(status, 0) << out << err;
     return testutil::read_file(report);
   }
@@ -71,6 +71,20 @@ TEST_F(ProgramTest, SettingsAreEditedAndSavedThenCloseEndsTheProgram) {
             "dialog: closed\n"
             "exit: 0\n");
   EXPECT_EQ(testutil::read_file(ini()), settings_lines("/cards", base.base(), "85", "(C) A. Tester"));
+}
+
+TEST_F(ProgramTest, InstalledProgramFindsItsCatalogue) {
+  testutil::TempDir prefix;
+  std::string out, err;
+  ASSERT_EQ(testutil::run_program({"cmake", "--install", PICTORA_BINARY_DIR, "--prefix", prefix.path()}, &out, &err), 0)
+      << err;
+  testutil::make_dirs(home / "config/pictora");
+  testutil::write_file(ini(), settings_lines("/cards", base.base(), "100", default_address));
+  // The window's title and the dialog's texts come from the installed catalogue.
+  EXPECT_EQ(drive("settings", prefix / "bin/pictora"),
+            "title: Pictora - Books and Albums\n"
+            "dialog: closed\n"
+            "exit: 0\n");
 }
 
 TEST_F(ProgramTest, FirstStartShowsTheSettingsDialogBeforeTheWindow) {
