@@ -67,6 +67,9 @@ Gtk::Button& response_button(GlobalOptionDialog& dialog, int response) {
 class GlobalOptionTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // The folder chooser keeps its state in GSettings; none of it may
+    // outlive the test.
+    ::setenv("GSETTINGS_BACKEND", "memory", 1);
     testutil::load_english_catalogue();
     testutil::start_gui();
   }
@@ -455,6 +458,98 @@ TEST_F(GlobalOptionTest, TextsConvertBetweenTheLocaleAndTheWidgets) {
     EXPECT_EQ(g_global.movie, c.stored);
     EXPECT_EQ(g_global.album, tmp / c.stored);
     EXPECT_TRUE(Glib::file_test(tmp / c.stored, Glib::FILE_TEST_IS_DIR));
+  }
+}
+
+// The open folder chooser, once the dialog has started it.
+Gtk::FileChooserDialog* open_chooser() {
+  for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+    if (auto* chooser = dynamic_cast<Gtk::FileChooserDialog*>(window)) {
+      if (chooser->get_visible()) return chooser;
+    }
+  }
+  return nullptr;
+}
+
+// Each browse button opens a folder chooser over the dialog, titled after its
+// row and opened at the entry's folder; OK puts the folder the user went to
+// into the entry, Cancel keeps the entry's text.
+TEST_F(GlobalOptionTest, BrowseButtonsChooseAFolder) {
+  testutil::make_dirs(tmp / "start/picked");
+  GlobalOptionDialog d(parent, "/usr/bin/", "pictora");
+  struct Case {
+    const char* title;
+    Gtk::Button& button;
+    Gtk::Entry& entry;
+    int response;
+    std::string result;
+  };
+  const Case cases[] = {
+      {"Source Folder", d.from_button, d.from_entry, Gtk::RESPONSE_OK, tmp / "start/picked"},
+      {"Source Folder", d.from_button, d.from_entry, Gtk::RESPONSE_CANCEL, tmp / "start"},
+      {"Album Folder", d.album_button, d.album_entry, Gtk::RESPONSE_OK, tmp / "start/picked"},
+      {"Album Folder", d.album_button, d.album_entry, Gtk::RESPONSE_CANCEL, tmp / "start"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.title) + " " + std::to_string(c.response));
+    c.entry.set_text(tmp / "start");
+    bool seen = false;
+    Glib::signal_idle().connect_once([&] {
+      Gtk::FileChooserDialog* chooser = open_chooser();
+      ASSERT_NE(chooser, nullptr);
+      seen = true;
+      EXPECT_EQ(chooser->get_title(), c.title);
+      ASSERT_EQ(chooser->get_action(), Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
+      EXPECT_EQ(chooser->get_transient_for(), &d);
+      EXPECT_EQ(chooser->get_current_folder(), tmp / "start");
+      for (const int response : {Gtk::RESPONSE_OK, Gtk::RESPONSE_CANCEL})
+        EXPECT_NE(chooser->get_widget_for_response(response), nullptr) << response;
+      // The user goes into the sub-folder; the chooser loads it before it
+      // answers with it.
+      chooser->set_current_folder(tmp / "start/picked");
+      for (int events = 0; events < 1000 && chooser->get_filename() != tmp / "start/picked"; ++events)
+        gtk_main_iteration_do(true);
+      chooser->response(c.response);
+    });
+    c.button.clicked();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(c.entry.get_text(), c.result);
+    EXPECT_EQ(open_chooser(), nullptr);
+  }
+}
+
+// The dialog as the user sees it, left in the build tree for a look: every
+// label gets the room its text asks for, and the rows fit a 768-pixel-high
+// screen. (With the entries' set widths the dialog is about 1500 pixels
+// wide, wider than a 1024-pixel screen.)
+TEST_F(GlobalOptionTest, ShownDialogShowsEveryLabelWhole) {
+  GlobalOptionDialog d(parent, "/usr/bin/", "pictora");
+  bool drawn = false;
+  d.signal_draw().connect(
+      [&](const Cairo::RefPtr<Cairo::Context>&) {
+        drawn = true;
+        return false;
+      },
+      true);
+  d.show();
+  while (!drawn) gtk_main_iteration_do(true);
+  while (Gtk::Main::events_pending()) gtk_main_iteration_do(false);
+
+  const int width = d.get_window()->get_width(), height = d.get_window()->get_height();
+  const Glib::RefPtr<Gdk::Pixbuf> shot = Gdk::Pixbuf::create(d.get_window(), 0, 0, width, height);
+  ASSERT_TRUE(shot);
+  testutil::make_dirs(PICTORA_BINARY_DIR "/test-artefacts");
+  shot->save(PICTORA_BINARY_DIR "/test-artefacts/settings-dialog.png", "png");
+
+  EXPECT_LE(height, 768);
+  // No label is given less room than its text asks for.
+  for (Gtk::Label* label : {&d.from_label, &d.album_label, &d.shrink_label, &d.compress_label, &d.items_label,
+                            &d.show_level_label, &d.view_size_label, &d.header_label, &d.address_label,
+                            &d.hwaccel_label, &d.ffmpeg_label, &d.movie_label, &d.play_size_label,
+                            &d.vexaview_label}) {
+    int minimum = 0, natural = 0;
+    label->get_preferred_width(minimum, natural);
+    EXPECT_GE(label->get_allocated_width(), natural) << label->get_text();
   }
 }
 
