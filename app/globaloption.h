@@ -10,8 +10,9 @@ namespace pictora {
 
 class GlobalOptionDialog : public Gtk::Dialog {
  public:
-  // A modal dialog over parent, filled from g_global. prog_dir and prog_name
-  // name the settings file that OK writes (see saveini).
+  // A modal dialog over parent, filled from g_global. OK writes the settings
+  // file named after prog_name in settings_dir() (see saveini); prog_dir is
+  // kept, but the file does not live beside the program on this platform.
   GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir, const char* prog_name);
 
   // Every widget takes its setting's current value.

@@ -1,0 +1,248 @@
+#include "app/globaloption.h"
+
+#include <cerrno>
+#include <cstring>
+#include <initializer_list>
+#include <iostream>
+
+#include "app/global.h"
+#include "libutils/common.h"
+#include "vexalib/message.h"
+
+namespace pictora {
+
+namespace {
+
+// Catalogue message n, ready for a widget.
+Glib::ustring text(uint32_t n) { return Glib::locale_to_utf8(vexalib::getmsg(vexalib::msg(n))); }
+
+// A setting's text for an entry. Bytes that are not text in the locale's
+// encoding (a hand-edited settings file) show as replacement characters
+// instead of ending the program.
+Glib::ustring to_utf8(const std::string& setting) {
+  try {
+    return Glib::locale_to_utf8(setting);
+  } catch (const Glib::ConvertError&) {
+    gchar* valid = g_utf8_make_valid(setting.c_str(), static_cast<gssize>(setting.size()));
+    const Glib::ustring shown(valid);
+    g_free(valid);
+    return shown;
+  }
+}
+
+// An entry's text for a setting; characters the locale's encoding cannot
+// hold become '?'.
+std::string from_utf8(const Glib::ustring& shown) {
+  try {
+    return Glib::locale_from_utf8(shown);
+  } catch (const Glib::ConvertError&) {
+    std::string charset;
+    Glib::get_charset(charset);
+    return Glib::convert_with_fallback(shown.raw(), charset, "UTF-8", "?");
+  }
+}
+
+unsigned long long spin_value(Gtk::SpinButton& spin) {
+  spin.update();  // takes a number still being typed
+  return static_cast<unsigned long long>(spin.get_value());
+}
+
+// Creates path and its missing parents; a failure is reported.
+void make_folder(const std::string& path) {
+  if (Glib::file_test(path, Glib::FILE_TEST_IS_DIR)) return;
+  if (g_mkdir_with_parents(path.c_str(), 0777) == 0) return;
+  const int err = errno;
+  libutils::error();
+  std::cerr << path << ": cannot create the folder, " << std::strerror(err) << std::endl;
+}
+
+void setup_spin(Gtk::SpinButton& spin, double lower, double upper, double page, int width_chars) {
+  spin.set_range(lower, upper);
+  spin.set_increments(1, page);
+  spin.set_digits(0);
+  if (width_chars > 0) spin.set_width_chars(width_chars);
+}
+
+// A row label of message n, width_chars characters wide (-1: as the text).
+void setup_label(Gtk::Label& label, uint32_t n, int width_chars) {
+  label.set_text(text(n));
+  label.set_width_chars(width_chars);
+  label.set_xalign(0);
+}
+
+}  // namespace
+
+GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir, const char* prog_name)
+    : prog_dir(prog_dir), prog_name(prog_name) {
+  set_title(text(7));
+  set_transient_for(parent);
+  set_modal(true);
+
+  const Gtk::PackOptions shrink = Gtk::PACK_SHRINK;
+  const Gtk::PackOptions expand = Gtk::PACK_EXPAND_WIDGET;
+
+  setup_label(from_label, 13, 20);
+  from_entry.set_width_chars(100);
+  from_button.set_label(text(18));
+  from_box.pack_start(from_label, shrink);
+  from_box.pack_start(from_entry, expand);
+  from_box.pack_start(from_button, shrink);
+
+  setup_label(album_label, 14, 20);
+  album_entry.set_width_chars(100);
+  album_button.set_label(text(18));
+  album_box.pack_start(album_label, shrink);
+  album_box.pack_start(album_entry, expand);
+  album_box.pack_start(album_button, shrink);
+
+  setup_label(shrink_label, 31, 20);
+  setup_spin(shrink_x_spin, 0, 32768, 128, -1);
+  setup_spin(shrink_y_spin, 0, 32768, 128, -1);
+  shrink_box.pack_start(shrink_label, shrink);
+  shrink_box.pack_start(shrink_x_spin, shrink);
+  shrink_box.pack_start(shrink_y_spin, shrink);
+
+  setup_label(compress_label, 32, 20);
+  setup_spin(compress_spin, 0, 100, 10, 3);
+  setup_label(items_label, 33, 20);
+  setup_spin(items_spin, 1, 100, 10, 2);
+  setup_label(show_level_label, 47, 20);
+  setup_spin(show_level_spin, 0, 100, 10, 2);
+  setup_label(view_size_label, 48, 20);
+  setup_spin(view_size_spin, 0, 100, 10, 2);
+  for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{
+           &compress_label, &compress_spin, &items_label, &items_spin, &show_level_label, &show_level_spin,
+           &view_size_label, &view_size_spin})
+    numbers_box.pack_start(*widget, shrink);
+
+  setup_label(header_label, 34, 20);
+  header_check.set_label(text(63));
+  header_entry.set_width_chars(100);
+  header_box.pack_start(header_label, shrink);
+  header_box.pack_start(header_check, shrink);
+  header_box.pack_start(header_entry, expand);
+
+  setup_label(address_label, 35, 20);
+  address_entry.set_width_chars(100);
+  address_box.pack_start(address_label, shrink);
+  address_box.pack_start(address_entry, expand);
+
+  setup_label(hwaccel_label, 59, 20);
+  setup_label(ffmpeg_label, 60, -1);
+  ffmpeg_entry.set_width_chars(20);
+  setup_label(movie_label, 61, 10);
+  movie_entry.set_width_chars(50);
+  setup_label(play_size_label, 62, 10);
+  setup_spin(play_x_spin, 1, 9999, 10, 4);
+  setup_spin(play_y_spin, 1, 9999, 10, 4);
+  retina_check.set_label(text(65));
+  movie_box.pack_start(hwaccel_label, shrink);
+  movie_box.pack_start(hwaccel_entry, expand);
+  movie_box.pack_start(ffmpeg_label, shrink);
+  movie_box.pack_start(ffmpeg_entry, expand);
+  movie_box.pack_start(movie_label, shrink);
+  movie_box.pack_start(movie_entry, expand);
+  movie_box.pack_start(play_size_label, shrink);
+  movie_box.pack_start(play_x_spin, shrink);
+  movie_box.pack_start(play_y_spin, shrink);
+  movie_box.pack_start(retina_check, shrink);
+
+  setup_label(vexaview_label, 64, 20);
+  vexaview_box.pack_start(vexaview_label, shrink);
+  vexaview_box.pack_start(vexaview_entry, expand);
+
+  Gtk::Box* content = get_content_area();
+  for (Gtk::HBox* row : {&from_box, &album_box, &shrink_box, &numbers_box, &header_box, &address_box,
+                         &movie_box, &vexaview_box})
+    content->pack_start(*row, shrink);
+
+  from_button.signal_clicked().connect(sigc::mem_fun(*this, &GlobalOptionDialog::button_from_dir));
+  album_button.signal_clicked().connect(sigc::mem_fun(*this, &GlobalOptionDialog::button_album_dir));
+  header_check.signal_toggled().connect(sigc::mem_fun(*this, &GlobalOptionDialog::button_html_header));
+
+  read_from_global();
+
+  add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
+  add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+  show_all_children();
+}
+
+void GlobalOptionDialog::read_from_global() {
+  from_entry.set_text(to_utf8(g_global.from));
+  album_entry.set_text(to_utf8(g_global.album));
+  shrink_x_spin.set_value(static_cast<double>(g_global.shrink_size.x));
+  shrink_y_spin.set_value(static_cast<double>(g_global.shrink_size.y));
+  compress_spin.set_value(static_cast<double>(g_global.jpeg_compress));
+  items_spin.set_value(static_cast<double>(g_global.horizontal_items));
+  show_level_spin.set_value(static_cast<double>(g_global.show_level));
+  view_size_spin.set_value(static_cast<double>(g_global.view_size));
+  header_check.set_active(g_global.html_header_check);
+  header_entry.set_text(to_utf8(g_global.html_header));
+  address_entry.set_text(to_utf8(g_global.html_address));
+  hwaccel_entry.set_text(to_utf8(g_global.hwaccel));
+  ffmpeg_entry.set_text(to_utf8(g_global.ffmpeg));
+  movie_entry.set_text(to_utf8(g_global.movie));
+  play_x_spin.set_value(static_cast<double>(g_global.play_size_x));
+  play_y_spin.set_value(static_cast<double>(g_global.play_size_y));
+  retina_check.set_active(g_global.movie_thumbnail_retina);
+  vexaview_entry.set_text(to_utf8(g_global.vexaview));
+  // set_active emits "toggled" only when the state changes.
+  button_html_header();
+}
+
+void GlobalOptionDialog::write_to_global() {
+  g_global.from = from_utf8(from_entry.get_text());
+  g_global.album = from_utf8(album_entry.get_text());
+  g_global.shrink_size.x = spin_value(shrink_x_spin);
+  g_global.shrink_size.y = spin_value(shrink_y_spin);
+  g_global.jpeg_compress = spin_value(compress_spin);
+  g_global.horizontal_items = spin_value(items_spin);
+  g_global.show_level = spin_value(show_level_spin);
+  g_global.view_size = spin_value(view_size_spin);
+  g_global.html_header_check = header_check.get_active();
+  g_global.html_header = from_utf8(header_entry.get_text());
+  g_global.html_address = from_utf8(address_entry.get_text());
+  g_global.hwaccel = from_utf8(hwaccel_entry.get_text());
+  g_global.ffmpeg = from_utf8(ffmpeg_entry.get_text());
+  g_global.movie = from_utf8(movie_entry.get_text());
+  g_global.play_size_x = spin_value(play_x_spin);
+  g_global.play_size_y = spin_value(play_y_spin);
+  g_global.movie_thumbnail_retina = retina_check.get_active();
+  g_global.vexaview = from_utf8(vexaview_entry.get_text());
+  make_folder(g_global.album);
+}
+
+void GlobalOptionDialog::button_html_header() {
+  const bool active = header_check.get_active();
+  header_entry.set_editable(active);
+  header_entry.set_can_focus(active);
+}
+
+void GlobalOptionDialog::button_from_dir() { choose_folder(from_entry, 13); }
+
+void GlobalOptionDialog::button_album_dir() { choose_folder(album_entry, 14); }
+
+void GlobalOptionDialog::choose_folder(Gtk::Entry& entry, int title_message) {
+  Gtk::FileChooserDialog chooser(*this, text(static_cast<uint32_t>(title_message)),
+                                 Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
+  chooser.set_modal(true);
+  // File names are the locale's bytes, as the settings hold them.
+  chooser.set_current_folder(from_utf8(entry.get_text()));
+  chooser.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+  chooser.add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
+  if (chooser.run() == Gtk::RESPONSE_OK) entry.set_text(to_utf8(chooser.get_filename()));
+}
+
+void GlobalOptionDialog::on_response(int response_id) {
+  Gtk::Dialog::on_response(response_id);
+  if (response_id != Gtk::RESPONSE_OK) return;
+  write_to_global();
+  // The settings file lives in the user's configuration folder on this
+  // platform, not beside the program, so prog_dir does not name its folder;
+  // prog_name gives the file its name.
+  const std::string dir = settings_dir();
+  make_folder(dir);
+  saveini(dir, prog_name);
+}
+
+}  // namespace pictora
