@@ -6,41 +6,12 @@
 #include <iostream>
 
 #include "app/global.h"
+#include "app/wintext.h"
 #include "libutils/common.h"
-#include "vexalib/message.h"
 
 namespace pictora {
 
 namespace {
-
-// Catalogue message n, ready for a widget.
-Glib::ustring text(uint32_t n) { return Glib::locale_to_utf8(vexalib::getmsg(vexalib::msg(n))); }
-
-// A setting's text for an entry. Bytes that are not text in the locale's
-// encoding (a hand-edited settings file) show as replacement characters
-// instead of ending the program.
-Glib::ustring to_utf8(const std::string& setting) {
-  try {
-    return Glib::locale_to_utf8(setting);
-  } catch (const Glib::ConvertError&) {
-    gchar* valid = g_utf8_make_valid(setting.c_str(), static_cast<gssize>(setting.size()));
-    const Glib::ustring shown(valid);
-    g_free(valid);
-    return shown;
-  }
-}
-
-// An entry's text for a setting; characters the locale's encoding cannot
-// hold become '?'.
-std::string from_utf8(const Glib::ustring& shown) {
-  try {
-    return Glib::locale_from_utf8(shown);
-  } catch (const Glib::ConvertError&) {
-    std::string charset;
-    Glib::get_charset(charset);
-    return Glib::convert_with_fallback(shown.raw(), charset, "UTF-8", "?");
-  }
-}
 
 unsigned long long spin_value(Gtk::SpinButton& spin) {
   spin.update();  // takes a number still being typed
@@ -65,7 +36,7 @@ void setup_spin(Gtk::SpinButton& spin, double lower, double upper, double page, 
 
 // A row label of message n, width_chars characters wide (-1: as the text).
 void setup_label(Gtk::Label& label, uint32_t n, int width_chars) {
-  label.set_text(text(n));
+  label.set_text(msg_utf8(n));
   label.set_width_chars(width_chars);
   label.set_xalign(0);
 }
@@ -74,7 +45,7 @@ void setup_label(Gtk::Label& label, uint32_t n, int width_chars) {
 
 GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir, const char* prog_name)
     : prog_dir(prog_dir), prog_name(prog_name) {
-  set_title(text(7));
+  set_title(msg_utf8(7));
   set_transient_for(parent);
   set_modal(true);
 
@@ -83,14 +54,14 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
 
   setup_label(from_label, 13, 20);
   from_entry.set_width_chars(100);
-  from_button.set_label(text(18));
+  from_button.set_label(msg_utf8(18));
   from_box.pack_start(from_label, shrink);
   from_box.pack_start(from_entry, expand);
   from_box.pack_start(from_button, shrink);
 
   setup_label(album_label, 14, 20);
   album_entry.set_width_chars(100);
-  album_button.set_label(text(18));
+  album_button.set_label(msg_utf8(18));
   album_box.pack_start(album_label, shrink);
   album_box.pack_start(album_entry, expand);
   album_box.pack_start(album_button, shrink);
@@ -116,7 +87,7 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
     numbers_box.pack_start(*widget, shrink);
 
   setup_label(header_label, 34, 20);
-  header_check.set_label(text(63));
+  header_check.set_label(msg_utf8(63));
   header_entry.set_width_chars(100);
   header_box.pack_start(header_label, shrink);
   header_box.pack_start(header_check, shrink);
@@ -135,7 +106,7 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
   setup_label(play_size_label, 62, 10);
   setup_spin(play_x_spin, 1, 9999, 10, 4);
   setup_spin(play_y_spin, 1, 9999, 10, 4);
-  retina_check.set_label(text(65));
+  retina_check.set_label(msg_utf8(65));
   movie_box.pack_start(hwaccel_label, shrink);
   movie_box.pack_start(hwaccel_entry, expand);
   movie_box.pack_start(ffmpeg_label, shrink);
@@ -168,8 +139,8 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
 }
 
 void GlobalOptionDialog::read_from_global() {
-  from_entry.set_text(to_utf8(g_global.from));
-  album_entry.set_text(to_utf8(g_global.album));
+  from_entry.set_text(text_utf8(g_global.from));
+  album_entry.set_text(text_utf8(g_global.album));
   shrink_x_spin.set_value(static_cast<double>(g_global.shrink_size.x));
   shrink_y_spin.set_value(static_cast<double>(g_global.shrink_size.y));
   compress_spin.set_value(static_cast<double>(g_global.jpeg_compress));
@@ -177,22 +148,22 @@ void GlobalOptionDialog::read_from_global() {
   show_level_spin.set_value(static_cast<double>(g_global.show_level));
   view_size_spin.set_value(static_cast<double>(g_global.view_size));
   header_check.set_active(g_global.html_header_check);
-  header_entry.set_text(to_utf8(g_global.html_header));
-  address_entry.set_text(to_utf8(g_global.html_address));
-  hwaccel_entry.set_text(to_utf8(g_global.hwaccel));
-  ffmpeg_entry.set_text(to_utf8(g_global.ffmpeg));
-  movie_entry.set_text(to_utf8(g_global.movie));
+  header_entry.set_text(text_utf8(g_global.html_header));
+  address_entry.set_text(text_utf8(g_global.html_address));
+  hwaccel_entry.set_text(text_utf8(g_global.hwaccel));
+  ffmpeg_entry.set_text(text_utf8(g_global.ffmpeg));
+  movie_entry.set_text(text_utf8(g_global.movie));
   play_x_spin.set_value(static_cast<double>(g_global.play_size_x));
   play_y_spin.set_value(static_cast<double>(g_global.play_size_y));
   retina_check.set_active(g_global.movie_thumbnail_retina);
-  vexaview_entry.set_text(to_utf8(g_global.vexaview));
+  vexaview_entry.set_text(text_utf8(g_global.vexaview));
   // set_active emits "toggled" only when the state changes.
   button_html_header();
 }
 
 void GlobalOptionDialog::write_to_global() {
-  g_global.from = from_utf8(from_entry.get_text());
-  g_global.album = from_utf8(album_entry.get_text());
+  g_global.from = text_locale(from_entry.get_text());
+  g_global.album = text_locale(album_entry.get_text());
   g_global.shrink_size.x = spin_value(shrink_x_spin);
   g_global.shrink_size.y = spin_value(shrink_y_spin);
   g_global.jpeg_compress = spin_value(compress_spin);
@@ -200,15 +171,15 @@ void GlobalOptionDialog::write_to_global() {
   g_global.show_level = spin_value(show_level_spin);
   g_global.view_size = spin_value(view_size_spin);
   g_global.html_header_check = header_check.get_active();
-  g_global.html_header = from_utf8(header_entry.get_text());
-  g_global.html_address = from_utf8(address_entry.get_text());
-  g_global.hwaccel = from_utf8(hwaccel_entry.get_text());
-  g_global.ffmpeg = from_utf8(ffmpeg_entry.get_text());
-  g_global.movie = from_utf8(movie_entry.get_text());
+  g_global.html_header = text_locale(header_entry.get_text());
+  g_global.html_address = text_locale(address_entry.get_text());
+  g_global.hwaccel = text_locale(hwaccel_entry.get_text());
+  g_global.ffmpeg = text_locale(ffmpeg_entry.get_text());
+  g_global.movie = text_locale(movie_entry.get_text());
   g_global.play_size_x = spin_value(play_x_spin);
   g_global.play_size_y = spin_value(play_y_spin);
   g_global.movie_thumbnail_retina = retina_check.get_active();
-  g_global.vexaview = from_utf8(vexaview_entry.get_text());
+  g_global.vexaview = text_locale(vexaview_entry.get_text());
   make_folder(g_global.album);
 }
 
@@ -223,14 +194,14 @@ void GlobalOptionDialog::button_from_dir() { choose_folder(from_entry, 13); }
 void GlobalOptionDialog::button_album_dir() { choose_folder(album_entry, 14); }
 
 void GlobalOptionDialog::choose_folder(Gtk::Entry& entry, int title_message) {
-  Gtk::FileChooserDialog chooser(*this, text(static_cast<uint32_t>(title_message)),
+  Gtk::FileChooserDialog chooser(*this, msg_utf8(static_cast<uint32_t>(title_message)),
                                  Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
   chooser.set_modal(true);
   // File names are the locale's bytes, as the settings hold them.
-  chooser.set_current_folder(from_utf8(entry.get_text()));
+  chooser.set_current_folder(text_locale(entry.get_text()));
   chooser.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
   chooser.add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
-  if (chooser.run() == Gtk::RESPONSE_OK) entry.set_text(to_utf8(chooser.get_filename()));
+  if (chooser.run() == Gtk::RESPONSE_OK) entry.set_text(text_utf8(chooser.get_filename()));
 }
 
 void GlobalOptionDialog::on_response(int response_id) {

@@ -20,12 +20,12 @@ Glib::ustring text_utf8(const std::string& text) {
   try {
     return Glib::locale_to_utf8(text);
   } catch (const Glib::ConvertError&) {
-    // Damaged text: keep what every locale encodes alike.
-    std::string ascii = text;
-    for (char& c : ascii) {
-      if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-    }
-    return Glib::locale_to_utf8(ascii);
+    // Damaged text (a hand-edited file): replacement characters where it is
+    // broken, the rest kept.
+    gchar* valid = g_utf8_make_valid(text.c_str(), static_cast<gssize>(text.size()));
+    const Glib::ustring shown(valid);
+    g_free(valid);
+    return shown;
   }
 }
 

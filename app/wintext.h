@@ -9,8 +9,8 @@
 
 namespace pictora {
 
-// text converted from the locale's encoding to UTF-8; when it is not valid
-// there, its non-ASCII bytes show as '?' rather than losing the whole text.
+// text converted from the locale's encoding to UTF-8; bytes that are not
+// text there show as replacement characters instead of ending the program.
 Glib::ustring text_utf8(const std::string& text);
 // The reverse, for what the user typed; characters the locale cannot hold
 // become '?'.
