@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <iostream>
+#include <tuple>
 
 #include "app/global.h"
 #include "app/wintext.h"
@@ -52,19 +53,16 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
   const Gtk::PackOptions shrink = Gtk::PACK_SHRINK;
   const Gtk::PackOptions expand = Gtk::PACK_EXPAND_WIDGET;
 
-  setup_label(from_label, 13, 20);
-  from_entry.set_width_chars(100);
-  from_button.set_label(msg_utf8(18));
-  from_box.pack_start(from_label, shrink);
-  from_box.pack_start(from_entry, expand);
-  from_box.pack_start(from_button, shrink);
-
-  setup_label(album_label, 14, 20);
-  album_entry.set_width_chars(100);
-  album_button.set_label(msg_utf8(18));
-  album_box.pack_start(album_label, shrink);
-  album_box.pack_start(album_entry, expand);
-  album_box.pack_start(album_button, shrink);
+  for (auto [box, label, entry, button, message] :
+       {std::make_tuple(&from_box, &from_label, &from_entry, &from_button, 13u),
+        std::make_tuple(&album_box, &album_label, &album_entry, &album_button, 14u)}) {
+    setup_label(*label, message, 20);
+    entry->set_width_chars(100);
+    button->set_label(msg_utf8(18));
+    box->pack_start(*label, shrink);
+    box->pack_start(*entry, expand);
+    box->pack_start(*button, shrink);
+  }
 
   setup_label(shrink_label, 31, 20);
   setup_spin(shrink_x_spin, 0, 32768, 128, -1);

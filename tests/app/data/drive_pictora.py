@@ -120,12 +120,12 @@ def main_window(proc):
     return wait_for("the main window", lambda: toplevel(proc, pyatspi.ROLE_FRAME, MAIN_TITLE), proc)
 
 
-def close_and_wait(proc, main):
-    press(main, "Close")
+def press_and_wait_for_exit(proc, window, button):
+    press(window, button)
     try:
         report("exit", proc.wait(TIMEOUT))
     except subprocess.TimeoutExpired:
-        report("error", "the program did not end after Close")
+        report("error", f"the program did not end after {button}")
         proc.kill()
 
 
@@ -149,22 +149,17 @@ def main():
         press(dialog, "OK")
         wait_for("the dialog to close", lambda: toplevel(proc, pyatspi.ROLE_DIALOG, "Settings") is None, proc)
         report("dialog", "closed")
-        close_and_wait(proc, main)
+        press_and_wait_for_exit(proc, main, "Close")
     elif scenario == "first-start":
         dialog = settings_dialog(proc)
         report("main window before OK", toplevel(proc, pyatspi.ROLE_FRAME, MAIN_TITLE) is not None)
         press(dialog, "OK")
         main = main_window(proc)
         report("title", main.name)
-        close_and_wait(proc, main)
+        press_and_wait_for_exit(proc, main, "Close")
     elif scenario == "first-cancel":
         dialog = settings_dialog(proc)
-        press(dialog, "Cancel")
-        try:
-            report("exit", proc.wait(TIMEOUT))
-        except subprocess.TimeoutExpired:
-            report("error", "the program did not end after Cancel")
-            proc.kill()
+        press_and_wait_for_exit(proc, dialog, "Cancel")
     else:
         report("error", f"unknown scenario {scenario}")
         proc.kill()
