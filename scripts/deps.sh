@@ -7,7 +7,8 @@ packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg6
           libimage-exiftool-perl)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xauth xdotool
-             libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev)
+             libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev
+             desktop-file-utils)
 fi
 
 missing=()
