@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,20 @@ TEST_F(MenuWindowTest, ViewerButtonHandsTheRowsPicturesToTheViewer) {
     expected.insert(expected.end(), c.expected.begin(), c.expected.end());
     EXPECT_EQ(viewer_arguments(*window, c.row), expected) << c.row;
   }
+}
+
+TEST_F(MenuWindowTest, BrowserButtonOpensTheBasePage) {
+  auto window = open(base.base());
+  const char* browser = std::getenv("BROWSER");
+  const std::string saved = browser != nullptr ? browser : "";
+  ::setenv("BROWSER", (config / "viewer").c_str(), 1);
+  ::unlink(args_file.c_str());
+  window->browser_button.clicked();
+  EXPECT_EQ(testutil::wait_for_file(args_file), base.path("index.html") + "\n");
+  if (browser != nullptr)
+    ::setenv("BROWSER", saved.c_str(), 1);
+  else
+    ::unsetenv("BROWSER");
 }
 
 TEST_F(MenuWindowTest, ScreenshotOverASampleBook) {
