@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg6
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xauth xdotool
              libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev
-             python3-pyatspi at-spi2-core dbus-daemon
+             python3-pyatspi python3-gi gir1.2-gtk-3.0 at-spi2-core dbus-daemon
              desktop-file-utils)
 fi
 

@@ -50,11 +50,14 @@ class ProgramTest : public ::testing::Test {
     return {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home / "config", "LC_ALL=C.UTF-8"};
   }
   // Runs the driver's scenario on the program; its report lines.
-  std::string drive(const std::string& scenario, const std::string& executable = program) {
+  std::string drive(const std::string& scenario, const std::string& executable = program,
+                    const std::vector<std::string>& more_env = {}) {
     std::string out, err;
     const std::string report = home / "report";
+    std::vector<std::string> environment = env();
+    environment.insert(environment.end(), more_env.begin(), more_env.end());
     const int status = testutil::run_program(
-        {"dbus-run-session", "--", "/usr/bin/python3", driver, report, scenario, executable}, &out, &err, env());
+        {"dbus-run-session", "--", "/usr/bin/python3", driver, report, scenario, executable}, &out, &err, environment);
     EXPECT_EQ(status, 0) << out << err;
     return testutil::read_file(report);
   }
@@ -63,14 +66,24 @@ class ProgramTest : public ::testing::Test {
   testutil::base_fixture base;
 };
 
+// Over the sample book of the main job, with pictures of the window and the
+// dialog left in the build tree's test-artefacts.
 TEST_F(ProgramTest, SettingsAreEditedAndSavedThenCloseEndsTheProgram) {
+  testutil::TempDir sample;
+  std::string out, err;
+  ASSERT_EQ(testutil::run_program(
+                {PICTORA_SOURCE_DIR "/scripts/sample-book.sh", sample / "s", PICTORA_BINARY_DIR "/cli/pictora-cli"},
+                &out, &err),
+            0)
+      << err;
+  const std::string book = sample / "s/book";
   testutil::make_dirs(home / "config/pictora");
-  testutil::write_file(ini(), settings_lines("/cards", base.base(), "100", default_address));
-  EXPECT_EQ(drive("settings"),
+  testutil::write_file(ini(), settings_lines("/cards", book, "100", default_address));
+  EXPECT_EQ(drive("settings", program, {"SCREENSHOT_DIR=" PICTORA_BINARY_DIR "/test-artefacts"}),
             "title: Pictora - Books and Albums\n"
             "dialog: closed\n"
             "exit: 0\n");
-  EXPECT_EQ(testutil::read_file(ini()), settings_lines("/cards", base.base(), "85", "(C) A. Tester"));
+  EXPECT_EQ(testutil::read_file(ini()), settings_lines("/cards", book, "85", "(C) A. Tester"));
 }
 
 TEST_F(ProgramTest, InstalledProgramFindsItsCatalogue) {

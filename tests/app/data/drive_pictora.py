@@ -7,7 +7,8 @@ buttons, types into fields. Run inside a D-Bus session on an X display:
 
 Writes what it sees as "key: value" lines to the file REPORT (standard
 output is shared with the accessibility services); the calling test judges
-them. Scenarios:
+them. With SCREENSHOT_DIR set in the environment, it leaves pictures of the
+windows it works with there. Scenarios:
   settings     main window first; Settings, change JPEG quality to 85 and
                the HTML address, OK; then Close.
   first-start  no settings file: the settings dialog comes before the main
@@ -105,6 +106,33 @@ def extents(button):
     return (box.x, box.y, box.width, box.height)
 
 
+def settled_extents(acc):
+    """The accessible's place on the screen once it stays put."""
+    place = None
+    for _ in range(50):
+        time.sleep(0.1)
+        now = extents(acc)
+        if now == place and acc.getState().contains(pyatspi.STATE_SHOWING):
+            break
+        place = now
+    return place
+
+
+def screenshot(window, name):
+    folder = os.environ.get("SCREENSHOT_DIR")
+    if not folder:
+        return
+    import gi
+    gi.require_version("Gdk", "3.0")
+    from gi.repository import Gdk
+    Gdk.init([])
+    x, y, width, height = settled_extents(window)
+    time.sleep(0.5)  # drawn by now
+    shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, width, height)
+    os.makedirs(folder, exist_ok=True)
+    shot.savev(os.path.join(folder, name + ".png"), "png", [], [])
+
+
 def press(root, name):
     """Clicks the button with the mouse, as a user would, once its place on
     the screen has settled. (Its accessible click action would not return
@@ -113,14 +141,7 @@ def press(root, name):
     if button is None:
         report("error", f"no button {name}")
         sys.exit(1)
-    place = None
-    for _ in range(50):
-        time.sleep(0.1)
-        now = extents(button)
-        if now == place and button.getState().contains(pyatspi.STATE_SHOWING):
-            break
-        place = now
-    x, y, width, height = place
+    x, y, width, height = settled_extents(button)
     subprocess.run(["xdotool", "mousemove", "--sync", str(x + width // 2), str(y + height // 2)], check=True)
     time.sleep(0.1)
     subprocess.run(["xdotool", "click", "1"], check=True)
@@ -165,8 +186,10 @@ def main():
     if scenario == "settings":
         main = main_window(proc)
         report("title", main.name)
+        screenshot(main, "program-main-window")
         dialog = press_until(proc, main, "Settings", "the settings dialog",
                              lambda: toplevel(proc, pyatspi.ROLE_DIALOG, "Settings"))
+        screenshot(dialog, "program-settings-dialog")
         quality = field(dialog, "JPEG Quality", pyatspi.ROLE_SPIN_BUTTON)
         quality.queryValue().currentValue = 85
         address = field(dialog, "HTML Address", pyatspi.ROLE_TEXT)
