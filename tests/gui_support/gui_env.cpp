@@ -101,3 +101,10 @@ std::string save_screenshot(Gtk::Window& window, const std::string& name) {
 }
 
 }  // namespace testutil
+
+// In the sanitizer build: GTK's system libraries keep memory for the life of
+// the process (font caches) and GIO loads and unloads modules whose
+// initialisers allocate; neither is ours. Frame-pointer-less glib frames
+// need the slow unwinder to show where an allocation came from.
+extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:_dl_init\n"; }
