@@ -145,6 +145,16 @@ bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std:
   return true;
 }
 
+std::string loadcounttxt(const path_t& p) {
+  std::string path;
+  p.make(path, "txt", "count.txt");
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  std::getline(in, line);
+  libutils::chop(line);
+  return line;
+}
+
 bool savecommenttxt(const path_t& p, const std::string& title, const std::string& head,
                     const std::string& last, std::ostream& log) {
   std::string txtdir;

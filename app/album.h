@@ -52,6 +52,9 @@ void loadcomment(const std::string& txtdir, std::string& title, std::string& hea
 // loadcomment on p's "txt" directory; false, outputs untouched, when that
 // directory cannot be queried.
 bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std::string& last);
+// The first line of p's "txt/count.txt" without its line end; "" when the
+// file cannot be read.
+std::string loadcounttxt(const path_t& p);
 // Writes p's head and closing comment files, creating "txt"; failures go to log.
 bool savecommenttxt(const path_t& p, const std::string& title, const std::string& head,
                     const std::string& last, std::ostream& log);

@@ -1,7 +1,5 @@
 #include "app/html_book.h"
 
-#include <sys/stat.h>
-
 #include <fstream>
 #include <list>
 #include <string>
@@ -11,6 +9,7 @@
 #include "app/html_page.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
+#include "libutils/futil.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
 
@@ -18,19 +17,10 @@ namespace pictora {
 
 namespace {
 
-bool file_exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
-
 // The first line of the entry's counter file without its trailing blanks;
 // "" when there is none.
 std::string entry_count(const path_t& entry) {
-  std::string path;
-  entry.make(path, "txt", "count.txt");
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  if (in) std::getline(in, line);
+  std::string line = loadcounttxt(entry);
   libutils::chop2(line);
   return line;
 }
@@ -53,7 +43,7 @@ bool write_entry_row(std::ostream& os, const path_t& entry) {
   entry.make(path, "list.html");
   const std::string& name = entry.album;
   os << "\t<tr><td>" << name << "<td>" << entry_count(entry) << "<td>";
-  if (file_exists(path))
+  if (libutils::exists(path))
     os << "<a href=\"" << name << "/list.html\">" << vexalib::getmsg(vexalib::msg(38)) << "</a> ";
   os << "<td><a href=\"" << name << "/index.html\">" << title << "</a>";
   if (has_comment) os << "<td>" << first_comment_line;
@@ -76,7 +66,7 @@ void write_book_page(std::ostream& os, const path_t& book, const std::list<std::
     entry.album = name;
     std::string secret;
     entry.make(secret, "txt", "secret.txt");
-    if (file_exists(secret)) continue;
+    if (libutils::exists(secret)) continue;
     write_entry_row(os, entry);
   }
   os << "</table>\n";

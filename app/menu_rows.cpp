@@ -1,7 +1,6 @@
 #include "app/menu_rows.h"
 
 #include <cctype>
-#include <fstream>
 
 #include "app/album.h"
 #include "app/batchupdate.h"
@@ -9,25 +8,11 @@
 #include "app/listing.h"
 #include "app/path.h"
 #include "libutils/dirutil.h"
-#include "libutils/platform_posix.h"
-#include "libutils/strutil.h"
+#include "libutils/futil.h"
 
 namespace pictora {
 
 namespace {
-
-bool exists(const std::string& path) {
-  libutils::platform::file_info_t info;
-  return libutils::platform::stat_file(path.c_str(), info);
-}
-
-std::string first_line(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string line;
-  std::getline(in, line);
-  libutils::chop(line);
-  return line;
-}
 
 // The first line of text, then a line break and the second line when there
 // is one; trailing white space removed.
@@ -46,13 +31,13 @@ std::string first_two_lines(const std::string& text) {
   return out;
 }
 
-// Every top-level directory of base in descending order, without "txt".
-std::list<std::string> listed_names(const std::string& base, bool& listed) {
-  std::list<std::string> names;
-  listed = libutils::getdirs(names, base.c_str());
+// Every top-level directory of base in descending order, without "txt";
+// false when base cannot be listed.
+bool listed_names(std::list<std::string>& names, const std::string& base) {
+  const bool listed = libutils::getdirs(names, base.c_str());
   names.reverse();
   names.remove("txt");
-  return names;
+  return listed;
 }
 
 // The classification list file of each collection kind, by kind value.
@@ -64,20 +49,17 @@ const char* const s_list_files[] = {"fail.txt",   "good.txt",  "best.txt",  "app
 bool read_menu_listing(const std::string& base, menu_listing_t& out) {
   out = menu_listing_t();
   loadcommenttxt(path_t{"", base, ""}, out.title, out.head, out.last);
-  bool listed = false;
-  for (const std::string& name : listed_names(base, listed)) {
+  std::list<std::string> names;
+  const bool listed = listed_names(names, base);
+  for (const std::string& name : names) {
     const path_t dir{"", base, name};
     menu_row_t row;
     std::string head, last;
     if (!loadcommenttxt(dir, row.title, head, last)) continue;
     dir.make(row.path);
     row.name = name;
-    row.is_album = exists(row.path + path_separator + "original");
-    if (row.has_viewer()) {
-      std::string count;
-      dir.make(count, "txt", "count.txt");
-      row.count = first_line(count);
-    }
+    row.is_album = libutils::exists(row.path + path_separator + "original");
+    if (row.has_viewer()) row.count = loadcounttxt(dir);
     row.comment = first_two_lines(head);
     out.rows.push_back(std::move(row));
   }
@@ -88,7 +70,7 @@ std::list<std::string> row_viewer_arguments(const std::string& base, const std::
   const std::string size = "size" + std::to_string(g_global.view_size);
   std::string own;
   path_t{"", base, name}.make(own, size);
-  if (exists(own)) return {own};
+  if (libutils::exists(own)) return {own};
 
   std::list<std::string> args;
   auto add_pair = [&args, &size](const path_t& album, const std::string& list) {
@@ -99,8 +81,8 @@ std::list<std::string> row_viewer_arguments(const std::string& base, const std::
     args.push_back("-@" + file);
   };
   // Top-level directories other than the collections.
-  bool listed = false;
-  std::list<std::string> names = listed_names(base, listed);
+  std::list<std::string> names;
+  listed_names(names, base);
   names.remove_if([](const std::string& d) { return d[0] == '_'; });
   if (name == "_Best") {
     for (const std::string& d : names) add_pair(path_t{"", base, d}, "good.txt");
@@ -114,7 +96,7 @@ std::list<std::string> row_viewer_arguments(const std::string& base, const std::
     const path_t album{base, a.first, a.second};
     std::string file;
     album.make(file, "txt", list);
-    if (exists(file)) add_pair(album, list);
+    if (libutils::exists(file)) add_pair(album, list);
   }
   return args;
 }

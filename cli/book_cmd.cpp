@@ -1,7 +1,5 @@
 // pictora-cli make-album, update, book-page, best and best-book: building
 // albums and keeping book trees and their collections up to date.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -110,11 +108,6 @@ int failed(uint32_t n, const std::string& log) {
   return exit_failed;
 }
 
-bool exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
-
 std::string without_trailing_slashes(std::string dir) {
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   return dir;
@@ -211,7 +204,7 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
   if (target.album.empty() || target.album == "/") return refuse(28);
   std::string album_dir;
   target.make(album_dir);
-  if (exists(album_dir) && !a.force) {
+  if (libutils::exists(album_dir) && !a.force) {
     std::cerr << "pictora-cli: " << message(41) << "\n"
               << "pictora-cli: " << album_dir << ": add --force to build into it.\n";
     return exit_usage;
@@ -260,7 +253,7 @@ int run_update(context_t& ctx, const std::vector<std::string>& args) {
     attach_bars(bars, progress, "update");
     progress.begin_directory = [&bars](const std::string& directory) { bars.heading(directory); };
     const path_t album = album_path(dir);
-    if (exists(dir + "/original") || album.album[0] == '_') {
+    if (libutils::exists(dir + "/original") || album.album[0] == '_') {
       batchupdate(album, log, progress);
     } else {
       update_all(book_path(dir), log, progress);

@@ -101,11 +101,6 @@ std::string replace_delimiter(const std::string& path, char from, char to) {
   return out;
 }
 
-bool exists(const std::string& path) {
-  platform::file_info_t info;
-  return platform::stat_file(path.c_str(), info);
-}
-
 }  // namespace
 
 std::string basename(const std::string& path) {
@@ -201,6 +196,11 @@ std::string searchpath(const std::string& name, const char* exepath) {
     if (exists(candidate)) return candidate;
   }
   return name;
+}
+
+bool exists(const std::string& path) {
+  platform::file_info_t info;
+  return platform::stat_file(path.c_str(), info);
 }
 
 }  // namespace libutils

@@ -47,6 +47,8 @@ void split(splitpath_t& sp, const char* path);
 void concat(char* out, const splitpath_t& sp);
 
 std::string getcwd();
+// Whether path can be examined (stat succeeds, links followed).
+bool exists(const std::string& path);
 // Where `name` is found: itself, ./name, each PATH directory, then the
 // directory of exepath; `name` unchanged when none exists.
 std::string searchpath(const std::string& name, const char* exepath);

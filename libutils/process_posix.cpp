@@ -36,18 +36,27 @@ void drain(int fd, std::string& out) {
   ::close(fd);
 }
 
+// The null-terminated argument array of an exec call over argv's strings.
+std::vector<char*> exec_args(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  return args;
+}
+
+// What this process already buffered goes out before the child's lines.
+void flush_output() {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+}
+
 }  // namespace
 
 int run_process(const std::vector<std::string>& argv, std::string* output) {
   if (argv.empty()) return 127;
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-
-  // What this process already buffered goes out before the child's lines.
-  std::cout.flush();
-  std::cerr.flush();
-  std::fflush(nullptr);
+  std::vector<char*> args = exec_args(argv);
+  flush_output();
 
   int pipe_fd[2] = {-1, -1};
   if (output != nullptr && ::pipe2(pipe_fd, O_CLOEXEC) != 0) return 127;
@@ -81,12 +90,8 @@ int run_process(const std::vector<std::string>& argv, std::string* output) {
 
 bool start_process(const std::vector<std::string>& argv) {
   if (argv.empty()) return false;
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  std::cout.flush();
-  std::cerr.flush();
-  std::fflush(nullptr);
+  std::vector<char*> args = exec_args(argv);
+  flush_output();
 
   // The program is started by a short-lived middle process, so that it is
   // nobody's child here and leaves no zombie behind. A failed exec sends its

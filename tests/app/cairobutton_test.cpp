@@ -40,7 +40,7 @@ std::vector<std::vector<uint32_t>> draw_widget(Gtk::Widget& widget, int width, i
 // Pumps events until the window is shown and laid out.
 void show(Gtk::Window& window) {
   window.show_all();
-  while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+  testutil::settle();
 }
 
 class CairoButtonTest : public ::testing::Test {
