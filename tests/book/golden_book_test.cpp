@@ -175,7 +175,7 @@ class GoldenBook : public ::testing::Test {
     testutil::make_dirs(camera(""));
     for (const shot_t& shot : s_walk_shots) write_shot(camera(""), shot, ++seed);
     testutil::write_movie(camera("clip.MOV"), testutil::movie_options(1280, 720));
-    testutil::write_movie(camera("small clip.mp4"), testutil::movie_options(320, 240));
+    testutil::write_movie(camera("small clip.mp4"), testutil::movie_options(360, 270));
     testutil::write_sound(camera("voice.wav"));
     testutil::write_file(camera("README.TXT"), "Card of May\r\n");
     testutil::make_dirs(trip_camera(""));
