@@ -136,12 +136,12 @@ class GoldenBook : public ::testing::Test {
 
   // Runs pictora-cli with its settings and home in the scratch folder; ""
   // when it succeeded, else what went wrong.
-  static std::string cli(const std::vector<std::string>& args) {
+  static std::string cli(const std::vector<std::string>& args, std::string* out = nullptr) {
     std::vector<std::string> argv{testutil::cli_path(), "--quiet"};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::string out, err;
+    std::string err;
     const int status = testutil::run_program(
-        argv, &out, &err,
+        argv, out, &err,
         {"HOME=" + *work_ / "home", "USER=pictora-test-nobody", "LC_ALL=C", "XDG_CONFIG_HOME=" + *work_ / "config"});
     if (status == 0) return "";
     std::string line = "pictora-cli";
@@ -200,13 +200,13 @@ class GoldenBook : public ::testing::Test {
     }
     const std::pair<std::string, std::string> texts[] = {
         {"txt/head.txt", "My <b>book</b>\r\nMy <b>book</b>\r\nPictures of 2024\r\n\r\nand more\r\n"},
-        {"txt/last.txt", "Closing words\r\n"},
-        {"trips/txt/head.txt", "Trips\r\nTrips\r\nJourneys\r\n"},
+        {"txt/last.txt", "\r\nClosing words\r\n"},
+        {"trips/txt/head.txt", "Trips\r\nTrips\r\nJourneys\r\n\r\n"},
         {std::string(s_walk) + "/txt/good.txt", "clip.MOV\r\nexact.jpg\r\nvoice.wav\r\n"},
         {std::string(s_walk) + "/txt/best.txt", "big.jpg\r\nturned one.jpg\r\n"},
         {std::string(s_walk) + "/txt/print.txt", "big.jpg\r\nsmall clip.mp4\r\n"},
         {std::string(s_walk) + "/txt/fail.txt", "wide.jpg\r\n"},
-        {std::string(s_walk) + "/txt/big.txt", "A <b>big</b> one\r\n\r\nseen from the hill\r\nat noon\r\n"},
+        {std::string(s_walk) + "/txt/big.txt", "A <b>big</b> one\r\n\r\n\r\nseen from the hill\r\nat noon\r\n"},
         {std::string(s_walk) + "/txt/clip.txt", "Waves\r\n"},
         {"2024-06-01 Hidden/txt/best.txt", "IMG_0002.JPG\r\n"},
         {"trips/x/txt/best.txt", "IMG_0001.JPG\r\n"},
@@ -216,7 +216,8 @@ class GoldenBook : public ::testing::Test {
     testutil::make_dirs(b + "/trips/txt");
     for (const auto& [relative, bytes] : texts) testutil::write_file(b + "/" + relative, bytes);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"update", b}, {"best", b}, {"best-book", b, "best"}, {"best-book", b, "print"}, {"update", b}}) {
+             {"update", b}, {"best", b}, {"best-book", b, "best"}, {"best-book", b, "print"},
+             {"best-book", b, "apply"}, {"update", b}}) {
       if (std::string e = cli(args); !e.empty()) return e;
     }
     return "";
@@ -332,6 +333,14 @@ TEST_F(GoldenBook, EveryOtherFileHasItsSizeLinkAndSource) {
   EXPECT_EQ(layout(), testutil::read_file(file));
 }
 
+// The albums of the tree as the best books walk it: secret ones and
+// collections left out, sub-books searched, ordered by album name.
+TEST_F(GoldenBook, AlbumsOfTheTreeByName) {
+  std::string out;
+  ASSERT_EQ(cli({"albums", book()}, &out), "");
+  EXPECT_EQ(out, std::string(s_walk) + "\ntrips/x\n");
+}
+
 // An update with nothing changed writes no picture, movie or still and
 // gives the same pages.
 TEST_F(GoldenBook, UpdateOfACurrentBookRewritesNoPicture) {
@@ -368,16 +377,18 @@ TEST_F(GoldenBook, PagesOpenInTheBrowserWithoutBrokenPicturesOrLinks) {
   ASSERT_TRUE(testutil::browser_resources(pages, lines)) << (lines.empty() ? "" : lines[0]);
   std::vector<std::string> broken;
   std::map<std::string, unsigned> seen;
+  std::string page;
   for (const std::string& line : lines) {
     const std::string kind = line.substr(0, line.find(' '));
     std::string url = line.substr(kind.size() + 1);
     ++seen[kind];
+    if (kind == "page") page = url;
     if (kind == "img") {
-      if (url.compare(0, 2, "0 ") == 0) broken.push_back(line);
+      if (url.compare(0, 2, "0 ") == 0) broken.push_back(line + " on " + page);
       url = url.substr(url.find(' ') + 1);
     }
     const std::string path = local_path(url);
-    if (kind != "page" && !path.empty() && !testutil::exists(path)) broken.push_back(line);
+    if (kind != "page" && !path.empty() && !testutil::exists(path)) broken.push_back(line + " on " + page);
   }
   EXPECT_EQ(broken, std::vector<std::string>{});
   EXPECT_EQ(seen["page"], pages.size());
