@@ -360,16 +360,21 @@ TEST_F(GoldenBook, UpdateOfACurrentBookRewritesNoPicture) {
   EXPECT_EQ(differing(texts(), pages), std::vector<std::string>{});
 }
 
-// Deleting a level and a thumbnail: the update writes them again with the
-// same bytes, and the thumbnail of the picture whose level it rebuilt.
+// Deleting a picture level, a thumbnail and a movie level: the update
+// writes them again with the same bytes, and what is made from them: the
+// thumbnail of the picture whose level it rebuilt, the movie level's still
+// and the smaller movie level with its still.
 TEST_F(GoldenBook, UpdateRestoresDeletedLevelsByteForByte) {
   const auto before = media_state();
   const std::string walk = std::string(s_walk) + "/";
-  for (const char* file : {"size2/big.jpg", "thumb/exact.jpg"}) fs::remove(book() + "/" + walk + file);
+  for (const char* file : {"size2/big.jpg", "thumb/exact.jpg", "movie1/clip.mp4"})
+    fs::remove(book() + "/" + walk + file);
   ASSERT_EQ(cli({"update", book()}), "");
   const auto after = media_state();
-  const std::vector<std::string> rewritten = {walk + "size2/big.jpg", walk + "thumb/big.jpg",
-                                              walk + "thumb/exact.jpg"};
+  std::vector<std::string> rewritten;
+  for (const char* file : {"movie1/clip.jpg", "movie1/clip.mp4", "movie2/clip.jpg", "movie2/clip.mp4",
+                           "size2/big.jpg", "thumb/big.jpg", "thumb/exact.jpg"})
+    rewritten.push_back(walk + file);
   EXPECT_EQ(differing(after, before), rewritten);
   for (const auto& [relative, state] : before)
     EXPECT_TRUE(after.count(relative) && after.at(relative).bytes == state.bytes) << relative;
