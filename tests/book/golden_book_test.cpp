@@ -51,6 +51,9 @@ struct shot_t {
   uint16_t orientation;
 };
 
+// Three camera pictures with thumbnails, two of them upright only by their
+// orientation (one also turned by the user), a strip one pixel too wide, one
+// that just fits the default box, and a gray one with EXIF but no thumbnail.
 const shot_t s_walk_shots[] = {
     {"big.jpg", 4000, 3000, true, true, false, 1},
     {"portrait.jpg", 1600, 1200, true, true, false, 6},
