@@ -52,7 +52,9 @@ bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progres
     std::list<std::string> names;
     if (!libutils::getdirs(names, full.c_str())) return false;
     for (const std::string& name : names) batchupdate(path_t{"", full, name}, log, progress);
-    return makehtmlbook(dir, log);
+    // The index page names its rows by the album part of the path it gets,
+    // so the sub-book goes to it as a book of its own.
+    return makehtmlbook(path_t{"", full, ""}, log);
   }
 
   std::list<std::string> names;
