@@ -1,0 +1,129 @@
+// The picture button and the progress window, which the editors show, in
+// windows of their own on the tests' X server, judged by screenshots of what
+// they draw. The screenshots stay in the build tree's test-artefacts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/cairobutton.h"
+#include "app/progwin.h"
+#include "app/shrink.h"
+#include "tests/gui_support/gui_env.h"
+#include "tests/support/make_jpeg.h"
+#include "tests/support/test_util.h"
+
+// Last: the X11 headers define macros (None, Status) that clash with others.
+#include <gdk/gdkx.h>
+
+namespace {
+
+Glib::RefPtr<Gdk::Pixbuf> screenshot(Gtk::Window& window, const std::string& name) {
+  return Gdk::Pixbuf::create_from_file(testutil::save_screenshot(window, name));
+}
+
+// The RGB bytes of the pixbuf's pixel (x, y).
+std::vector<uint8_t> pixel(const Glib::RefPtr<Gdk::Pixbuf>& shot, int x, int y) {
+  const guint8* p = shot->get_pixels() + y * shot->get_rowstride() + x * shot->get_n_channels();
+  return {p[0], p[1], p[2]};
+}
+
+class WidgetsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { testutil::start_gui(); }
+};
+
+// A camera picture loaded as the dialogs load one, on a button in a window of
+// 60 x 40 logical pixels: every pixel of the decoded picture lands on one
+// pixel of the screen, centred with the offset truncated in logical pixels.
+// On a display of scale factor 2 the picture takes half as many logical
+// pixels and keeps all of its own.
+TEST_F(WidgetsTest, PictureButtonShowsThePictureAtTheDevicesResolution) {
+  testutil::TempDir dir;
+  const std::string jpeg = testutil::make_jpeg({45, 29});
+  testutil::write_file(dir / "P1.jpg", jpeg);
+  const testutil::decoded_t picture = testutil::reference_decode(jpeg);
+  struct Case {
+    int factor;
+    int x, y;  // the picture's top left on the screenshot
+  };
+  // (60 - 45) / 2 = 7.5 and (40 - 29) / 2 = 5.5; (60 - 22.5) / 2 = 18.75 and
+  // (40 - 14.5) / 2 = 12.75, times 2.
+  for (const Case c : {Case{1, 7, 5}, Case{2, 36, 24}}) {
+    SCOPED_TRACE(c.factor);
+    gdk_x11_display_set_window_scale(gdk_display_get_default(), c.factor);
+    Gtk::Window window;
+    pictora::CairoButton button;
+    window.set_size_request(60, 40);
+    window.add(button);
+    window.show_all();
+    testutil::settle();
+    libgr::image2d_t image;
+    ASSERT_TRUE(pictora::load_jpeg(image, dir / "P1.jpg"));
+    button.set(image);
+    const auto shot = screenshot(window, "picture-button-x" + std::to_string(c.factor));
+    ASSERT_EQ(shot->get_width(), 60 * c.factor);
+    for (unsigned y = 0; y < picture.height; ++y) {
+      for (unsigned x = 0; x < picture.width; ++x) {
+        const uint8_t* expected = picture.row(y) + x * 3;
+        ASSERT_EQ(pixel(shot, c.x + x, c.y + y), std::vector<uint8_t>(expected, expected + 3)) << x << "," << y;
+      }
+    }
+  }
+  gdk_x11_display_set_window_scale(gdk_display_get_default(), 1);
+}
+
+// How far each bar of the progress window is filled on a screenshot, as a
+// share of the bar's width: the longest run of a row of the bar that differs
+// from the screenshot of the empty window.
+std::vector<double> filled(pictora::ProgWin& win, const Glib::RefPtr<Gdk::Pixbuf>& empty, const std::string& name) {
+  const auto shot = screenshot(win, name);
+  std::vector<double> shares;
+  for (Gtk::ProgressBar* bar : {&win.bar1, &win.bar2, &win.bar3, &win.bar4, &win.bar5, &win.bar6}) {
+    int left = 0, top = 0, widest = 0;
+    bar->translate_coordinates(win, 0, 0, left, top);
+    for (int y = top; y < top + bar->get_allocated_height(); ++y) {
+      int width = 0;
+      for (int x = left; x < left + bar->get_allocated_width(); ++x) width += pixel(shot, x, y) != pixel(empty, x, y);
+      widest = std::max(widest, width);
+    }
+    shares.push_back(std::round(100.0 * widest / bar->get_allocated_width()) / 100);
+  }
+  return shares;
+}
+
+// The six bars driven through their signals, as the operations drive them:
+// each fills its own bar by the fraction sent, a fraction above 1 fills it
+// whole, and clear() empties them all.
+TEST_F(WidgetsTest, ProgressWindowShowsEachSignalOnItsBar) {
+  Gtk::Window parent;
+  testutil::in_main_loop([&] {
+    pictora::ProgWin win(parent);
+    const auto empty = screenshot(win, "progress-window-empty");
+    const double sent[] = {0.1, 0.3, 0.5, 0.7, 0.9, 1.7};
+    int i = 0;
+    for (auto* signal : {&win.signal1, &win.signal2, &win.signal3, &win.signal4, &win.signal5, &win.signal6})
+      signal->emit(sent[i++]);
+    EXPECT_EQ(filled(win, empty, "progress-window"), (std::vector<double>{0.1, 0.3, 0.5, 0.7, 0.9, 1.0}));
+    win.clear();
+    EXPECT_EQ(filled(win, empty, "progress-window-cleared"), std::vector<double>(6, 0.0));
+  });
+}
+
+// Quitting the program while an operation reports progress ends it at once.
+TEST_F(WidgetsTest, QuittingDuringAReportEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  Gtk::Window parent;
+  EXPECT_EXIT(testutil::in_main_loop([&] {
+                pictora::ProgWin win(parent);
+                win.show();
+                gtk_main_quit();
+                win.signal1.emit(0.5);
+                std::_Exit(3);  // not reached when the report ended the program
+              }),
+              ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
