@@ -230,6 +230,7 @@ def session():
 
     dialog = open_settings(main)
     screenshot(dialog, "program-settings-dialog")
+    report("source folder", field(dialog, "Source Folder", pyatspi.ROLE_TEXT).queryText().getText(0, -1))
     field(dialog, "JPEG Quality", pyatspi.ROLE_SPIN_BUTTON).queryValue().currentValue = 85
     press(dialog, "Cancel", "the dialog to close", dialog_closed)
     dialog = open_settings(main)

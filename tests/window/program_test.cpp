@@ -126,8 +126,8 @@ TEST_F(ProgramTest, WrongCommandLinePrintsUsage) {
   testutil::make_dirs(home / "config/pictora");
   testutil::write_file(ini(), "album=" + home / "book" + "\r\n");
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"-h"}, {"a"}, {"-h", "from", "to"}, {"a", "b", "c"}}) {
-    std::vector<std::string> argv{program};
+       std::vector<std::vector<std::string>>{{"-h"}, {"a"}, {"-h", "to"}, {"-h", "from", "to"}, {"a", "b", "c"}}) {
+    std::vector<std::string> argv{"timeout", "60", program};  // a window that opened would wait for its user
     argv.insert(argv.end(), args.begin(), args.end());
     std::string out, err;
     EXPECT_EQ(testutil::run_program(argv, &out, &err, env()), 0) << args[0] << err;
