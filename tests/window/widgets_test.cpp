@@ -33,46 +33,56 @@ std::vector<uint8_t> pixel(const Glib::RefPtr<Gdk::Pixbuf>& shot, int x, int y) 
 class WidgetsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testutil::start_gui(); }
+  // Whatever a test set, the next one starts on an ordinary display.
+  void TearDown() override { gdk_x11_display_set_window_scale(gdk_display_get_default(), 1); }
 };
 
-// A camera picture loaded as the dialogs load one, on a button in a window of
-// 60 x 40 logical pixels: every pixel of the decoded picture lands on one
-// pixel of the screen, centred with the offset truncated in logical pixels.
-// On a display of scale factor 2 the picture takes half as many logical
-// pixels and keeps all of its own.
+// A camera picture loaded as the dialogs load one, on a button: every pixel
+// of the decoded picture lands on one pixel of the screen, centred with the
+// offset truncated in logical pixels. On a display of scale factor 2 the
+// picture takes half as many logical pixels and keeps all of its own.
 TEST_F(WidgetsTest, PictureButtonShowsThePictureAtTheDevicesResolution) {
   testutil::TempDir dir;
-  const std::string jpeg = testutil::make_jpeg({45, 29});
+  const std::string jpeg = testutil::make_jpeg({81, 75});
   testutil::write_file(dir / "P1.jpg", jpeg);
   const testutil::decoded_t picture = testutil::reference_decode(jpeg);
   struct Case {
     int factor;
-    int x, y;  // the picture's top left on the screenshot
+    int width, height;            // of the window, logical pixels; 0: as the button asks
+    int shot_width, shot_height;  // device pixels
+    int x, y;                     // the picture's top left on the screenshot
   };
-  // (60 - 45) / 2 = 7.5 and (40 - 29) / 2 = 5.5; (60 - 22.5) / 2 = 18.75 and
-  // (40 - 14.5) / 2 = 12.75, times 2.
-  for (const Case c : {Case{1, 7, 5}, Case{2, 36, 24}}) {
-    SCOPED_TRACE(c.factor);
+  const Case cases[] = {
+      {1, 0, 0, 81, 75, 0, 0},
+      // (120 - 81) / 2 = 19.5 and (100 - 75) / 2 = 12.5
+      {1, 120, 100, 120, 100, 19, 12},
+      // 40.5 x 37.5 logical pixels: the button asks for 40 x 37
+      {2, 0, 0, 80, 74, 0, 0},
+      // (120 - 40.5) / 2 = 39.75 and (100 - 37.5) / 2 = 31.25, times 2
+      {2, 120, 100, 240, 200, 78, 62},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "factor " << c.factor << ", window " << c.width << "x" << c.height);
     gdk_x11_display_set_window_scale(gdk_display_get_default(), c.factor);
     Gtk::Window window;
     pictora::CairoButton button;
-    window.set_size_request(60, 40);
+    if (c.width > 0) window.set_size_request(c.width, c.height);
     window.add(button);
     window.show_all();
     testutil::settle();
     libgr::image2d_t image;
     ASSERT_TRUE(pictora::load_jpeg(image, dir / "P1.jpg"));
     button.set(image);
-    const auto shot = screenshot(window, "picture-button-x" + std::to_string(c.factor));
-    ASSERT_EQ(shot->get_width(), 60 * c.factor);
-    for (unsigned y = 0; y < picture.height; ++y) {
-      for (unsigned x = 0; x < picture.width; ++x) {
+    const auto shot = screenshot(window, "picture-button-" + std::to_string(c.factor) + "-" + std::to_string(c.width));
+    ASSERT_EQ(shot->get_width(), c.shot_width);
+    ASSERT_EQ(shot->get_height(), c.shot_height);
+    for (int y = 0; y < static_cast<int>(picture.height) && c.y + y < c.shot_height; ++y) {
+      for (int x = 0; x < static_cast<int>(picture.width) && c.x + x < c.shot_width; ++x) {
         const uint8_t* expected = picture.row(y) + x * 3;
         ASSERT_EQ(pixel(shot, c.x + x, c.y + y), std::vector<uint8_t>(expected, expected + 3)) << x << "," << y;
       }
     }
   }
-  gdk_x11_display_set_window_scale(gdk_display_get_default(), 1);
 }
 
 // How far each bar of the progress window is filled on a screenshot, as a
