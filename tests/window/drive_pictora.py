@@ -15,8 +15,9 @@ With SCREENSHOT_DIR set it leaves pictures of the windows there. Scenarios:
                 in VIEW_ROWS (separated by "|") and the browser button, each
                 waiting for one more call in the log CALLS; the settings
                 dialog: an edit dropped by Cancel, then edits kept by OK (the
-                album folder typed, NEW_ALBUM; the source folder chosen in the
-                folder chooser, NEW_FROM); the list again; Close.
+                album folder typed, NEW_ALBUM, and kept when its folder
+                chooser is cancelled; the source folder picked in its folder
+                chooser, NEW_FROM); the list again; Close.
 """
 import os
 import subprocess
@@ -208,16 +209,17 @@ def viewer_button(main, row):
 
 
 def choose_folder(dialog, row, folder):
-    """The row's Browse... button; the folder typed into the chooser's
-    location field; OK."""
+    """The row's Browse... button; then OK with the folder typed into the
+    chooser's location field, or Cancel when folder is None."""
     def chooser():
         return toplevel(pyatspi.ROLE_FILE_CHOOSER, row)
     window = press_until(field(dialog, row, pyatspi.ROLE_PUSH_BUTTON), "the folder chooser", chooser)
-    subprocess.run(["xdotool", "key", "ctrl+l"], check=True)
-    location = wait_for("the location field",
-                        lambda: next((acc for acc in descendants(window, pyatspi.ROLE_TEXT) if showing(acc)), None))
-    location.queryEditableText().setTextContents(folder)
-    press(window, "OK", "the chooser to close", lambda: chooser() is None)
+    if folder is not None:
+        subprocess.run(["xdotool", "key", "ctrl+l"], check=True)
+        location = wait_for("the location field",
+                            lambda: next((acc for acc in descendants(window, pyatspi.ROLE_TEXT) if showing(acc)), None))
+        location.queryEditableText().setTextContents(folder)
+    press(window, "OK" if folder else "Cancel", "the chooser to close", lambda: chooser() is None)
 
 
 def session():
@@ -239,6 +241,7 @@ def session():
     quality.queryValue().currentValue = 85
     field(dialog, "HTML Address", pyatspi.ROLE_TEXT).queryEditableText().setTextContents("(C) A. Tester")
     field(dialog, "Album Folder", pyatspi.ROLE_TEXT).queryEditableText().setTextContents(os.environ["NEW_ALBUM"])
+    choose_folder(dialog, "Album Folder", None)
     choose_folder(dialog, "Source Folder", os.environ["NEW_FROM"])
     keep = find(dialog, pyatspi.ROLE_CHECK_BOX, "Keep Header")
     press_until(keep, "the header kept", lambda: keep.getState().contains(pyatspi.STATE_CHECKED))

@@ -93,6 +93,7 @@ TEST_F(ProgramTest, SessionOverAnAlbumBase) {
   base.add_file("2024-05 Walk/size3/P1.JPG", "jpeg");
   base.add_file("notes.txt", "a file, not a folder\r\n");
   base.add_file("2023 Trips/txt/count.txt", "9\r\n");  // a book's count is not shown
+  base.set_comment("_Odd", "Odd \xE9t\xE9", "");       // not UTF-8: shown with replacement characters
   // More rows than the list shows at once.
   for (int i = 10; i < 40; ++i) {
     const std::string name = "2021-" + std::to_string(i) + " Day";
