@@ -40,29 +40,35 @@ class WidgetsTest : public ::testing::Test {
 // A camera picture loaded as the dialogs load one, on a button: every pixel
 // of the decoded picture lands on one pixel of the screen, centred with the
 // offset truncated in logical pixels. On a display of scale factor 2 the
-// picture takes half as many logical pixels and keeps all of its own.
+// picture takes half as many logical pixels and keeps all of its own. A
+// black-and-white picture shows in its greys.
 TEST_F(WidgetsTest, PictureButtonShowsThePictureAtTheDevicesResolution) {
   testutil::TempDir dir;
-  const std::string jpeg = testutil::make_jpeg({81, 75});
-  testutil::write_file(dir / "P1.jpg", jpeg);
-  const testutil::decoded_t picture = testutil::reference_decode(jpeg);
   struct Case {
+    testutil::jpeg_sampling sampling;
     int factor;
     int width, height;            // of the window, logical pixels; 0: as the button asks
     int shot_width, shot_height;  // device pixels
     int x, y;                     // the picture's top left on the screenshot
   };
   const Case cases[] = {
-      {1, 0, 0, 81, 75, 0, 0},
+      {testutil::jpeg_sampling::yuv420, 1, 0, 0, 81, 75, 0, 0},
+      {testutil::jpeg_sampling::gray, 1, 0, 0, 81, 75, 0, 0},
       // (120 - 81) / 2 = 19.5 and (100 - 75) / 2 = 12.5
-      {1, 120, 100, 120, 100, 19, 12},
+      {testutil::jpeg_sampling::yuv420, 1, 120, 100, 120, 100, 19, 12},
       // 40.5 x 37.5 logical pixels: the button asks for 40 x 37
-      {2, 0, 0, 80, 74, 0, 0},
+      {testutil::jpeg_sampling::yuv420, 2, 0, 0, 80, 74, 0, 0},
       // (120 - 40.5) / 2 = 39.75 and (100 - 37.5) / 2 = 31.25, times 2
-      {2, 120, 100, 240, 200, 78, 62},
+      {testutil::jpeg_sampling::gray, 2, 120, 100, 240, 200, 78, 62},
   };
+  int n = 0;
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "factor " << c.factor << ", window " << c.width << "x" << c.height);
+    SCOPED_TRACE(testing::Message() << "case " << n);
+    testutil::jpeg_options options(81, 75);
+    options.sampling = c.sampling;
+    const std::string jpeg = testutil::make_jpeg(options);
+    testutil::write_file(dir / "P1.jpg", jpeg);
+    const testutil::decoded_t picture = testutil::reference_decode(jpeg);
     gdk_x11_display_set_window_scale(gdk_display_get_default(), c.factor);
     Gtk::Window window;
     pictora::CairoButton button;
@@ -73,13 +79,15 @@ TEST_F(WidgetsTest, PictureButtonShowsThePictureAtTheDevicesResolution) {
     libgr::image2d_t image;
     ASSERT_TRUE(pictora::load_jpeg(image, dir / "P1.jpg"));
     button.set(image);
-    const auto shot = screenshot(window, "picture-button-" + std::to_string(c.factor) + "-" + std::to_string(c.width));
+    const auto shot = screenshot(window, "picture-button-" + std::to_string(n++));
     ASSERT_EQ(shot->get_width(), c.shot_width);
     ASSERT_EQ(shot->get_height(), c.shot_height);
     for (int y = 0; y < static_cast<int>(picture.height) && c.y + y < c.shot_height; ++y) {
       for (int x = 0; x < static_cast<int>(picture.width) && c.x + x < c.shot_width; ++x) {
-        const uint8_t* expected = picture.row(y) + x * 3;
-        ASSERT_EQ(pixel(shot, c.x + x, c.y + y), std::vector<uint8_t>(expected, expected + 3)) << x << "," << y;
+        const uint8_t* p = picture.row(y) + x * picture.components;
+        const std::vector<uint8_t> expected =
+            picture.components == 1 ? std::vector<uint8_t>{p[0], p[0], p[0]} : std::vector<uint8_t>{p[0], p[1], p[2]};
+        ASSERT_EQ(pixel(shot, c.x + x, c.y + y), expected) << x << "," << y;
       }
     }
   }
