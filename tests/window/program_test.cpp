@@ -32,7 +32,7 @@ std::string data_file(const std::string& name, const std::map<std::string, std::
   return text;
 }
 
-class ProgramTest : public ::testing::Test {
+class PictoraWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testutil::start_gui(); }
 
@@ -57,7 +57,7 @@ class ProgramTest : public ::testing::Test {
   testutil::TempDir home;
 };
 
-TEST_F(ProgramTest, WithoutSettingsTheDialogComesFirst) {
+TEST_F(PictoraWindow, WithoutSettingsTheDialogComesFirst) {
   struct Case {
     std::string scenario, report, file;  // file: data/<file>, "" when none may be written
   };
@@ -88,7 +88,7 @@ TEST_F(ProgramTest, WithoutSettingsTheDialogComesFirst) {
 // chooser; the list follows the new album folder at once), and Close.
 // Pictures of the window and the dialog are left in the build tree's
 // test-artefacts.
-TEST_F(ProgramTest, SessionOverAnAlbumBase) {
+TEST_F(PictoraWindow, SessionOverAnAlbumBase) {
   testutil::base_fixture base;
   base.add_file("2024-05 Walk/size3/P1.JPG", "jpeg");
   base.add_file("notes.txt", "a file, not a folder\r\n");
@@ -123,7 +123,7 @@ TEST_F(ProgramTest, SessionOverAnAlbumBase) {
   EXPECT_TRUE(fs::is_directory(album));
 }
 
-TEST_F(ProgramTest, WrongCommandLinePrintsUsage) {
+TEST_F(PictoraWindow, WrongCommandLinePrintsUsage) {
   testutil::make_dirs(home / "config/pictora");
   testutil::write_file(ini(), "album=" + home / "book" + "\r\n");
   for (const std::vector<std::string>& args :
@@ -146,7 +146,7 @@ bool executable(const std::string& path) {
 // find their catalogue there: the installed window program reads its dialog's
 // title from it, the installed pictora-cli its refusal of an empty camera
 // folder.
-TEST_F(ProgramTest, InstalledUnderAnyPrefix) {
+TEST_F(PictoraWindow, InstalledUnderAnyPrefix) {
   testutil::TempDir prefix;
   std::string out, err;
   ASSERT_EQ(testutil::run_program({"cmake", "--install", PICTORA_BINARY_DIR, "--prefix", prefix.path()}, &out, &err), 0)

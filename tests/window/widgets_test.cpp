@@ -30,7 +30,7 @@ std::vector<uint8_t> pixel(const Glib::RefPtr<Gdk::Pixbuf>& shot, int x, int y) 
   return {p[0], p[1], p[2]};
 }
 
-class WidgetsTest : public ::testing::Test {
+class WindowWidgets : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testutil::start_gui(); }
   // Whatever a test set, the next one starts on an ordinary display.
@@ -42,7 +42,7 @@ class WidgetsTest : public ::testing::Test {
 // offset truncated in logical pixels. On a display of scale factor 2 the
 // picture takes half as many logical pixels and keeps all of its own. A
 // black-and-white picture shows in its greys.
-TEST_F(WidgetsTest, PictureButtonShowsThePictureAtTheDevicesResolution) {
+TEST_F(WindowWidgets, PictureButtonShowsThePictureAtTheDevicesResolution) {
   testutil::TempDir dir;
   struct Case {
     testutil::jpeg_sampling sampling;
@@ -115,7 +115,7 @@ std::vector<double> filled(pictora::ProgWin& win, const Glib::RefPtr<Gdk::Pixbuf
 // The six bars driven through their signals, as the operations drive them:
 // each fills its own bar by the fraction sent, a fraction above 1 fills it
 // whole, and clear() empties them all.
-TEST_F(WidgetsTest, ProgressWindowShowsEachSignalOnItsBar) {
+TEST_F(WindowWidgets, ProgressWindowShowsEachSignalOnItsBar) {
   Gtk::Window parent;
   testutil::in_main_loop([&] {
     pictora::ProgWin win(parent);
@@ -131,7 +131,7 @@ TEST_F(WidgetsTest, ProgressWindowShowsEachSignalOnItsBar) {
 }
 
 // Quitting the program while an operation reports progress ends it at once.
-TEST_F(WidgetsTest, QuittingDuringAReportEndsTheProgram) {
+TEST_F(WindowWidgets, QuittingDuringAReportEndsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   Gtk::Window parent;
   EXPECT_EXIT(testutil::in_main_loop([&] {
