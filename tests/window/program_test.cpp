@@ -97,7 +97,7 @@ TEST_F(PictoraWindow, SessionOverAnAlbumBase) {
   // More rows than the list shows at once.
   for (int i = 10; i < 40; ++i) {
     const std::string name = "2021-" + std::to_string(i) + " Day";
-    base.set_comment(name, "A day out, part " + std::to_string(i), "Morning in the hills\r\nand the way back\r\n");
+    base.set_comment(name, "A day out, number " + std::to_string(i), "Morning in the hills\r\nand the way back\r\n");
     base.add_file(name + "/txt/count.txt", std::to_string(i) + "\r\n");
     testutil::make_dirs(base.path(name + "/original"));
   }
