@@ -1,0 +1,274 @@
+#!/usr/bin/python3
+"""Drives the window program as a user would, through the accessibility
+interface: finds windows and buttons by the texts a user reads, presses
+buttons with the mouse, types into fields. Run inside a D-Bus session on an
+X display:
+
+    dbus-run-session -- drive_pictora.py REPORT SCENARIO PROGRAM [ARGS...]
+
+Writes what it sees as "key: value" lines to the file REPORT (standard output
+is shared with the accessibility services); the calling test judges them.
+With SCREENSHOT_DIR set it leaves pictures of the windows there. Scenarios:
+  first-start   no settings file: the settings dialog comes first; OK; Close.
+  first-cancel  no settings file: Cancel in the settings dialog.
+  session       the main window's list; the viewer buttons of the rows named
+                in VIEW_ROWS (separated by "|") and the browser button, each
+                waiting for one more call in the log CALLS; the settings
+                dialog: an edit dropped by Cancel, then edits kept by OK (the
+                album folder typed, NEW_ALBUM, and kept when its folder
+                chooser is cancelled; the source folder picked in its folder
+                chooser, NEW_FROM); the list again; Close.
+"""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+MAIN_TITLE = "Pictora - Books and Albums"
+TIMEOUT = 60
+REPORT = open(sys.argv[1], "w", encoding="utf-8")
+
+
+def report(key, value):
+    print(f"{key}: {value}", file=REPORT, flush=True)
+
+
+def fail(message):
+    report("error", message)
+    PROC.kill()
+    sys.exit(1)
+
+
+def wait_for(what, predicate, timeout=TIMEOUT):
+    end = time.time() + timeout
+    while time.time() < end:
+        found = predicate()
+        if found:
+            return found
+        if PROC.poll() is not None:
+            fail(f"program ended (status {PROC.returncode}) while waiting for {what}")
+        time.sleep(0.1)
+    if timeout == TIMEOUT:
+        fail(f"timed out waiting for {what}")
+    return None
+
+
+def toplevel(role, name):
+    """The showing top-level window of role and name, or None."""
+    for app in pyatspi.Registry.getDesktop(0):
+        try:
+            if app is None or app.get_process_id() != PROC.pid:
+                continue
+            for window in app:
+                if window.getRole() == role and window.name == name and showing(window):
+                    return window
+        except Exception:  # gone meanwhile
+            continue
+    return None
+
+
+def showing(acc):
+    return acc.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def descendants(root, role):
+    for child in root:
+        if child is None:
+            continue
+        if child.getRole() == role:
+            yield child
+        yield from descendants(child, role)
+
+
+def find(root, role, name):
+    found = next((acc for acc in descendants(root, role) if acc.name == name), None)
+    if found is None:
+        fail(f"no {name} in {root.name}")
+    return found
+
+
+def field(root, label, role):
+    """The first widget of role after the label in the label's row."""
+    caption = find(root, pyatspi.ROLE_LABEL, label)
+    siblings = list(caption.parent)
+    return next(acc for acc in siblings[siblings.index(caption):] if acc.getRole() == role)
+
+
+def extents(acc):
+    box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return (box.x, box.y, box.width, box.height)
+
+
+def settled_extents(acc):
+    """The accessible's place on the screen once it stays put."""
+    place = None
+    for _ in range(50):
+        time.sleep(0.1)
+        now = extents(acc)
+        if now == place and showing(acc):
+            break
+        place = now
+    return place
+
+
+def screenshot(window, name):
+    folder = os.environ.get("SCREENSHOT_DIR")
+    if not folder:
+        return
+    import gi
+    gi.require_version("Gdk", "3.0")
+    from gi.repository import Gdk
+    Gdk.init([])
+    x, y, width, height = settled_extents(window)
+    time.sleep(0.5)  # drawn by now
+    shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, width, height)
+    os.makedirs(folder, exist_ok=True)
+    shot.savev(os.path.join(folder, name + ".png"), "png", [], [])
+
+
+def click(acc):
+    """Clicks acc with the mouse once its place on the screen has settled.
+    (An accessible click action would not return while a dialog it opens
+    is running.)"""
+    x, y, width, height = settled_extents(acc)
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x + width // 2), str(y + height // 2)], check=True)
+    time.sleep(0.1)
+    subprocess.run(["xdotool", "click", "1"], check=True)
+
+
+def press_until(acc, what, predicate):
+    """Clicks until predicate holds: a click that reaches a window still being
+    set up on a loaded machine is lost, and a user would click again."""
+    for _ in range(3):
+        click(acc)
+        found = wait_for(what, predicate, timeout=5)
+        if found:
+            return found
+    return wait_for(what, predicate)
+
+
+def press(root, name, what, predicate):
+    return press_until(find(root, pyatspi.ROLE_PUSH_BUTTON, name), what, predicate)
+
+
+def dialog_closed():
+    return toplevel(pyatspi.ROLE_DIALOG, "Settings") is None
+
+
+def open_settings(main):
+    return press(main, "Settings", "the settings dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "Settings"))
+
+
+def press_close(window, button):
+    press(window, button, f"the end after {button}", lambda: PROC.poll() is not None)
+    report("exit", PROC.returncode)
+
+
+def shown(text):
+    return text.replace("\r", "\\r").replace("\n", "\\n") or "-"
+
+
+def report_list(main, height=False):
+    """The base's comments and the rows of the list that show without
+    scrolling as the user reads them: the widgets of one row left to right,
+    buttons in brackets, "-" for an empty text."""
+    report("base", shown(main[0][0].name))
+    for key, view in zip(("head", "last"), descendants(main, pyatspi.ROLE_TEXT)):
+        report(key, shown(view.queryText().getText(0, -1)))
+    if height:
+        report("list height", extents(next(descendants(main, pyatspi.ROLE_SCROLL_PANE)))[3])
+    rows = {}
+    for acc in next(descendants(main, pyatspi.ROLE_VIEWPORT))[0]:
+        if showing(acc):
+            x, y, _, _ = extents(acc)
+            text = f"[{acc.name}]" if acc.getRole() == pyatspi.ROLE_PUSH_BUTTON else shown(acc.name)
+            rows.setdefault(y, []).append((x, text))
+    for y in sorted(rows):
+        report("row", " | ".join(text for _, text in sorted(rows[y])))
+
+
+def calls():
+    try:
+        with open(os.environ["CALLS"], encoding="utf-8") as log:
+            return sum(1 for line in log if line == ".\n")
+    except FileNotFoundError:
+        return 0
+
+
+def press_for_call(button):
+    done = calls() + 1
+    press_until(button, "the started program", lambda: calls() >= done)
+
+
+def viewer_button(main, row):
+    """The viewer button beside the name label of row."""
+    name = find(main, pyatspi.ROLE_LABEL, row)
+    return next(acc for acc in name.parent if acc.name == "Viewer" and extents(acc)[1] == extents(name)[1])
+
+
+def choose_folder(dialog, row, folder):
+    """The row's Browse... button; then OK with the folder typed into the
+    chooser's location field, or Cancel when folder is None."""
+    def chooser():
+        return toplevel(pyatspi.ROLE_FILE_CHOOSER, row)
+    window = press_until(field(dialog, row, pyatspi.ROLE_PUSH_BUTTON), "the folder chooser", chooser)
+    if folder is not None:
+        subprocess.run(["xdotool", "key", "ctrl+l"], check=True)
+        location = wait_for("the location field",
+                            lambda: next((acc for acc in descendants(window, pyatspi.ROLE_TEXT) if showing(acc)), None))
+        location.queryEditableText().setTextContents(folder)
+    press(window, "OK" if folder else "Cancel", "the chooser to close", lambda: chooser() is None)
+
+
+def session():
+    main = wait_for("the main window", lambda: toplevel(pyatspi.ROLE_FRAME, MAIN_TITLE))
+    report_list(main, height=True)
+    screenshot(main, "program-main-window")
+    for row in os.environ["VIEW_ROWS"].split("|"):
+        press_for_call(viewer_button(main, row))
+    press_for_call(find(main, pyatspi.ROLE_PUSH_BUTTON, "Browser"))
+
+    dialog = open_settings(main)
+    screenshot(dialog, "program-settings-dialog")
+    report("source folder", field(dialog, "Source Folder", pyatspi.ROLE_TEXT).queryText().getText(0, -1))
+    field(dialog, "JPEG Quality", pyatspi.ROLE_SPIN_BUTTON).queryValue().currentValue = 85
+    press(dialog, "Cancel", "the dialog to close", dialog_closed)
+    dialog = open_settings(main)
+    quality = field(dialog, "JPEG Quality", pyatspi.ROLE_SPIN_BUTTON)
+    report("quality after cancel", int(quality.queryValue().currentValue))
+    quality.queryValue().currentValue = 85
+    field(dialog, "HTML Address", pyatspi.ROLE_TEXT).queryEditableText().setTextContents("(C) A. Tester")
+    field(dialog, "Album Folder", pyatspi.ROLE_TEXT).queryEditableText().setTextContents(os.environ["NEW_ALBUM"])
+    choose_folder(dialog, "Album Folder", None)
+    choose_folder(dialog, "Source Folder", os.environ["NEW_FROM"])
+    keep = find(dialog, pyatspi.ROLE_CHECK_BOX, "Keep Header")
+    press_until(keep, "the header kept", lambda: keep.getState().contains(pyatspi.STATE_CHECKED))
+    press(dialog, "OK", "the dialog to close", dialog_closed)
+    report_list(main)
+    press_close(main, "Close")
+
+
+def main():
+    global PROC
+    scenario, program = sys.argv[2], sys.argv[3:]
+    env = dict(os.environ)
+    env.pop("NO_AT_BRIDGE", None)  # the program must join the accessibility bus
+    # GTK's own allocations that live until exit are no finding of ours.
+    env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
+    PROC = subprocess.Popen(program, env=env)
+    if scenario == "session":
+        session()
+        return
+    dialog = wait_for("the settings dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "Settings"))
+    report("main window before the dialog", toplevel(pyatspi.ROLE_FRAME, MAIN_TITLE) is not None)
+    if scenario == "first-cancel":
+        press_close(dialog, "Cancel")
+        return
+    main_window = press(dialog, "OK", "the main window", lambda: toplevel(pyatspi.ROLE_FRAME, MAIN_TITLE))
+    report("title", main_window.name)
+    press_close(main_window, "Close")
+
+
+main()

@@ -1,0 +1,189 @@
+// The window program as its user meets it: the real executable on the tests'
+// own X server, driven through the accessibility interface by
+// drive_pictora.py, judged by what it shows, what it writes, which programs
+// it starts and how it ends. Settings files and expected reports lie in
+// data/, with @NAME@ standing for the paths of each run.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/gui_support/gui_env.h"
+#include "tests/support/base_fixture.h"
+#include "tests/support/test_util.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string program = PICTORA_BINARY_DIR "/app/pictora";
+const std::string here = PICTORA_SOURCE_DIR "/tests/window/";
+
+// data/<name> with every @KEY@ replaced by its value.
+std::string data_file(const std::string& name, const std::map<std::string, std::string>& values) {
+  std::string text = testutil::read_file(here + "data/" + name);
+  for (const auto& [key, value] : values) {
+    for (size_t at; (at = text.find("@" + key + "@")) != std::string::npos;) text.replace(at, key.size() + 2, value);
+  }
+  return text;
+}
+
+class PictoraWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { testutil::start_gui(); }
+
+  std::string ini() const { return home / "config/pictora/pictora.ini"; }
+  // A user of their own: home, settings folder and no camera card.
+  std::vector<std::string> env(std::vector<std::string> more = {}) const {
+    more.insert(more.end(),
+                {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home / "config", "USER=pictora-tester", "LC_ALL=C.UTF-8"});
+    return more;
+  }
+  // Runs the driver's scenario on the command line; the driver's report.
+  std::string drive(const std::string& scenario, const std::vector<std::string>& command,
+                    const std::vector<std::string>& more_env = {}) {
+    std::vector<std::string> argv{"dbus-run-session", "--",    "/usr/bin/python3", here + "drive_pictora.py",
+                                  home / "report",    scenario};
+    argv.insert(argv.end(), command.begin(), command.end());
+    std::string out, err;
+    EXPECT_EQ(testutil::run_program(argv, &out, &err, env(more_env)), 0) << out << err;
+    return testutil::read_file(home / "report");
+  }
+
+  testutil::TempDir home;
+};
+
+TEST_F(PictoraWindow, WithoutSettingsTheDialogComesFirst) {
+  struct Case {
+    std::string scenario, report, file;  // file: data/<file>, "" when none may be written
+  };
+  const Case cases[] = {
+      {"first-start", "main window before the dialog: False\ntitle: Pictora - Books and Albums\nexit: 0\n",
+       "first-start.ini"},
+      {"first-cancel", "main window before the dialog: False\nexit: 0\n", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scenario);
+    fs::remove_all(home / "config");
+    fs::remove_all(home / "book");
+    EXPECT_EQ(drive(c.scenario, {program}), c.report);
+    if (c.file.empty()) {
+      EXPECT_FALSE(testutil::exists(home / "config"));
+    } else {
+      EXPECT_EQ(testutil::read_file(ini()), data_file(c.file, {{"HOME", home.path()}}));
+    }
+    // OK makes the album folder the settings name; Cancel makes nothing.
+    EXPECT_EQ(testutil::exists(home / "book"), !c.file.empty());
+  }
+}
+
+// The main window over an album base given on the command line: its list
+// (longer than the 640 pixels it may take), the viewer buttons of an album
+// and of two collections, the browser button, the settings dialog (Cancel,
+// then OK with a typed album folder and a source folder picked in the folder
+// chooser; the list follows the new album folder at once), and Close.
+// Pictures of the window and the dialog are left in the build tree's
+// test-artefacts.
+TEST_F(PictoraWindow, SessionOverAnAlbumBase) {
+  testutil::base_fixture base;
+  base.add_file("2024-05 Walk/size3/P1.JPG", "jpeg");
+  base.add_file("notes.txt", "a file, not a folder\r\n");
+  base.add_file("2023 Trips/txt/count.txt", "9\r\n");  // a book's count is not shown
+  base.set_comment("_Odd", "Odd \xE9t\xE9", "");       // not UTF-8: shown with replacement characters
+  // More rows than the list shows at once.
+  for (int i = 10; i < 40; ++i) {
+    const std::string name = "2021-" + std::to_string(i) + " Day";
+    base.set_comment(name, "A day out, number " + std::to_string(i), "Morning in the hills\r\nand the way back\r\n");
+    base.add_file(name + "/txt/count.txt", std::to_string(i) + "\r\n");
+    testutil::make_dirs(base.path(name + "/original"));
+  }
+  const std::string stubs = home / "bin", calls = home / "calls", album = home / "new/books", from = home / "camera";
+  testutil::make_dirs(stubs);
+  testutil::make_dirs(from);
+  for (const char* name : {"viewer", "browser"}) {
+    testutil::write_file(stubs + "/" + name, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" . >> '" + calls + "'\n");
+    ::chmod((stubs + "/" + name).c_str(), 0755);
+  }
+  testutil::make_dirs(home / "config/pictora");
+  testutil::write_file(ini(), data_file("session-start.ini", {{"STUBS", stubs}}));
+
+  const std::string report = drive("session", {program, "/cards", base.base()},
+                                   {"SCREENSHOT_DIR=" PICTORA_BINARY_DIR "/test-artefacts", "CALLS=" + calls,
+                                    "VIEW_ROWS=2024-05 Walk|_Best|_PrintBook", "BROWSER=" + stubs + "/browser",
+                                    "NEW_ALBUM=" + album, "NEW_FROM=" + from, "OSTYPE=linux-gnu"});
+  const std::map<std::string, std::string> paths{
+      {"BASE", base.base()}, {"STUBS", stubs}, {"NEW", album}, {"FROM", from}};
+  EXPECT_EQ(report, data_file("session.txt", paths));
+  EXPECT_EQ(testutil::read_file(calls), data_file("session-calls.txt", paths));
+  EXPECT_EQ(testutil::read_file(ini()), data_file("session.ini", paths));
+  EXPECT_TRUE(fs::is_directory(album));
+}
+
+TEST_F(PictoraWindow, WrongCommandLinePrintsUsage) {
+  testutil::make_dirs(home / "config/pictora");
+  testutil::write_file(ini(), "album=" + home / "book" + "\r\n");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"-h"}, {"a"}, {"-h", "to"}, {"-h", "from", "to"}, {"a", "b", "c"}}) {
+    std::vector<std::string> argv{"timeout", "60", program};  // a window that opened would wait for its user
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::string out, err;
+    EXPECT_EQ(testutil::run_program(argv, &out, &err, env()), 0) << args[0] << err;
+    EXPECT_EQ(out, "usage: " + program + " [-h] [<from dir> <to dir>]\n") << args[0];
+  }
+  EXPECT_EQ(testutil::read_file(ini()), "album=" + home / "book" + "\r\n");
+}
+
+bool executable(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IXOTH);
+}
+
+// What `cmake --install` puts under a prefix, and that the installed programs
+// find their catalogue there: the installed window program reads its dialog's
+// title from it, the installed pictora-cli its refusal of an empty camera
+// folder.
+TEST_F(PictoraWindow, InstalledUnderAnyPrefix) {
+  testutil::TempDir prefix;
+  std::string out, err;
+  ASSERT_EQ(testutil::run_program({"cmake", "--install", PICTORA_BINARY_DIR, "--prefix", prefix.path()}, &out, &err), 0)
+      << err;
+  for (const char* name : {"pictora", "pictora-cli", "pictora-view"})
+    EXPECT_TRUE(executable(prefix / "bin/" + name)) << name;
+
+  std::map<std::string, std::string> copies{{"pictora.desktop", "applications/pictora.desktop"},
+                                            {"icons/pictora.svg", "icons/hicolor/scalable/apps/pictora.svg"},
+                                            {"icons/48x48/pictora.png", "icons/hicolor/48x48/apps/pictora.png"},
+                                            {"icons/128x128/pictora.png", "icons/hicolor/128x128/apps/pictora.png"}};
+  std::set<std::string> catalogues, installed;
+  for (const auto& entry : fs::directory_iterator(PICTORA_SOURCE_DIR "/data"))
+    if (entry.path().extension() == ".msg") catalogues.insert(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(prefix / "share/pictora")) installed.insert(entry.path().filename());
+  EXPECT_EQ(installed, catalogues);
+  for (const std::string& name : catalogues) copies[name] = "pictora/" + name;
+  for (const auto& [source, target] : copies) {
+    EXPECT_EQ(testutil::read_file(prefix / "share/" + target),
+              testutil::read_file(PICTORA_SOURCE_DIR "/data/" + source))
+        << target;
+  }
+
+  EXPECT_EQ(testutil::run_program({"desktop-file-validate", prefix / "share/applications/pictora.desktop"}, &out, &err),
+            0)
+      << out << err;
+  EXPECT_EQ(out + err, "");
+
+  // Run from a folder without catalogues; the dialog is found by its title.
+  EXPECT_EQ(drive("first-cancel", {"env", "-C", home.path(), prefix / "bin/pictora"}),
+            "main window before the dialog: False\nexit: 0\n");
+  testutil::make_dirs(home / "camera");
+  EXPECT_EQ(testutil::run_program({"env", "-C", home.path(), prefix / "bin/pictora-cli", "make-album", home / "camera",
+                                   home / "book/2026 Walk", "--title", "A walk"},
+                                  &out, &err, env()),
+            2);
+  EXPECT_EQ(err, "pictora-cli: No picture is selected.\n");
+}
+
+}  // namespace
