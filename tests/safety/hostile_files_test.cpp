@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "tests/safety/safety_util.h"
+#include "tests/safety/user.h"
 #include "tests/support/exif_writer.h"
 #include "tests/support/make_jpeg.h"
 
@@ -25,16 +25,10 @@ enum outcome_t {
 struct hostile_t {
   const char* name;
   std::function<void(const std::string& path)> write;
-  // make-album, update of the book, exif, jpeg info, jpeg halve, jpeg rotate
-  outcome_t expected[6];
+  // make-album, make-album turning it, update of the book, exif, jpeg info,
+  // jpeg halve, jpeg rotate
+  outcome_t expected[7];
 };
-
-std::string garbage_exif_jpeg() {
-  testutil::jpeg_options o(64, 48);
-  o.app1 = std::string("Exif\0\0II*\0\x08\0\0\0\xff\xff", 16);
-  for (unsigned i = 0; i < 200; ++i) o.app1 += static_cast<char>(i * 37 + 11);
-  return testutil::make_jpeg(o);
-}
 
 const hostile_t hostile_files[] = {
     {"truncated.jpg", [](const std::string& p) {
@@ -43,15 +37,20 @@ const hostile_t hostile_files[] = {
        const std::string whole = testutil::make_jpeg(o);
        const size_t scan = whole.find("\xff\xda");  // cut half way through the picture data
        testutil::write_file(p, whole.substr(0, scan + (whole.size() - scan) / 2));
-     }, {ok, ok, ok, ok, ok, fails_unnamed}},
-    {"garbage-exif.jpg", [](const std::string& p) { testutil::write_file(p, garbage_exif_jpeg()); },
-     {ok, ok, ok, ok, ok, ok}},
+     }, {ok, fails, ok, ok, ok, ok, fails_unnamed}},
+    {"garbage-exif.jpg", [](const std::string& p) {
+       testutil::jpeg_options o(64, 48);
+       o.app1 = std::string("Exif\0\0II*\0\x08\0\0\0\xff\xff", 16);  // 65535 entries follow
+       for (unsigned i = 0; i < 200; ++i) o.app1 += static_cast<char>(i * 37 + 11);
+       testutil::write_jpeg(p, o);
+     }, {ok, ok, ok, ok, ok, ok, ok}},
     {"empty.jpg", [](const std::string& p) { testutil::write_file(p, ""); },
-     {fails, fails, fails_unnamed, fails, fails, fails}},
+     {fails, fails, fails, fails_unnamed, fails, fails, fails}},
     {"not-a-movie.mp4", [](const std::string& p) { testutil::write_file(p, "not a movie\n"); },
-     {fails, fails, fails_unnamed, fails, fails, fails}},
+     {fails, fails, fails, fails_unnamed, fails, fails, fails}},
     {"directory.jpg", [](const std::string& p) { testutil::make_dirs(p); },
-     {fails, ok, fails, fails, fails, fails}},
+     {fails, fails, ok, fails, fails, fails, fails}},
+    {"absent.jpg", [](const std::string&) {}, {fails, fails, ok, fails_unnamed, fails, fails, fails}},
 };
 
 TEST(HostileFiles, EveryCommandReportsTheFileAndTheOthersAreStillBuilt) {
@@ -72,6 +71,7 @@ TEST(HostileFiles, EveryCommandReportsTheFileAndTheOthersAreStillBuilt) {
     const std::string file = camera + "/" + h.name, out = user / "out.jpg";
     const std::vector<std::string> commands[] = {
         {"make-album", camera, book + "/new", "--title", "T", "--pick", h.name, "--pick", "good.jpg"},
+        {"make-album", camera, book + "/turned", "--title", "T", "--pick", h.name + std::string(":90")},
         {"update", book},
         {"exif", file},
         {"jpeg", "info", file},

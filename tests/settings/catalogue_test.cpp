@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "tests/settings/settings_run.h"
+#include "tests/safety/user.h"
 #include "vexalib/message.h"
 
 namespace settings {
@@ -21,29 +21,29 @@ std::string catalogue(const std::string& text, const std::string& eol = "\n") {
 }
 
 TEST(Catalogue, LookupOrderLanguageAndBytes) {
-  // An installation: prefix/bin/pictora-cli, prefix/share/pictora/; a
-  // locale ja_JP.UTF-8 made from the C locale's data.
-  testutil::TempDir prefix, home, locales;
-  testutil::make_dirs(prefix / "bin");
-  testutil::make_dirs(prefix / "share/pictora");
-  fs::copy_file(testutil::cli_path(), prefix / "bin/pictora-cli");
-  fs::permissions(prefix / "bin/pictora-cli", fs::perms::owner_all);
-  fs::create_directory_symlink("/usr/lib/locale/C.utf8", locales / "ja_JP.UTF-8");
-  testutil::make_dirs(prefix / "work/camera");  // the working directory
+  // Installed under the user's home: bin/pictora-cli, share/pictora/; and
+  // a locale ja_JP.UTF-8 made from the C locale's data.
+  const safety::user_t user;
+  testutil::make_dirs(user / "share/pictora");
+  testutil::make_dirs(user / "bin");
+  fs::copy_file(testutil::cli_path(), user / "bin/pictora-cli");
+  testutil::make_dirs(user / "locales");
+  fs::create_directory_symlink("/usr/lib/locale/C.utf8", user / "locales/ja_JP.UTF-8");
+  testutil::make_dirs(user / "cwd/camera");
   const std::string data = std::string(PICTORA_SOURCE_DIR) + "/data/";
   const std::string english = testutil::read_file(data + "pictora.msg");
   const std::string japanese = testutil::read_file(data + "pictora.ja_JP.UTF-8.msg");
 
   const struct {
     const char* label;
-    std::vector<std::pair<std::string, std::string>> files;  // path below prefix, bytes
+    std::vector<std::pair<std::string, std::string>> files;  // path in the home, bytes
     const char* locale;
     std::string message;
   } cases[] = {
       {"beside the program", {{"bin/pictora.msg", catalogue("bin")}}, "C", "bin"},
       {"installed", {{"share/pictora/pictora.msg", catalogue("share")}}, "C", "share"},
       {"beside before installed", {{"bin/pictora.msg", catalogue("bin")}, {"share/pictora/pictora.msg", catalogue("share")}}, "C", "bin"},
-      {"current directory first", {{"bin/pictora.msg", catalogue("bin")}, {"work/pictora.msg", catalogue("work")}}, "C", "work"},
+      {"current directory first", {{"bin/pictora.msg", catalogue("bin")}, {"cwd/pictora.msg", catalogue("cwd")}}, "C", "cwd"},
       {"the locale's before the plain one", {{"bin/pictora.msg", catalogue("bin")}, {"share/pictora/pictora.ja_JP.UTF-8.msg", catalogue("ja")}}, "ja_JP.UTF-8", "ja"},
       {"shipped, English", {{"share/pictora/pictora.msg", english}, {"share/pictora/pictora.ja_JP.UTF-8.msg", japanese}}, "C", "No picture is selected."},
       {"shipped, Japanese", {{"share/pictora/pictora.msg", english}, {"share/pictora/pictora.ja_JP.UTF-8.msg", japanese}}, "ja_JP.UTF-8", "写真が選択されていません。"},
@@ -54,13 +54,14 @@ TEST(Catalogue, LookupOrderLanguageAndBytes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    for (const auto& [path, bytes] : c.files) testutil::write_file(prefix / path, bytes);
-    const run_t r = run(home, {"env", "-C", prefix / "work", prefix / "bin/pictora-cli", "make-album", "camera", "album", "--title", "t"},
-                        {"LOCPATH=" + locales.path(), "LC_ALL=" + std::string(c.locale)});
+    for (const auto& [path, bytes] : c.files) testutil::write_file(user / path, bytes);
+    const safety::result_t r = user.run({"make-album", "camera", "album", "--title", "t"},
+                                        {"LOCPATH=" + user / "locales", "LC_ALL=" + std::string(c.locale)},
+                                        user / "bin/pictora-cli");
     EXPECT_EQ(r.status, 2);
-    const std::string missing = c.files.empty() ? prefix / "share/pictora/pictora.msg: can't load message file.\n" : "";
+    const std::string missing = c.files.empty() ? user / "share/pictora/pictora.msg: can't load message file.\n" : "";
     EXPECT_EQ(r.err, missing + "pictora-cli: " + c.message + "\n");
-    for (const auto& file : c.files) fs::remove(prefix / file.first);
+    for (const auto& file : c.files) fs::remove(user / file.first);
   }
   EXPECT_EQ(vexalib::make_title("Album", "Edit"), "Album - Edit");
 }

@@ -7,10 +7,12 @@
 #include <regex>
 
 #include "app/global.h"
-#include "tests/settings/settings_run.h"
+#include "tests/safety/user.h"
 
 namespace settings {
 namespace {
+
+using safety::user_t;
 
 namespace fs = std::filesystem;
 using lines_t = std::vector<std::string>;
@@ -18,9 +20,9 @@ using lines_t = std::vector<std::string>;
 // The settings file of a fresh home, each line ended by `eol`, with the
 // line of each key in `changed` ("key=value", any further lines after it)
 // replaced.
-std::string settings_text(const testutil::TempDir& home, const lines_t& changed = {}, const char* eol = "\r\n") {
+std::string settings_text(const user_t& user, const lines_t& changed = {}, const char* eol = "\r\n") {
   std::string text = "\n" + testutil::read_file(std::string(PICTORA_SOURCE_DIR) + "/tests/settings/default-settings.ini");
-  text = std::regex_replace(text, std::regex("\\{HOME\\}"), home.path());
+  text = std::regex_replace(text, std::regex("\\{HOME\\}"), user.home.path());
   for (const std::string& line : changed) {
     const size_t at = text.find("\n" + line.substr(0, line.find('=') + 1)) + 1;
     text.replace(at, text.find('\r', at) - at, line);
@@ -49,18 +51,18 @@ TEST(SettingsFile, ConfigSetWritesEverySettingAndTheFileReadsBack) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.back());
-    testutil::TempDir home;
-    const std::string file = home / "config/pictora/pictora.ini";
+    user_t user;
+    const std::string file = user / "config/pictora/pictora.ini";
     if (c.before) {
-      testutil::make_dirs(home / "config/pictora");
+      testutil::make_dirs(user / "config/pictora");
       testutil::write_file(file, *c.before);
     }
-    const run_t set = cli(home, c.args);
+    const safety::result_t set = user.run(c.args);
     EXPECT_EQ(set.status, 0);
     EXPECT_EQ(set.err.substr(0, std::string(c.err).size()), c.err);
-    EXPECT_EQ(testutil::read_file(file), settings_text(home, c.changed));
-    const run_t show = cli(home, {"config", "show"});
-    EXPECT_EQ(show.out, settings_text(home, c.changed, "\n"));
+    EXPECT_EQ(testutil::read_file(file), settings_text(user, c.changed));
+    const safety::result_t show = user.run({"config", "show"});
+    EXPECT_EQ(show.out, settings_text(user, c.changed, "\n"));
     EXPECT_EQ(show.err, "");
   }
 }
@@ -83,28 +85,38 @@ TEST(SettingsFile, EachValueIsReadAlikeFromTheFileAndFromSet) {
   };
   for (const auto& [line, changed] : cases) {
     SCOPED_TRACE(line);
-    testutil::TempDir home;
-    const std::string expected = settings_text(home, changed, "\n");
-    EXPECT_EQ(cli(home, {"--set", line, "config", "show"}).out, expected);
-    testutil::make_dirs(home / "config/pictora");
-    testutil::write_file(home / "config/pictora/pictora.ini", std::string(line) + "\r\n");
-    EXPECT_EQ(cli(home, {"config", "show"}).out, expected);
+    user_t user;
+    const std::string expected = settings_text(user, changed, "\n");
+    EXPECT_EQ(user.run({"--set", line, "config", "show"}).out, expected);
+    testutil::make_dirs(user / "config/pictora");
+    testutil::write_file(user / "config/pictora/pictora.ini", std::string(line) + "\r\n");
+    EXPECT_EQ(user.run({"config", "show"}).out, expected);
   }
 }
 
 TEST(SettingsFile, DefaultsAndThePlaceOfTheFile) {
-  testutil::TempDir home;
-  const run_t show = cli(home, {"config", "show"});
-  EXPECT_EQ(show.out, settings_text(home, {}, "\n"));
+  user_t user;
+  const safety::result_t show = user.run({"config", "show"});
+  EXPECT_EQ(show.out, settings_text(user, {}, "\n"));
   EXPECT_EQ(show.err, "");
-  EXPECT_EQ(cli(home, {"config", "path"}).out, home / "config/pictora/pictora.ini\n");
-  EXPECT_EQ(cli(home, {"config", "path"}, {"XDG_CONFIG_HOME="}).out, home / ".config/pictora/pictora.ini\n");
-  EXPECT_FALSE(fs::exists(home / "config"));  // reading never creates it
+  EXPECT_EQ(user.run({"config", "path"}).out, user / "config/pictora/pictora.ini\n");
+  EXPECT_EQ(user.run({"config", "path"}, {"XDG_CONFIG_HOME="}).out, user / ".config/pictora/pictora.ini\n");
+  EXPECT_FALSE(fs::exists(user / "config"));  // reading never creates it
 
-  testutil::write_file(home / "config", "a file where the folder should be");
-  const run_t blocked = cli(home, {"config", "set", "view_size", "2"});
+  // A link in the file's place is replaced, not written through.
+  testutil::make_dirs(user / "config/pictora");
+  testutil::write_file(user / "shared.ini", "view_size=3\r\n");
+  fs::create_symlink(user / "shared.ini", user / "config/pictora/pictora.ini");
+  EXPECT_EQ(user.run({"config", "set", "view_size", "4"}).status, 0);
+  EXPECT_EQ(testutil::read_file(user / "shared.ini"), "view_size=3\r\n");
+  EXPECT_EQ(testutil::read_file(user / "config/pictora/pictora.ini"), settings_text(user, {"view_size=4"}));
+  EXPECT_FALSE(fs::is_symlink(user / "config/pictora/pictora.ini"));
+
+  fs::remove_all(user / "config");
+  testutil::write_file(user / "config", "a file where the folder should be");
+  const safety::result_t blocked = user.run({"config", "set", "view_size", "2"});
   EXPECT_EQ(blocked.status, 1);
-  EXPECT_EQ(blocked.err, home / "config/pictora/pictora.ini: file write error.\n");
+  EXPECT_EQ(blocked.err, user / "config/pictora/pictora.ini: file write error.\n");
 }
 
 TEST(SettingsFile, PageCharsetFollowsTheLocale) {
