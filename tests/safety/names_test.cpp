@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string movie_a = "a\"$(touch x)\".mp4", picture_b = "b';touch y;'.jpg", movie_c = "c`touch z`.mov",
+const std::string movie_a = "a\"$(touch x)\".mp4", picture_b = "b';touch y;'.jpg", movie_c = "c`touch z`'s.mov",
                   picture_d = "d e\nf.jpg";
 
 // How the recorders below log a call: each argument in brackets, then a

@@ -3,7 +3,10 @@
 // through message 40, the refusal of an album without pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <regex>
+#include <sstream>
 
 #include "tests/safety/user.h"
 #include "vexalib/message.h"
@@ -64,6 +67,24 @@ TEST(Catalogue, LookupOrderLanguageAndBytes) {
     for (const auto& file : c.files) fs::remove(user / file.first);
   }
   EXPECT_EQ(vexalib::make_title("Album", "Edit"), "Album - Edit");
+}
+
+// The shipped catalogues hold the same messages, one a line, as the table
+// of the documentation lists them.
+TEST(Catalogue, ShippedCataloguesAreTheDocumentedOnes) {
+  const std::string source = PICTORA_SOURCE_DIR;
+  std::istringstream doc(testutil::read_file(source + "/docs/messages.md"));
+  std::istringstream english(testutil::read_file(source + "/data/pictora.msg"));
+  std::istringstream japanese(testutil::read_file(source + "/data/pictora.ja_JP.UTF-8.msg"));
+  const std::regex row(R"re(\| (\d+) \| .* \| "(.*)" \| (.*) \|)re");
+  std::string documented, shipped, more;
+  std::smatch m;
+  for (std::string line; std::getline(doc, line);)
+    if (std::regex_match(line, m, row)) documented += m[1].str() + " " + m[2].str() + " | " + m[3].str() + "\n";
+  for (std::string e, j; std::getline(english, e) && std::getline(japanese, j);)
+    shipped += std::to_string(std::count(shipped.begin(), shipped.end(), '\n')) + " " + e + " | " + j + "\n";
+  EXPECT_FALSE(std::getline(english, more) || std::getline(japanese, more));  // as many lines in both
+  EXPECT_EQ(shipped, documented);
 }
 
 }  // namespace
