@@ -1,0 +1,99 @@
+// Broken and hostile files through every command that reads pictures: each
+// ends with its exit status and a report naming the file, never with a
+// crash, and an album or book build goes on with the other files where it
+// goes on at all.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "tests/safety/user.h"
+#include "tests/support/exif_writer.h"
+#include "tests/support/make_jpeg.h"
+
+namespace safety {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum outcome_t {
+  ok,
+  fails,          // exit status 1, a report line names the file
+  fails_unnamed,  // exit status 1, and no report line names the file yet
+};
+
+struct hostile_t {
+  const char* name;
+  std::function<void(const std::string& path)> write;
+  // update of the book holding it, make-album, make-album turning it, exif,
+  // jpeg info, jpeg halve, jpeg rotate
+  outcome_t expected[7];
+};
+
+const hostile_t hostile_files[] = {
+    {"truncated.jpg", [](const std::string& p) {
+       testutil::jpeg_options o(64, 48);
+       o.app1 = testutil::camera_exif({}).app1_payload();
+       const std::string whole = testutil::make_jpeg(o);
+       const size_t scan = whole.find("\xff\xda");  // cut half way through the picture data
+       testutil::write_file(p, whole.substr(0, scan + (whole.size() - scan) / 2));
+     }, {ok, ok, fails, ok, ok, ok, fails_unnamed}},
+    {"garbage-exif.jpg", [](const std::string& p) {
+       testutil::jpeg_options o(64, 48);
+       o.app1 = std::string("Exif\0\0II*\0\x08\0\0\0\xff\xff", 16);  // 65535 entries follow
+       for (unsigned i = 0; i < 200; ++i) o.app1 += static_cast<char>(i * 37 + 11);
+       testutil::write_jpeg(p, o);
+     }, {ok, ok, ok, ok, ok, ok, ok}},
+    {"empty.jpg", [](const std::string& p) { testutil::write_file(p, ""); },
+     {fails, fails, fails, fails_unnamed, fails, fails, fails}},
+    {"not-a-movie.mp4", [](const std::string& p) { testutil::write_file(p, "not a movie\n"); },
+     {fails, fails, fails, fails_unnamed, fails, fails, fails}},
+    {"directory.jpg", [](const std::string& p) { testutil::make_dirs(p); },
+     {ok, fails, fails, fails, fails, fails, fails}},
+    {"absent.jpg", [](const std::string&) {}, {ok, fails, fails, fails_unnamed, fails, fails, fails}},
+};
+
+TEST(HostileFiles, EveryCommandReportsTheFileAndTheOthersAreStillBuilt) {
+  for (const hostile_t& h : hostile_files) {
+    SCOPED_TRACE(h.name);
+    user_t user;
+    const std::string camera = user / "camera", book = user / "book";
+    testutil::make_dirs(camera);
+    testutil::write_jpeg(camera + "/good.jpg", {64, 48});
+    // Two albums of the good picture; the hostile file is then put into
+    // the first, and the second has lost its levels and pages.
+    for (const char* album : {"/a", "/b"})
+      ASSERT_EQ(user.run({"--quiet", "make-album", camera, book + album, "--title", "T"}).status, 0);
+    h.write(book + "/a/original/" + h.name);
+    for (const char* lost : {"/b/size0", "/b/size1", "/b/thumb/good.jpg", "/b/index.html"}) fs::remove_all(book + lost);
+    h.write(camera + "/" + h.name);
+
+    const std::string file = camera + "/" + h.name, out = user / "out.jpg";
+    const std::vector<std::string> commands[] = {
+        {"update", book},
+        {"make-album", camera, book + "/new", "--title", "T", "--pick", h.name, "--pick", "good.jpg"},
+        {"make-album", camera, book + "/turned", "--title", "T", "--pick", h.name + std::string(":90")},
+        {"exif", file},
+        {"jpeg", "info", file},
+        {"jpeg", "halve", file, out},
+        {"jpeg", "rotate", "1", file, out},
+    };
+    for (size_t i = 0; i < std::size(commands); ++i) {
+      SCOPED_TRACE(commands[i][0] + " " + commands[i][1]);
+      std::vector<std::string> args = {"--quiet"};
+      args.insert(args.end(), commands[i].begin(), commands[i].end());
+      const result_t r = user.run(args);
+      EXPECT_EQ(r.status, h.expected[i] == ok ? 0 : 1) << r.err;
+      EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+      if (h.expected[i] == fails) {
+        EXPECT_NE(r.err.find(h.name), std::string::npos) << r.err;
+      }
+    }
+    // What the update and the build go on with.
+    const std::string built[] = {"/b/thumb/good.jpg", "/b/index.html", "/new/thumb/good.jpg"};
+    for (size_t k = 0; k < (h.expected[1] == ok ? 3 : 2); ++k) EXPECT_TRUE(fs::is_regular_file(book + built[k])) << built[k];
+  }
+}
+
+}  // namespace
+}  // namespace safety

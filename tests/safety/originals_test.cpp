@@ -1,0 +1,135 @@
+// The user's pictures are never written to: the camera folder and every
+// album's originals keep their bytes and times through every command, and a
+// build or an update killed at any stage is completed by the next run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/import.h"
+#include "tests/safety/user.h"
+#include "tests/support/camera_fixture.h"
+#include "tests/support/picture_check.h"
+
+namespace safety {
+namespace {
+
+namespace fs = std::filesystem;
+using args_t = std::vector<std::string>;
+
+class UsersData : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pictora::write_camera_folder(camera);
+    camera_before = testutil::folder_state(camera);
+  }
+
+  static args_t with_settings(const args_t& args) {
+    args_t all = {"--quiet", "--set", "shrink_size=400,400"};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+  }
+  args_t build(const std::string& album, const args_t& more = {}) const {
+    args_t args = with_settings({"make-album", camera, album, "--title", "Walk"});
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  }
+
+  // How many of the album's originals are the camera's files, with the
+  // camera's bytes and modification times.
+  size_t originals_as_imported(const std::string& album) const {
+    size_t same = 0;
+    if (!fs::is_directory(album + "/original")) return 0;
+    for (const auto& [name, state] : testutil::folder_state(album + "/original")) {
+      const auto source = camera_before.find(name);
+      if (source != camera_before.end() && state.bytes == source->second.bytes &&
+          state.mtime_ns == source->second.mtime_ns)
+        ++same;
+    }
+    return same;
+  }
+
+  user_t user;
+  const std::string camera = user / "camera";
+  const std::string book = user / "book";
+  std::map<std::string, testutil::file_state_t> camera_before;
+};
+
+TEST_F(UsersData, NoCommandWritesToTheCameraFolderOrTheOriginals) {
+  const args_t commands[] = {
+      build(book + "/day1", {"--pick", "P0000001.JPG:90", "--pick", "P0000004.JPG:270", "--pick",
+                             "P0000002.JPG:180", "--pick", "CLIP0001.MOV", "--pick", "VOICE001.WAV"}),
+      build(book + "/day2"),
+      with_settings({"update", book}),
+      with_settings({"best", book}),
+      with_settings({"best-book", book, "good"}),
+      // P0000003.JPG's full size is a link into "original" until it is turned.
+      build(book + "/day2", {"--force", "--pick", "P0000003.JPG:90"}),
+  };
+  for (const args_t& args : commands) {
+    SCOPED_TRACE(args[3] + " " + args.back());
+    const result_t r = user.run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(testutil::folder_state(camera), camera_before);
+    EXPECT_EQ(originals_as_imported(book + "/day1"), 5u);
+    EXPECT_EQ(originals_as_imported(book + "/day2"), fs::exists(book + "/day2") ? 6u : 0u);
+    if (!fs::exists(book + "/day2/txt/good.txt") && fs::exists(book + "/day2/txt")) {
+      testutil::write_file(book + "/day1/txt/good.txt", "P0000001.JPG\r\nCLIP0001.MOV\r\n");
+      testutil::write_file(book + "/day2/txt/good.txt", "P0000003.JPG\r\nVOICE001.WAV\r\n");
+    }
+  }
+  EXPECT_TRUE(fs::is_symlink(book + "/day2/size0/P0000002.JPG"));
+  EXPECT_FALSE(fs::is_symlink(book + "/day2/size0/P0000003.JPG"));
+}
+
+TEST_F(UsersData, KilledBuildsAndUpdatesAreCompletedByTheNextRun) {
+  const std::string reference_album = user / "reference/album";
+  ASSERT_EQ(user.run(build(reference_album)).status, 0);
+  const auto reference = snapshot(reference_album);
+
+  // Killed as soon as a file appears: in the import, after a movie's
+  // conversion, within a picture's levels, after its thumbnail, at the pages.
+  for (const std::string moment :
+       {"original/P0000003.JPG", "movie0/CLIP0001.mp4", "size1/P0000002.JPG", "thumb/P0000002.JPG", "index.html"}) {
+    SCOPED_TRACE("build killed at " + moment);
+    const std::string album = user / ("killed/" + moment.substr(0, moment.find('/')) + "/album");
+    ASSERT_TRUE(user.run_killed_when(build(album), album + "/" + moment));
+    // A cut import is done again from the camera folder; after a whole one
+    // the album only needs an update.
+    const bool imported = originals_as_imported(album) == 6;
+    const result_t r = user.run(imported ? with_settings({"update", album}) : build(album, {"--force"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(difference(reference, snapshot(album)), "");
+  }
+
+  for (const std::string moment : {"size1/P0000004.JPG", "movie0/CLIP0001.mp4", "thumb/P0000002.JPG", "index.html"}) {
+    SCOPED_TRACE("update killed at " + moment);
+    // Everything but the originals and the texts is made again; "thumb"
+    // itself stays, as the album's first build made it.
+    for (const auto& entry : fs::directory_iterator(reference_album)) {
+      const std::string name = entry.path().filename().string();
+      if (name != "original" && name != "txt" && name != "thumb") fs::remove_all(entry.path());
+    }
+    for (const auto& entry : fs::directory_iterator(reference_album + "/thumb")) fs::remove(entry.path());
+    ASSERT_TRUE(user.run_killed_when(with_settings({"update", reference_album}), reference_album + "/" + moment));
+    const result_t r = user.run(with_settings({"update", reference_album}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(difference(reference, snapshot(reference_album)), "");
+  }
+  EXPECT_EQ(testutil::folder_state(camera), camera_before);
+}
+
+// Where no symbolic link can be made (a link target longer than the system
+// takes stands in for a file system without them) the full size is a hard
+// link to the original, which keeps its bytes.
+TEST(FullSize, IsAHardLinkWhereNoSymbolicLinkCanBeMade) {
+  testutil::TempDir album;
+  testutil::make_dirs(album / "original");
+  testutil::make_dirs(album / "size0");
+  testutil::write_file(album / "original/a.jpg", "picture");
+  ASSERT_TRUE(pictora::copyjpeg(album / "original/a.jpg", album / "size0/a.jpg", std::string(5000, 'x')));
+  EXPECT_EQ(fs::hard_link_count(album / "original/a.jpg"), 2u);
+  EXPECT_EQ(testutil::read_file(album / "original/a.jpg"), "picture");
+}
+
+}  // namespace
+}  // namespace safety

@@ -1,0 +1,115 @@
+// A user of pictora-cli in a scratch home (HOME, settings in home/config,
+// working directory home/cwd), and a look at what the runs left on disk.
+// Shared by the safety and settings suites, so everything is inline here.
+#pragma once
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_util.h"
+
+namespace safety {
+
+using words_t = std::vector<std::string>;
+
+struct result_t {
+  int status = -1;
+  std::string out, err;
+};
+
+struct user_t {
+  user_t() { testutil::make_dirs(home / "cwd"); }
+  std::string operator/(const std::string& relative) const { return home / relative; }
+
+  words_t environment(const words_t& more = {}) const {
+    words_t env = {"HOME=" + home.path(), "USER=pictora-test-nobody", "LC_ALL=C", "XDG_CONFIG_HOME=" + home / "config"};
+    if (!path_prefix.empty()) env.push_back("PATH=" + path_prefix + ":" + std::getenv("PATH"));
+    env.insert(env.end(), more.begin(), more.end());  // set last, so they win
+    return env;
+  }
+  // program (pictora-cli unless given) with args in home/cwd; env entries
+  // ("NAME=value") are added to the user's.
+  result_t run(const words_t& args, const words_t& env = {}, const std::string& program = testutil::cli_path()) const {
+    words_t argv = {"env", "-C", home / "cwd", program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    result_t r;
+    r.status = testutil::run_program(argv, &r.out, &r.err, environment(env));
+    return r;
+  }
+  // Starts pictora-cli with args and kills it and its children (SIGKILL) as
+  // soon as `path` exists; false when it ended before that.
+  bool run_killed_when(words_t args, const std::string& path) const {
+    args.insert(args.begin(), testutil::cli_path());
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    words_t env = environment();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::setpgid(0, 0);  // its ffmpeg runs die with it
+      for (auto& e : env) ::putenv(e.data());
+      if (::chdir((home / "cwd").c_str()) == 0 && std::freopen("/dev/null", "w", stdout) &&
+          std::freopen("/dev/null", "w", stderr))
+        ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+    for (int status; ::waitpid(pid, &status, WNOHANG) == 0; ::usleep(200)) {
+      if (!testutil::exists(path)) continue;
+      ::kill(-pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return true;
+    }
+    return false;
+  }
+
+  testutil::TempDir home;
+  std::string path_prefix;  // put before PATH when not empty
+};
+
+// Every entry below dir by its relative path: a directory as "<dir>", a file
+// (through links) as its bytes, the time stamp line of a page left out.
+// Temporary files of an interrupted run are not listed.
+inline std::map<std::string, std::string> snapshot(const std::string& dir) {
+  namespace fs = std::filesystem;
+  static const std::regex temporary(R"(\.tmp[0-9]+-)"), stamp("<!-- hhmts start -->\n[^\n]*\n");
+  std::map<std::string, std::string> entries;
+  for (auto it = fs::recursive_directory_iterator(dir); it != fs::recursive_directory_iterator(); ++it) {
+    const std::string relative = it->path().lexically_relative(dir).string();
+    if (std::regex_search(relative, temporary)) continue;
+    const std::string bytes = fs::is_directory(it->path()) ? "<dir>" : testutil::read_file(it->path());
+    entries[relative] = it->path().extension() == ".html" ? std::regex_replace(bytes, stamp, "") : bytes;
+  }
+  return entries;
+}
+
+// The entries that differ between two snapshots, one "missing", "differs" or
+// "extra" line each; empty when they are the same.
+inline std::string difference(const std::map<std::string, std::string>& expected,
+                              const std::map<std::string, std::string>& actual) {
+  std::string out;
+  for (const auto& [name, bytes] : expected) {
+    const auto it = actual.find(name);
+    if (it == actual.end() || it->second != bytes) out += (it == actual.end() ? "missing " : "differs ") + name + "\n";
+  }
+  for (const auto& entry : actual)
+    if (expected.count(entry.first) == 0) out += "extra " + entry.first + "\n";
+  return out;
+}
+
+inline void write_script(const std::string& path, const std::string& body) {
+  testutil::write_file(path, "#!/bin/sh\n" + body);
+  ::chmod(path.c_str(), 0755);
+}
+
+}  // namespace safety

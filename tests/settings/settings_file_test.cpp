@@ -1,0 +1,131 @@
+// The settings file through its bytes: what `config set` writes, how each
+// line is read back, the defaults and where the file lives.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <regex>
+
+#include "app/global.h"
+#include "tests/safety/user.h"
+
+namespace settings {
+namespace {
+
+using safety::user_t;
+
+namespace fs = std::filesystem;
+using lines_t = std::vector<std::string>;
+
+// The settings file of a fresh home, each line ended by `eol`, with the
+// line of each key in `changed` ("key=value", any further lines after it)
+// replaced.
+std::string settings_text(const user_t& user, const lines_t& changed = {}, const char* eol = "\r\n") {
+  std::string text = "\n" + testutil::read_file(std::string(PICTORA_SOURCE_DIR) + "/tests/settings/default-settings.ini");
+  text = std::regex_replace(text, std::regex("\\{HOME\\}"), user.home.path());
+  for (const std::string& line : changed) {
+    const size_t at = text.find("\n" + line.substr(0, line.find('=') + 1)) + 1;
+    text.replace(at, text.find('\r', at) - at, line);
+  }
+  return std::regex_replace(text.substr(1), std::regex("\r\n"), eol);
+}
+
+TEST(SettingsFile, ConfigSetWritesEverySettingAndTheFileReadsBack) {
+  const struct {
+    std::optional<std::string> before;  // the file's bytes, none without a file
+    lines_t args;
+    lines_t changed;  // the lines that differ from the defaults afterwards
+    const char* err;
+  } cases[] = {
+      {std::nullopt, {"config", "set", "shrink_size", "800x600"}, {"shrink_size=800,600"}, ""},
+      // LF line ends, an unknown name, an empty line, a line without "=",
+      // an old name that is no longer used.
+      {"view_size=3\nFrom=/x\n\nno equals sign\nshrink_level=7\n", {"config", "set", "html_address", " a=b "},
+       {"view_size=3", "html_address= a=b "}, "Unrecognized name: From\n"},
+      // One-run overrides are not stored; the header is, when checked.
+      {"html_header_check=1\r\nhtml_header=<meta charset=\"x\">\r\njpeg_compress=90\r\n",
+       {"--set", "view_size=5", "config", "set", "jpeg_compress", "0x50"},
+       {"html_header_check=1\r\nhtml_header=<meta charset=\"x\">", "jpeg_compress=80"}, ""},
+      {"html_header=<meta charset=\"x\">\r\nplay_size_x=1920", {"config", "set", "movie", "mpv --fs"},
+       {"movie=mpv --fs", "play_size_x=1920"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    user_t user;
+    const std::string file = user / "config/pictora/pictora.ini";
+    if (c.before) {
+      testutil::make_dirs(user / "config/pictora");
+      testutil::write_file(file, *c.before);
+    }
+    const safety::result_t set = user.run(c.args);
+    EXPECT_EQ(set.status, 0);
+    EXPECT_EQ(set.err.substr(0, std::string(c.err).size()), c.err);
+    EXPECT_EQ(testutil::read_file(file), settings_text(user, c.changed));
+    const safety::result_t show = user.run({"config", "show"});
+    EXPECT_EQ(show.out, settings_text(user, c.changed, "\n"));
+    EXPECT_EQ(show.err, "");
+  }
+}
+
+TEST(SettingsFile, EachValueIsReadAlikeFromTheFileAndFromSet) {
+  const std::pair<const char*, lines_t> cases[] = {
+      {"jpeg_compress=0x50", {"jpeg_compress=80"}},
+      {"jpeg_compress=010", {"jpeg_compress=8"}},
+      {"jpeg_compress=12abc", {"jpeg_compress=12"}},
+      {"play_size_x=abc", {"play_size_x=0"}},
+      {"play_size_x=-1", {"play_size_x=4294967295"}},
+      {"play_size_x=99999999999", {"play_size_x=4294967295"}},
+      {"shrink_size=0x320,600", {"shrink_size=800,600"}},
+      {"shrink_size=800", {"shrink_size=800,0"}},
+      {"movie_thumbnail_retina=yes", {"movie_thumbnail_retina=0"}},
+      {"html_header_check=2", {"html_header_check=1\r\nhtml_header=<meta http-equiv=\"Content-Type\" "
+                               "content=\"text/html; charset=UTF-8\">"}},
+      {"vexaview= feh  -F =x", {"vexaview= feh  -F =x"}},
+      {"shrink_level=3", {}},
+  };
+  for (const auto& [line, changed] : cases) {
+    SCOPED_TRACE(line);
+    user_t user;
+    const std::string expected = settings_text(user, changed, "\n");
+    EXPECT_EQ(user.run({"--set", line, "config", "show"}).out, expected);
+    testutil::make_dirs(user / "config/pictora");
+    testutil::write_file(user / "config/pictora/pictora.ini", std::string(line) + "\r\n");
+    EXPECT_EQ(user.run({"config", "show"}).out, expected);
+  }
+}
+
+TEST(SettingsFile, DefaultsAndThePlaceOfTheFile) {
+  user_t user;
+  const safety::result_t show = user.run({"config", "show"});
+  EXPECT_EQ(show.out, settings_text(user, {}, "\n"));
+  EXPECT_EQ(show.err, "");
+  EXPECT_EQ(user.run({"config", "path"}).out, user / "config/pictora/pictora.ini\n");
+  EXPECT_EQ(user.run({"config", "path"}, {"XDG_CONFIG_HOME="}).out, user / ".config/pictora/pictora.ini\n");
+  EXPECT_FALSE(fs::exists(user / "config"));  // reading never creates it
+
+  // A link in the file's place is replaced, not written through.
+  testutil::make_dirs(user / "config/pictora");
+  testutil::write_file(user / "shared.ini", "view_size=3\r\n");
+  fs::create_symlink(user / "shared.ini", user / "config/pictora/pictora.ini");
+  EXPECT_EQ(user.run({"config", "set", "view_size", "4"}).status, 0);
+  EXPECT_EQ(testutil::read_file(user / "shared.ini"), "view_size=3\r\n");
+  EXPECT_EQ(testutil::read_file(user / "config/pictora/pictora.ini"), settings_text(user, {"view_size=4"}));
+  EXPECT_FALSE(fs::is_symlink(user / "config/pictora/pictora.ini"));
+
+  fs::remove_all(user / "config");
+  testutil::write_file(user / "config", "a file where the folder should be");
+  const safety::result_t blocked = user.run({"config", "set", "view_size", "2"});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_EQ(blocked.err, user / "config/pictora/pictora.ini: file write error.\n");
+}
+
+TEST(SettingsFile, PageCharsetFollowsTheLocale) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"ja_JP.SJIS", "shift_jis"}, {"ja_JP.shiftjis", "shift_jis"}, {"ja-JP", "shift_jis"}, {"ja_JP.sjis", "UTF-8"},
+      {"JA_jp.EUCJP", "euc-jp"},   {"ja_JP.UTF-8", "UTF-8"},        {"", "UTF-8"},
+  };
+  for (const auto& [locale, charset] : cases) EXPECT_EQ(pictora::locale_charset(locale), charset) << locale;
+}
+
+}  // namespace
+}  // namespace settings
