@@ -64,6 +64,65 @@ int bitlength(int value) {
   return bits;
 }
 
+// Creates album.make(dir); an existing directory is fine.
+void make_album_dir(const path_t& album, const std::string& dir) {
+  std::string path;
+  album.make(path, dir);
+  libutils::platform::make_directory(path.c_str());  // an existing one is fine
+}
+
+// Where a "size0" link points to reach original/name: "../original/name".
+std::string size0_linktarget(const std::string& name) {
+  return std::string("..") + path_separator + "original" + path_separator + name;
+}
+
+// The EXIF block of a picture whose markers have been read. Its thumbnail
+// window shares the marker's bytes, so it stays valid after the file goes.
+struct picture_exif_t {
+  libgr::app1_marker_t app1;
+  bool parsed = false;
+
+  explicit picture_exif_t(const libgr::jpeginfo_t& info) {
+    libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
+    if (payload.empty()) return;
+    app1.set_app1_buffer(payload);
+    parsed = app1.parse();
+  }
+  bool has_thumbnail() const { return parsed && !app1.tiff_header.thumbnail.empty(); }
+  // The quarter turns that show the picture upright after the user's
+  // `count`; `count` itself when the block carries no orientation.
+  unsigned long long upright(unsigned long long count) const {
+    const auto& orientation = app1.tiff_header.tag_0th_ifd.Orientation;
+    if (!parsed || orientation.empty()) return count;
+    return libgr::mixorientandrightrotatecount(count, orientation[0]);
+  }
+};
+
+// Encodes image with `markers` at the configured quality and writes it to
+// file under a temporary name renamed into place, replacing a link there
+// rather than writing through it. Failures are reported on the standard
+// error stream. The markers are kept in the codec's own record type, a
+// vector of libgr::marker_t, which is what the codec reads and compress()
+// writes.
+bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
+  libgr::jpeginfo_t info;
+  info.markers = markers;
+  libgr::jpegdata_t out;
+  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
+  // encode an empty picture, so that level fails like any encoding would.
+  if (image.width == 0 || image.height == 0 ||
+      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
+    report(std::cerr, file, ": svjinfo compress() fail.");
+    return false;
+  }
+  std::remove(file.c_str());
+  if (!out.save(file.c_str())) {
+    report(std::cerr, file, "svjdata save() fail.");
+    return false;
+  }
+  return true;
+}
+
 // Writes the embedded thumbnail's bytes to target, turned `turns` quarter
 // turns. The turn is made in memory before the one write, rather than on the
 // written file, so that an interrupted run never leaves an unturned
@@ -91,67 +150,11 @@ bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif,
   return true;
 }
 
-}  // namespace
-
-bool ispicture(const std::string& name) {
-  return libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0;
-}
-
-std::vector<std::string> picture_levels(std::uint64_t L) {
-  std::vector<std::string> levels;
-  for (std::uint64_t k = 0; k <= L + 1; ++k) levels.push_back("size" + std::to_string(k));
-  levels.push_back("thumb");
-  return levels;
-}
-
-void make_album_dir(const path_t& album, const std::string& dir) {
-  std::string path;
-  album.make(path, dir);
-  libutils::platform::make_directory(path.c_str());  // an existing one is fine
-}
-
-std::string size0_linktarget(const std::string& name) {
-  return std::string("..") + path_separator + "original" + path_separator + name;
-}
-
-picture_exif_t::picture_exif_t(const libgr::jpeginfo_t& info) {
-  libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
-  if (payload.empty()) return;
-  app1.set_app1_buffer(payload);
-  parsed = app1.parse();
-}
-
-bool picture_exif_t::has_thumbnail() const {
-  return parsed && !app1.tiff_header.thumbnail.empty();
-}
-
-unsigned long long picture_exif_t::upright(unsigned long long count) const {
-  const auto& orientation = app1.tiff_header.tag_0th_ifd.Orientation;
-  if (!parsed || orientation.empty()) return count;
-  return libgr::mixorientandrightrotatecount(count, orientation[0]);
-}
-
-// The markers are kept in the codec's own record type, a vector of
-// libgr::marker_t, which is what the codec reads and compress() writes.
-bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
-  libgr::jpeginfo_t info;
-  info.markers = markers;
-  libgr::jpegdata_t out;
-  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
-  // encode an empty picture, so that level fails like any encoding would.
-  if (image.width == 0 || image.height == 0 ||
-      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
-    report(std::cerr, file, ": svjinfo compress() fail.");
-    return false;
-  }
-  std::remove(file.c_str());
-  if (!out.save(file.c_str())) {
-    report(std::cerr, file, "svjdata save() fail.");
-    return false;
-  }
-  return true;
-}
-
+// Writes levels[first] .. levels[L+1] of the picture `name` from image, the
+// picture at full size: it is halved `first` times, then once after every
+// level, so that it ends halved L + 2 times. Each level directory is
+// created. A level file is written when `rewrite` is set or when it is
+// missing or older than original/name.
 bool writelevels(const path_t& album, const std::vector<std::string>& levels,
                  const std::string& name, std::uint64_t L, std::uint64_t first, bool rewrite,
                  libgr::image2d_t& image, markers_t& markers, std::ostream& log) {
@@ -181,6 +184,8 @@ bool writelevels(const path_t& album, const std::vector<std::string>& levels,
   return true;
 }
 
+// Writes the thumbnail file target: the EXIF thumbnail's bytes turned
+// `turns` quarter turns when there is one, else image without markers.
 bool writethumbnail(const std::string& target, const picture_exif_t& exif,
                     unsigned long long turns, libgr::image2d_t& image, std::ostream& log) {
   if (exif.has_thumbnail()) return save_exif_thumbnail(target, exif, turns, log);
@@ -190,6 +195,46 @@ bool writethumbnail(const std::string& target, const picture_exif_t& exif,
     return false;
   }
   return true;
+}
+
+// Whether any of the files levels[0 .. L+2] of the picture is missing or
+// older than its original.
+bool any_level_outdated(const path_t& album, const std::vector<std::string>& levels,
+                        const std::string& name, const std::string& orig) {
+  for (const std::string& level : levels) {
+    std::string target;
+    album.make(target, level, name);
+    if (libutils::need_update(orig, target)) return true;
+  }
+  return false;
+}
+
+// The index in levels of the first file of the picture that does not exist
+// (a link whose target is gone counts as missing); levels.size() when all
+// do. A newer original alone does not count: only a missing file starts a
+// rebuild without a rotation.
+std::size_t first_missing_level(const path_t& album, const std::vector<std::string>& levels,
+                                const std::string& name) {
+  std::size_t j = 0;
+  for (; j < levels.size(); ++j) {
+    std::string target;
+    album.make(target, levels[j], name);
+    if (!is_exist(target)) break;
+  }
+  return j;
+}
+
+}  // namespace
+
+bool ispicture(const std::string& name) {
+  return libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0;
+}
+
+std::vector<std::string> picture_levels(std::uint64_t L) {
+  std::vector<std::string> levels;
+  for (std::uint64_t k = 0; k <= L + 1; ++k) levels.push_back("size" + std::to_string(k));
+  levels.push_back("thumb");
+  return levels;
 }
 
 std::uint64_t getshrinklevel(const std::string& jpegfile) {
@@ -212,84 +257,151 @@ std::uint64_t getshrinklevel(const path_t& album, const std::string& name) {
   return getshrinklevel(file);
 }
 
-bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std::string& name,
-               std::uint64_t L, std::uint64_t rotation, std::ostream& log) {
+const picture_pass_t build_pass = {
+    ": shrinkone() original jpegdata load fail.",
+    ": shrinkone() original analyze_markers fail.",
+    ": shrinkone() copyjpeg fail.",
+    ": shrinkone() rotatejpeg fail.",
+    ": shrinkone() jpegdata load fail.",
+    ": shrinkone() decompress fail.",
+    "shinkone() fail.",
+    false,
+};
+
+const picture_pass_t update_pass = {
+    ": shrinkoneupdate() jpegdata load fail.",
+    ": shrinkoneupdate() analyze_markers fail.",
+    ": copyjpeg() fail.",
+    ": rotatejpeg() fail.",
+    ": shrinkoneupdate() jpegdata load fail.",
+    ": shrinkoneupdate() decompress fail.",
+    nullptr,
+    true,
+};
+
+bool shrinkpicture(const path_t& album, const std::vector<std::string>& levels,
+                   const std::string& name, std::uint64_t L, std::uint64_t start,
+                   std::uint64_t rotation, const picture_pass_t& pass, std::ostream& log) {
   std::string orig;
   album.make(orig, "original", name);
   libgr::jpegdata_t data;
   if (!data.load(orig.c_str())) {
-    report(log, name, ": shrinkone() original jpegdata load fail.");
+    report(log, name, pass.load_fail);
     return false;
   }
   libgr::jpeginfo_t info;
   if (!info.analyze_markers(data)) {
-    report(log, name, ": shrinkone() original analyze_markers fail.");
+    report(log, name, pass.analyze_fail);
     return false;
   }
   const picture_exif_t exif(info);
   const unsigned long long turns = exif.upright(rotation);
 
   // Full size: without a turn "size0" stands for the original itself and the
-  // EXIF orientation stays in charge; with one it is the lossless turn.
+  // EXIF orientation stays in charge; with one it is the lossless turn, made
+  // again from the original on every pass, so that repeated updates give the
+  // same picture instead of adding up turns.
   std::string s0;
   album.make(s0, levels[0], name);
   if (rotation == 0) {
-    if (!copyjpeg(orig, s0, size0_linktarget(name))) {
-      report(log, name, ": shrinkone() copyjpeg fail.");
+    if ((!pass.update || libutils::need_update(orig, s0)) &&
+        !copyjpeg(orig, s0, size0_linktarget(name))) {
+      report(log, name, pass.link_fail);
       return false;
     }
-  } else {
-    if (!rotatejpeg(orig, s0, turns)) {
-      report(log, name, ": shrinkone() rotatejpeg fail.");
-      return false;
-    }
-    if (!data.load(s0.c_str())) {
-      report(log, name, ": shrinkone() jpegdata load fail.");
-      return false;
-    }
+    if (pass.update && !any_level_outdated(album, levels, name, orig)) return true;
+  } else if (!rotatejpeg(orig, s0, turns)) {
+    report(log, name, pass.rotate_fail);
+    return false;
   }
 
   // The one decode of the picture; every level below comes from halving.
+  // The build decodes the original it has loaded when "size0" stands for
+  // it; otherwise "size0" is decoded.
+  if ((pass.update || rotation != 0) && !data.load(s0.c_str())) {
+    report(log, name, pass.pixel_load_fail);
+    return false;
+  }
   libgr::image2d_t image;
   libgr::jpeginfo_t pixels;
   if (!pixels.decompress(image, data, 0, false, libgr::color3ub_t())) {
-    report(log, name, ": shrinkone() decompress fail.");
+    report(log, name, pass.decompress_fail);
     return false;
   }
-  // A turned picture has lost its EXIF block, whose orientation would now
-  // be wrong, so its levels carry no markers.
+  // The build gives the levels of a turned picture no markers: its EXIF
+  // orientation would now be wrong. The update passes on whatever "size0"
+  // carries, the original's EXIF block or what the lossless turn kept.
   markers_t markers;
-  if (rotation == 0) markers = pixels.markers;
+  if (pass.update || rotation == 0) markers = pixels.markers;
 
-  if (!writelevels(album, levels, name, L, 1, false, image, markers, log)) return false;
+  // An update of a turned picture writes every level, "size0" too, which is
+  // then encoded from its own pixels after the lossless turn.
+  if (!writelevels(album, levels, name, L, start, pass.update && rotation != 0, image, markers,
+                   log))
+    return false;
 
+  // The update always writes the thumbnail; the build only when it is
+  // missing or older than the original. An EXIF thumbnail is turned in
+  // memory before its one write (the same file that turning the written file
+  // would give), so an interrupted run never leaves an unturned thumbnail
+  // behind; a thumbnail that cannot be turned is reported and kept as it is.
   std::string thumb;
   album.make(thumb, levels[L + 2], name);
-  if (!libutils::need_update(orig, thumb)) return true;
+  if (!pass.update && !libutils::need_update(orig, thumb)) return true;
   return writethumbnail(thumb, exif, turns, image, log);
 }
 
-bool shrink(const path_t& album, const std::vector<files_t>& files,
-            sigc::signal<void, double>& progress, std::ostream& log) {
-  make_album_dir(album, "thumb");
+bool shrinkfile(const path_t& album, const files_t& file, const picture_pass_t& pass,
+                std::ostream& log) {
+  const std::uint64_t L = getshrinklevel(album, file.name);
+  std::vector<std::string> levels = picture_levels(L);
+  for (std::uint64_t k = 0; k <= L + 1; ++k) make_album_dir(album, levels[k]);
+  // The build writes "size0" as the link or the turn and makes the levels
+  // below it by halving; the update starts at the first missing file of an
+  // unturned picture (none missing: nothing to do) and turns a turned one
+  // again from level 0.
+  std::uint64_t start = 1;
+  if (pass.update) {
+    start = file.rotation == 0 ? first_missing_level(album, levels, file.name) : 0;
+    if (start == levels.size()) return true;
+  }
+  if (shrinkpicture(album, levels, file.name, L, start, file.rotation, pass, log)) return true;
+  if (pass.picture_fail != nullptr) {
+    libutils::error();
+    log << pass.picture_fail << std::endl;
+  }
+  return false;
+}
+
+bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
+                 sigc::signal<void, double>& progress, const picture_pass_t& pass,
+                 std::ostream& log) {
+  // An update does not make "thumb": it exists from the album's first
+  // build, and an album that lost it fails at the first thumbnail with that
+  // thumbnail's report.
+  if (!pass.update) make_album_dir(album, "thumb");
   const size_t n = files.size();
   for (size_t i = 0; i < n; ++i) {
     const files_t& file = files[i];
     if (ispicture(file.name)) {
-      const std::uint64_t L = getshrinklevel(album, file.name);
-      std::vector<std::string> levels = picture_levels(L);
-      for (std::uint64_t k = 0; k <= L + 1; ++k) make_album_dir(album, levels[k]);
-      if (!shrinkone(album, levels, file.name, L, file.rotation, log)) {
-        libutils::error();
-        log << "shinkone() fail." << std::endl;
-        return false;
-      }
+      if (!shrinkfile(album, file, pass, log)) return false;
     } else if (ismovie(file.name)) {
+      // The movie stage keeps current files in a build and an update alike.
       if (!shrinkmovie(album, file.name, log)) return false;
     }
     emit_progress(progress, i + 1, n, file.name);
   }
   return true;
+}
+
+bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std::string& name,
+               std::uint64_t L, std::uint64_t rotation, std::ostream& log) {
+  return shrinkpicture(album, levels, name, L, 1, rotation, build_pass, log);
+}
+
+bool shrink(const path_t& album, const std::vector<files_t>& files,
+            sigc::signal<void, double>& progress, std::ostream& log) {
+  return shrinkfiles(album, files, progress, build_pass, log);
 }
 
 bool load_jpeg(libgr::image2d_t& image, const std::string& file) {
