@@ -65,17 +65,11 @@ bool save_comment_file(const std::string& path, const std::string* title, const 
   replacefile_t file(path);
   if (!file.is_open()) {
     const int err = errno;
-    libutils::error();
-    log << path << ": file open fail, " << std::strerror(err) << '\n';
-    return false;
+    return libutils::fail(log, path, std::string(": file open fail, ") + std::strerror(err));
   }
   if (title) file.stream() << *title << "\r\n" << *title << "\r\n";
   write_lines(file.stream(), text);
-  if (!file.commit()) {
-    libutils::error();
-    log << path << ": file write error." << '\n';
-    return false;
-  }
+  if (!file.commit()) return libutils::fail(log, path, ": file write error.");
   return true;
 }
 
@@ -118,10 +112,8 @@ void loadcomment(const std::string& txtdir, std::string& title, std::string& hea
     std::getline(in, line1);
     std::getline(in, line2);
     head = in ? rest_of(in) : std::string();
-    if (line1 != line2) {
-      libutils::error();
-      std::cerr << path << ": title different." << '\n' << line1 << '\n' << line2 << std::endl;
-    }
+    if (line1 != line2)
+      libutils::fail(std::cerr, path, ": title different.\n" + line1 + "\n" + line2);
     if (!line1.empty()) {
       libutils::chop(line1);
       title = line1;
@@ -137,9 +129,7 @@ bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std:
   struct stat st;
   if (::stat(txtdir.c_str(), &st) != 0) {
     const int err = errno;
-    libutils::error();
-    std::cerr << txtdir << ": stat fail, " << std::strerror(err) << std::endl;
-    return false;
+    return libutils::fail(std::cerr, txtdir, std::string(": stat fail, ") + std::strerror(err));
   }
   loadcomment(txtdir, title, head, last);
   return true;
@@ -197,9 +187,7 @@ bool savephotocomment(const std::string& comment, const std::string& albumdir, c
   // A failed write is reported like a failed open: either way the comment
   // was not stored.
   const int err = errno;
-  libutils::error();
-  std::cerr << path << ": write open error, " << std::strerror(err) << std::endl;
-  return false;
+  return libutils::fail(std::cerr, path, std::string(": write open error, ") + std::strerror(err));
 }
 
 }  // namespace pictora

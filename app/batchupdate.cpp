@@ -8,6 +8,7 @@
 #include "app/html_book.h"
 #include "app/import.h"
 #include "app/update.h"
+#include "libutils/common.h"
 #include "libutils/dirutil.h"
 
 namespace pictora {
@@ -59,7 +60,8 @@ bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progres
   if (!libutils::getfiles(names, original.c_str())) return false;
   std::vector<files_t> files;
   for (const std::string& name : names) files.push_back(files_t{name, 0});
-  if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log)) log << full << ": updatealbum() fail." << "\n";
+  if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log))
+    libutils::fail(log, full, ": updatealbum() fail.");
   return true;
 }
 

@@ -24,8 +24,7 @@ void make_folder(const std::string& path) {
   if (Glib::file_test(path, Glib::FILE_TEST_IS_DIR)) return;
   if (g_mkdir_with_parents(path.c_str(), 0777) == 0) return;
   const int err = errno;
-  libutils::error();
-  std::cerr << path << ": cannot create the folder, " << std::strerror(err) << std::endl;
+  libutils::fail(std::cerr, path, std::string(": cannot create the folder, ") + std::strerror(err));
 }
 
 void setup_spin(Gtk::SpinButton& spin, double lower, double upper, double page, int width_chars) {

@@ -131,9 +131,7 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
 
 // Reports a book directory that cannot be listed; false.
 bool listing_failure(const std::string& dir) {
-  libutils::error();
-  std::cerr << dir << ": getdirs() fail." << std::endl;
-  return false;
+  return libutils::fail(std::cerr, dir, ": getdirs() fail.");
 }
 
 bool write_index(std::ostream& os, collection_t& c, sigc::signal<void, double>& progress) {

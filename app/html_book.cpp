@@ -79,11 +79,8 @@ bool makehtmlbook(const path_t& book, std::ostream& log) {
   std::string dir;
   book.make(dir);
   std::list<std::string> entries;
-  if (!libutils::getdirs(entries, dir.c_str())) {
-    libutils::error();
-    log << dir << ": getdirs() fail." << std::endl;
-    return false;
-  }
+  if (!libutils::getdirs(entries, dir.c_str()))
+    return libutils::fail(log, dir, ": getdirs() fail.");
   // Names that begin with a date, year first, then come newest first. No
   // name is left out as such: the book's own "txt" has no title file.
   entries.reverse();

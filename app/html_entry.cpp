@@ -44,9 +44,7 @@ bool kilobytes(const std::string& path, unsigned long long& k) {
 // Reports the failure that errno names for path on log; false.
 bool errno_failure(std::ostream& log, const std::string& path) {
   const int err = errno;
-  libutils::error();
-  log << path << ": " << std::strerror(err) << std::endl;
-  return false;
+  return libutils::fail(log, path, std::string(": ") + std::strerror(err));
 }
 
 const char* frame_open(const entry_t& e) { return e.marked ? s_frame_open : ""; }
@@ -97,11 +95,8 @@ bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
     libgr::jpegdata_t data;
     if (!data.load(path.c_str())) return errno_failure(log, path);
     libgr::jpeginfo_t info;
-    if (!info.analyze_markers(data)) {
-      libutils::error();
-      log << path << ": jpeg analyze_markers() failed." << std::endl;
-      return false;
-    }
+    if (!info.analyze_markers(data))
+      return libutils::fail(log, path, ": jpeg analyze_markers() failed.");
     unsigned long long k = 0;
     if (!kilobytes(path, k)) return errno_failure(log, path);
     const std::string target = i == 0 ? sizes[0] + "/" + name : "html/" + zooms[i - 1];

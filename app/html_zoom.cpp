@@ -58,9 +58,7 @@ bool write_zoom_page(const path_t& album, const std::string& page, const std::st
     write_page_foot(os);
     if (file.commit()) return true;
   }
-  libutils::error();
-  std::cerr << path << ": write open error." << std::endl;
-  return false;
+  return libutils::fail(std::cerr, path, ": write open error.");
 }
 
 }  // namespace

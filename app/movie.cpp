@@ -141,11 +141,7 @@ std::string reserve_temp(const std::string& target) {
 // file is in place.
 bool run_ffmpeg_into(words_t argv, const std::string& target, std::ostream& echo) {
   const std::string temp = reserve_temp(target);
-  if (temp.empty()) {
-    libutils::error();
-    std::cerr << target << ": cannot create a temporary file." << std::endl;
-    return false;
-  }
+  if (temp.empty()) return libutils::fail(std::cerr, target, ": cannot create a temporary file.");
   argv.back() = temp;
   echo << libutils::command_line(argv) << std::endl;
   if (libutils::run_process(argv) == 0 && std::rename(temp.c_str(), target.c_str()) == 0)
@@ -159,26 +155,17 @@ bool run_ffmpeg_into(words_t argv, const std::string& target, std::ostream& echo
 // reported on log.
 bool save_still(const std::string& movie, const std::string& still, std::ostream& log) {
   if (ffsavethumbnail(movie, still, libgr::direction2ul_t())) return true;
-  libutils::error();
-  log << movie << ": movie thumbnail save failed." << std::endl;
-  return false;
+  return libutils::fail(log, movie, ": movie thumbnail save failed.");
 }
 
 // Loads a still at full size as RGB.
 bool load_still(libgr::image2d_t& image, const std::string& file) {
   libgr::jpegdata_t data;
-  if (!data.load(file.c_str())) {
-    libutils::error();
-    std::cerr << file << ": load movie still fail." << std::endl;
-    return false;
-  }
+  if (!data.load(file.c_str())) return libutils::fail(std::cerr, file, ": load movie still fail.");
   libgr::jpeginfo_t info;
   libgr::image2d_t decoded;
-  if (!info.decompress(decoded, data, 0, false, libgr::color3ub_t())) {
-    libutils::error();
-    std::cerr << file << ": movie still decompress fail." << std::endl;
-    return false;
-  }
+  if (!info.decompress(decoded, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(std::cerr, file, ": movie still decompress fail.");
   return libgr::grayscale2rgb(image, decoded);
 }
 

@@ -22,11 +22,6 @@ namespace {
 
 using markers_t = std::vector<libgr::marker_t>;
 
-void report(std::ostream& os, const std::string& path, const char* text) {
-  libutils::error();
-  os << path << text << std::endl;
-}
-
 // Halvings until (w, h) fits the shrink_size box.
 std::uint64_t fitlevel(std::uint64_t w, std::uint64_t h) {
   std::uint64_t L = 0;
@@ -42,10 +37,8 @@ std::uint64_t fitlevel(std::uint64_t w, std::uint64_t h) {
 bool rotate_in_place(libgr::image2d_t& image, unsigned long long count, const std::string& file) {
   if (count == 0) return true;
   libgr::image2d_t turned;
-  if (!libgr::rotate(count, turned, image)) {
-    report(std::cerr, file, ": rotate() fail.");
-    return false;
-  }
+  if (!libgr::rotate(count, turned, image))
+    return libutils::fail(std::cerr, file, ": rotate() fail.");
   image = turned;
   return true;
 }
@@ -112,14 +105,10 @@ bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& marke
   // encode an empty picture, so that level fails like any encoding would.
   if (image.width == 0 || image.height == 0 ||
       !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
-    report(std::cerr, file, ": svjinfo compress() fail.");
-    return false;
+    return libutils::fail(std::cerr, file, ": svjinfo compress() fail.");
   }
   std::remove(file.c_str());
-  if (!out.save(file.c_str())) {
-    report(std::cerr, file, "svjdata save() fail.");
-    return false;
-  }
+  if (!out.save(file.c_str())) return libutils::fail(std::cerr, file, "svjdata save() fail.");
   return true;
 }
 
@@ -138,14 +127,12 @@ bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif,
     if (libgr::transform(turns, turned, data))
       data = turned;
     else
-      report(std::cerr, target, ": transform() fail.");
+      libutils::fail(std::cerr, target, ": transform() fail.");
   }
   std::remove(target.c_str());
   if (!data.save(target.c_str())) {
     const int err = errno;
-    libutils::error();
-    log << target << ": thumbnail save fail, " << std::strerror(err) << std::endl;
-    return false;
+    return libutils::fail(log, target, std::string(": thumbnail save fail, ") + std::strerror(err));
   }
   return true;
 }
@@ -161,25 +148,17 @@ bool writelevels(const path_t& album, const std::vector<std::string>& levels,
   std::string orig;
   album.make(orig, "original", name);
   for (std::uint64_t k = 0; k < first; ++k) {
-    if (!halve(image)) {
-      report(log, name, ": scaledown() fail.");
-      return false;
-    }
+    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
   }
   for (std::uint64_t k = first; k <= L + 1; ++k) {
     make_album_dir(album, levels[k]);
     std::string target;
     album.make(target, levels[k], name);
-    if ((rewrite || libutils::need_update(orig, target)) && !savejpeg(target, image, markers)) {
-      report(log, target, ": savejpeg fail.");
-      return false;
-    }
+    if ((rewrite || libutils::need_update(orig, target)) && !savejpeg(target, image, markers))
+      return libutils::fail(log, target, ": savejpeg fail.");
     // Halved whether or not the level was rewritten, so that level k always
     // holds the picture halved k times.
-    if (!halve(image)) {
-      report(log, name, ": scaledown() fail.");
-      return false;
-    }
+    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
   }
   return true;
 }
@@ -190,10 +169,7 @@ bool writethumbnail(const std::string& target, const picture_exif_t& exif,
                     unsigned long long turns, libgr::image2d_t& image, std::ostream& log) {
   if (exif.has_thumbnail()) return save_exif_thumbnail(target, exif, turns, log);
   markers_t none;
-  if (!savejpeg(target, image, none)) {
-    report(log, target, ": savejpeg fail.");
-    return false;
-  }
+  if (!savejpeg(target, image, none)) return libutils::fail(log, target, ": savejpeg fail.");
   return true;
 }
 
@@ -240,12 +216,12 @@ std::vector<std::string> picture_levels(std::uint64_t L) {
 std::uint64_t getshrinklevel(const std::string& jpegfile) {
   libgr::jpegdata_t data;
   if (!data.load(jpegfile.c_str())) {
-    report(std::cerr, jpegfile, ": getshrinklevel() jpegdata load fail.");
+    libutils::fail(std::cerr, jpegfile, ": getshrinklevel() jpegdata load fail.");
     return 0;
   }
   libgr::jpeginfo_t info;
   if (!info.analyze_markers(data)) {
-    report(std::cerr, jpegfile, ": getshrinklevel() analyze_markers fail.");
+    libutils::fail(std::cerr, jpegfile, ": getshrinklevel() analyze_markers fail.");
     return 0;
   }
   return fitlevel(info.width, info.height);
@@ -285,15 +261,9 @@ bool shrinkpicture(const path_t& album, const std::vector<std::string>& levels,
   std::string orig;
   album.make(orig, "original", name);
   libgr::jpegdata_t data;
-  if (!data.load(orig.c_str())) {
-    report(log, name, pass.load_fail);
-    return false;
-  }
+  if (!data.load(orig.c_str())) return libutils::fail(log, name, pass.load_fail);
   libgr::jpeginfo_t info;
-  if (!info.analyze_markers(data)) {
-    report(log, name, pass.analyze_fail);
-    return false;
-  }
+  if (!info.analyze_markers(data)) return libutils::fail(log, name, pass.analyze_fail);
   const picture_exif_t exif(info);
   const unsigned long long turns = exif.upright(rotation);
 
@@ -306,28 +276,22 @@ bool shrinkpicture(const path_t& album, const std::vector<std::string>& levels,
   if (rotation == 0) {
     if ((!pass.update || libutils::need_update(orig, s0)) &&
         !copyjpeg(orig, s0, size0_linktarget(name))) {
-      report(log, name, pass.link_fail);
-      return false;
+      return libutils::fail(log, name, pass.link_fail);
     }
     if (pass.update && !any_level_outdated(album, levels, name, orig)) return true;
   } else if (!rotatejpeg(orig, s0, turns)) {
-    report(log, name, pass.rotate_fail);
-    return false;
+    return libutils::fail(log, name, pass.rotate_fail);
   }
 
   // The one decode of the picture; every level below comes from halving.
   // The build decodes the original it has loaded when "size0" stands for
   // it; otherwise "size0" is decoded.
-  if ((pass.update || rotation != 0) && !data.load(s0.c_str())) {
-    report(log, name, pass.pixel_load_fail);
-    return false;
-  }
+  if ((pass.update || rotation != 0) && !data.load(s0.c_str()))
+    return libutils::fail(log, name, pass.pixel_load_fail);
   libgr::image2d_t image;
   libgr::jpeginfo_t pixels;
-  if (!pixels.decompress(image, data, 0, false, libgr::color3ub_t())) {
-    report(log, name, pass.decompress_fail);
-    return false;
-  }
+  if (!pixels.decompress(image, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(log, name, pass.decompress_fail);
   // The build gives the levels of a turned picture no markers: its EXIF
   // orientation would now be wrong. The update passes on whatever "size0"
   // carries, the original's EXIF block or what the lossless turn kept.
@@ -366,10 +330,7 @@ bool shrinkfile(const path_t& album, const files_t& file, const picture_pass_t& 
     if (start == levels.size()) return true;
   }
   if (shrinkpicture(album, levels, file.name, L, start, file.rotation, pass, log)) return true;
-  if (pass.picture_fail != nullptr) {
-    libutils::error();
-    log << pass.picture_fail << std::endl;
-  }
+  if (pass.picture_fail != nullptr) libutils::fail(log, "", pass.picture_fail);
   return false;
 }
 
@@ -407,15 +368,11 @@ bool shrink(const path_t& album, const std::vector<files_t>& files,
 bool load_jpeg(libgr::image2d_t& image, const std::string& file) {
   if (!ispicture(file)) return false;
   libgr::jpegdata_t data;
-  if (!data.load(file.c_str())) {
-    report(std::cerr, file, ": load_jpeg() jpegdata load fail.");
-    return false;
-  }
+  if (!data.load(file.c_str()))
+    return libutils::fail(std::cerr, file, ": load_jpeg() jpegdata load fail.");
   libgr::jpeginfo_t info;
-  if (!info.decompress(image, data, 0, false, libgr::color3ub_t())) {
-    report(std::cerr, file, ": load_jpeg() decompress fail.");
-    return false;
-  }
+  if (!info.decompress(image, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(std::cerr, file, ": load_jpeg() decompress fail.");
   return rotate_in_place(image, picture_exif_t(info).upright(0), file);
 }
 
@@ -429,38 +386,27 @@ bool load_size_jpeg(libgr::image2d_t& image, const path_t& album, const std::str
 bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
   if (!ispicture(file)) return false;
   libgr::jpegdata_t data;
-  if (!data.load(file.c_str())) {
-    report(std::cerr, file, ": load_thumbnail() jpegdata load fail.");
-    return false;
-  }
+  if (!data.load(file.c_str()))
+    return libutils::fail(std::cerr, file, ": load_thumbnail() jpegdata load fail.");
   libgr::jpeginfo_t info;
-  if (!info.analyze_markers(data)) {
-    report(std::cerr, file, ": load_thumbnail() jpeginfo analyze_markers fail.");
-    return false;
-  }
+  if (!info.analyze_markers(data))
+    return libutils::fail(std::cerr, file, ": load_thumbnail() jpeginfo analyze_markers fail.");
   const picture_exif_t exif(info);
   if (exif.has_thumbnail()) {
     libgr::bytes_t bytes = exif.app1.tiff_header.thumbnail;
     libgr::jpegdata_t thumbnail;
     thumbnail.setvector(bytes, file.c_str());
     libgr::jpeginfo_t thumbinfo;
-    if (!thumbinfo.decompress(image, thumbnail, 0, false, libgr::color3ub_t())) {
-      report(std::cerr, file, ": thumbnail decompress() fail.");
-      return false;
-    }
+    if (!thumbinfo.decompress(image, thumbnail, 0, false, libgr::color3ub_t()))
+      return libutils::fail(std::cerr, file, ": thumbnail decompress() fail.");
     return rotate_in_place(image, exif.upright(0), file);
   }
-  if (!info.decompress(image, data, 0, false, libgr::color3ub_t())) {
-    report(std::cerr, file, ": original decompress() fail.");
-    return false;
-  }
+  if (!info.decompress(image, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(std::cerr, file, ": original decompress() fail.");
   const std::uint64_t max_w = g_global.shrink_size.x / 4;
   const std::uint64_t max_h = g_global.shrink_size.y / 4;
   while (image.width > max_w || image.height > max_h) {
-    if (!halve(image)) {
-      report(std::cerr, file, ": scaledown() fail.");
-      return false;
-    }
+    if (!halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
   }
   return true;
 }

@@ -10,13 +10,6 @@
 namespace pictora {
 namespace {
 
-// Ends a build or update: one line on log, false.
-bool fail(std::ostream& log, const char* text) {
-  libutils::error();
-  log << text << std::endl;
-  return false;
-}
-
 // The level stage of an existing album. It has no log of its own, so the
 // stages report on the standard error stream and updatealbum adds its one
 // line.
@@ -28,18 +21,17 @@ bool shrinkupdate(const path_t& album, const std::vector<files_t>& files,
 // The page stages that a build and an update share, in order.
 bool makepages(const path_t& album, sigc::signal<void, double>& html_progress,
                sigc::signal<void, double>& zoom_progress, std::ostream& log) {
-  if (!makehtml(album, html_progress, log)) return fail(log, "makehtml() fail.");
-  if (!makehtmlzoom(album, zoom_progress)) return fail(log, "makehtmlzoom() fail.");
-  if (!makehtmlffzoom(album, zoom_progress)) return fail(log, "makehtmlffzoom() fail.");
+  if (!makehtml(album, html_progress, log)) return libutils::fail(log, "", "makehtml() fail.");
+  if (!makehtmlzoom(album, zoom_progress)) return libutils::fail(log, "", "makehtmlzoom() fail.");
+  if (!makehtmlffzoom(album, zoom_progress))
+    return libutils::fail(log, "", "makehtmlffzoom() fail.");
   return true;
 }
 
 // An album without a directory name would put its files into the book.
 bool has_album_name(const path_t& album, std::ostream& log) {
   if (!album.album.empty()) return true;
-  libutils::error();
-  log << album.album << ": album directory is empty." << std::endl;
-  return false;
+  return libutils::fail(log, album.album, ": album directory is empty.");
 }
 
 }  // namespace
@@ -50,8 +42,9 @@ bool makealbumwithrotate(const std::string& srcdir, const std::vector<files_t>& 
                          sigc::signal<void, double>& html_progress,
                          sigc::signal<void, double>& zoom_progress, std::ostream& log) {
   if (!has_album_name(album, log)) return false;
-  if (!copyfiles(srcdir, files, album, copy_progress)) return fail(log, "copyfiles() fail.");
-  if (!shrink(album, files, shrink_progress, log)) return fail(log, "shrink() fail.");
+  if (!copyfiles(srcdir, files, album, copy_progress))
+    return libutils::fail(log, "", "copyfiles() fail.");
+  if (!shrink(album, files, shrink_progress, log)) return libutils::fail(log, "", "shrink() fail.");
   return makepages(album, html_progress, zoom_progress, log);
 }
 
@@ -61,7 +54,8 @@ bool updatealbum(const path_t& album, const std::vector<files_t>& files,
                  sigc::signal<void, double>& html_progress,
                  sigc::signal<void, double>& zoom_progress, std::ostream& log) {
   if (!has_album_name(album, log)) return false;
-  if (!shrinkupdate(album, files, shrink_progress)) return fail(log, "shrinkupdate() fail.");
+  if (!shrinkupdate(album, files, shrink_progress))
+    return libutils::fail(log, "", "shrinkupdate() fail.");
   // The pages show comments and classifications the user may have changed,
   // so they are always written anew.
   return makepages(album, html_progress, zoom_progress, log);

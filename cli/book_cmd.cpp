@@ -18,6 +18,7 @@
 #include "app/update.h"
 #include "cli/cli.h"
 #include "cli/progress.h"
+#include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "vexalib/message.h"
@@ -215,7 +216,7 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
   std::error_code error;
   std::filesystem::create_directories(album_dir, error);
   if (error) {
-    std::cerr << album_dir << ": cannot create the directory, " << error.message() << "\n";
+    libutils::fail(std::cerr, album_dir, ": cannot create the directory, " + error.message());
     return exit_failed;
   }
   std::ostringstream log;
@@ -237,7 +238,7 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
       return failed(29, log.str());
   }
   if (!makehtmlbook(book_path(target.book), log)) {
-    std::cerr << "makehtmlbook() fail." << "\n";
+    libutils::fail(std::cerr, "", "makehtmlbook() fail.");
     return failed(29, log.str());
   }
   return exit_ok;
@@ -257,7 +258,7 @@ int run_update(context_t& ctx, const std::vector<std::string>& args) {
       batchupdate(album, log, progress);
     } else {
       update_all(book_path(dir), log, progress);
-      if (!makehtmlbook(book_path(dir), log)) log << dir << ": makehtmlbook() fail." << "\n";
+      if (!makehtmlbook(book_path(dir), log)) libutils::fail(log, dir, ": makehtmlbook() fail.");
     }
   }
   if (log.str().empty()) return exit_ok;
