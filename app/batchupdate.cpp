@@ -22,13 +22,6 @@ bool is_directory(const std::string& path) {
 
 }  // namespace
 
-e_bestname_t collection_kind(const std::string& name) {
-  for (int kind = bestname_fail; kind <= bestname_upload; ++kind) {
-    if (name == bestbookdir(static_cast<e_bestname_t>(kind))) return static_cast<e_bestname_t>(kind);
-  }
-  return bestname_best;
-}
-
 bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress) {
   if (dir.album.empty()) return true;
   std::string full;
@@ -38,7 +31,7 @@ bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progres
 
   // The collections are named by the book that holds them.
   const path_t book{dir.base, dir.book, ""};
-  if (dir.album == "_Best") {
+  if (dir.album == s_goodpicks_dir) {
     makebesthtml(book, s[4], s[5]);
     return true;
   }

@@ -281,15 +281,12 @@ int run_best(context_t& ctx, const std::vector<std::string>& args) {
 
 int run_best_book(context_t& ctx, const std::vector<std::string>& args) {
   if (args.size() != 2) return usage_error(&best_book_command, "best-book needs DIR and KIND");
-  // In the order of the list kinds.
-  static const char* const kinds[] = {"fail", "good", "best", "apply", "submit", "print", "upload"};
-  for (int kind = bestname_fail; kind <= bestname_upload; ++kind) {
-    if (args[1] != kinds[kind]) continue;
+  for (const list_kind_t& list : s_list_kinds) {
+    if (args[1] != list.word) continue;
     batch_progress_t progress;
     progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
     attach_bars(bars, progress, "");
-    return makebestbookhtml(book_path(args[0]), static_cast<e_bestname_t>(kind), progress.stage[4],
-                            progress.stage[5])
+    return makebestbookhtml(book_path(args[0]), list.kind, progress.stage[4], progress.stage[5])
                ? exit_ok
                : exit_failed;
   }
