@@ -61,13 +61,15 @@ bool save_comment_file(const std::string& path, const std::string* title, const 
 }  // namespace
 
 const list_kind_t s_list_kinds[7] = {
-    {bestname_fail, "fail", "fail.txt", "_FailBook", &album_t::fail_list},
-    {bestname_good, "good", "good.txt", "_GoodBook", &album_t::good_list},
-    {bestname_best, "best", "best.txt", "_BestBook", &album_t::best_list},
-    {bestname_apply, "apply", "apply.txt", "_ApplyBook", &album_t::apply_list},
-    {bestname_submit, "submit", "submit.txt", "_SubmitBook", &album_t::submit_list},
-    {bestname_print, "print", "print.txt", "_PrintBook", &album_t::print_list},
-    {bestname_upload, "upload", "upload.txt", "_UploadBook", &album_t::upload_list},
+    {bestname_fail, "fail", "fail.txt", "_FailBook", &album_t::fail_list, vexalib::msg_fail},
+    {bestname_good, "good", "good.txt", "_GoodBook", &album_t::good_list, vexalib::msg_good},
+    {bestname_best, "best", "best.txt", "_BestBook", &album_t::best_list, vexalib::msg_best},
+    {bestname_apply, "apply", "apply.txt", "_ApplyBook", &album_t::apply_list, vexalib::msg_apply},
+    {bestname_submit, "submit", "submit.txt", "_SubmitBook", &album_t::submit_list,
+     vexalib::msg_submit},
+    {bestname_print, "print", "print.txt", "_PrintBook", &album_t::print_list, vexalib::msg_print},
+    {bestname_upload, "upload", "upload.txt", "_UploadBook", &album_t::upload_list,
+     vexalib::msg_upload},
 };
 
 const char* const s_goodpicks_dir = "_Best";

@@ -8,6 +8,7 @@
 
 #include "app/best.h"
 #include "app/path.h"
+#include "vexalib/message.h"
 
 namespace pictora {
 
@@ -62,13 +63,15 @@ class album_t {
 
 // One classification list: its kind, the word that names it on the command
 // line, its file in an album's "txt" directory, the directory of its best
-// book inside a book, and the album record's copy of it.
+// book inside a book, the album record's copy of it, and its label (the
+// flag's or mark's text, the word of a classification note).
 struct list_kind_t {
   e_bestname_t kind;
   const char* word;
   const char* file;
   const char* bestbook;
   best_t album_t::*list;
+  vexalib::e_message_t label;
 };
 // The seven lists in kind order: fail, good, best, apply, submit, print,
 // upload. The last five are the classifications, whose pictures are good too.

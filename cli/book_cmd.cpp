@@ -95,16 +95,16 @@ extern const command_t best_book_command = {
 
 namespace {
 
-const char* message(uint32_t n) { return vexalib::getmsg(vexalib::msg(n)); }
+const char* message(vexalib::e_message_t n) { return vexalib::getmsg(n); }
 
 // A refusal of the command line, in the catalogue's words.
-int refuse(uint32_t n) {
+int refuse(vexalib::e_message_t n) {
   std::cerr << "pictora-cli: " << message(n) << "\n";
   return exit_usage;
 }
 
 // A failed build: the catalogue's words and the collected reports.
-int failed(uint32_t n, const std::string& log) {
+int failed(vexalib::e_message_t n, const std::string& log) {
   std::cerr << message(n) << "\n" << log;
   return exit_failed;
 }
@@ -199,18 +199,18 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
     for (const std::string& name : names) a.picks.push_back(files_t{name, 0});
   }
   // The checks and their order are the book editor's.
-  if (a.picks.empty()) return refuse(40);
-  if (a.source.empty()) return refuse(27);
+  if (a.picks.empty()) return refuse(vexalib::msg_no_picture);
+  if (a.source.empty()) return refuse(vexalib::msg_no_source);
   const path_t target = album_path(a.album);
-  if (target.album.empty() || target.album == "/") return refuse(28);
+  if (target.album.empty() || target.album == "/") return refuse(vexalib::msg_no_album_name);
   std::string album_dir;
   target.make(album_dir);
   if (libutils::exists(album_dir) && !a.force) {
-    std::cerr << "pictora-cli: " << message(41) << "\n"
+    std::cerr << "pictora-cli: " << message(vexalib::msg_album_exists) << "\n"
               << "pictora-cli: " << album_dir << ": add --force to build into it.\n";
     return exit_usage;
   }
-  if (a.title.empty()) return refuse(26);
+  if (a.title.empty()) return refuse(vexalib::msg_no_title);
 
   // The book may be new as well.
   std::error_code error;
@@ -220,7 +220,8 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
     return exit_failed;
   }
   std::ostringstream log;
-  if (!savecommenttxt(target, a.title, a.head, a.last, log)) return failed(30, log.str());
+  if (!savecommenttxt(target, a.title, a.head, a.last, log))
+    return failed(vexalib::msg_comments_not_saved, log.str());
   std::string secret;
   target.make(secret, "txt", "secret.txt");
   if (a.secret) {
@@ -235,11 +236,11 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
     attach_bars(bars, progress, "copy");
     sigc::signal<void, double>* s = progress.stage;
     if (!makealbumwithrotate(a.source, a.picks, target, s[0], s[1], s[2], s[3], log))
-      return failed(29, log.str());
+      return failed(vexalib::msg_build_failed, log.str());
   }
   if (!makehtmlbook(book_path(target.book), log)) {
     libutils::fail(std::cerr, "", "makehtmlbook() fail.");
-    return failed(29, log.str());
+    return failed(vexalib::msg_build_failed, log.str());
   }
   return exit_ok;
 }
