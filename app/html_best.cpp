@@ -50,6 +50,7 @@ struct collection_t {
   size_t movies = 0;
   size_t pictures = 0;
   size_t sounds = 0;
+  movie_ids_t ids;  // each movie is identified once for the whole collection
 };
 
 // The kind of a file by its ending; false for files of no kind.
@@ -107,7 +108,9 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
         ++c.sounds;
         break;
       case media_t::movie:
-        e.level = getffshrinklevel(album.path, "original", name, e.size, e.duration, e.rate);
+        e.ids = &c.ids;
+        e.level =
+            getffshrinklevel(album.path, "original", name, e.size, e.duration, e.rate, &c.ids);
         ++c.movies;
         break;
       case media_t::picture:

@@ -109,10 +109,10 @@ bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
 
 bool writefflink(std::ostream& os, const path_t& album, const std::string& prefix,
                  const std::vector<std::string>& movies, const std::vector<std::string>& zooms1,
-                 const std::vector<std::string>& zooms2, const std::string& name, std::string& info1,
-                 std::string& info2) {
+                 const std::vector<std::string>& zooms2, const std::string& name,
+                 std::string& info1, std::string& info2, movie_ids_t* ids) {
   libgr::direction2ul_t size;
-  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2);
+  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2, ids);
   std::string path;
   album.make(path, "original", name);
   unsigned long long k = 0;
@@ -123,7 +123,10 @@ bool writefflink(std::ostream& os, const path_t& album, const std::string& prefi
   const std::string mp4name = ffmp4name(name);
   for (uint64_t i = 0; i < n; ++i) {
     album.make(path, movies[i], mp4name);
-    ffidentify(path, size, info1, info2);
+    if (ids != nullptr)
+      ids->identify(path, size, info1, info2);
+    else
+      ffidentify(path, size, info1, info2);
     if (!kilobytes(path, k)) return errno_failure(std::cerr, path);
     const std::string target = i == 0 ? movies[0] + "/" + mp4name : "html/" + zooms1[i - 1];
     os << "\t<br>";
@@ -179,7 +182,7 @@ bool write_movie_entry(std::ostream& os, entry_t& e) {
   const std::vector<std::string> movies = ffmovielevels(n + 1);  // "movie0" to "movie" n+2
   write_entry_line(os, e);
   if (!writefflink(os, *e.album, e.prefix, movies, zoom_pages(stem, "_1_", 1, n),
-                   zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate)) {
+                   zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate, e.ids)) {
     return false;
   }
   os << "\t<br>\n" << '\t' << frame_open(e) << "<video controls";

@@ -158,6 +158,17 @@ bool save_still(const std::string& movie, const std::string& still, std::ostream
   return libutils::fail(log, movie, ": movie thumbnail save failed.");
 }
 
+// The report of "ffmpeg -i movie", both its output streams, after echoing
+// the command.
+std::string run_identification(const std::string& movie) {
+  const words_t argv = {"ffmpeg", "-i", movie};
+  // Both output streams are read, as "2>&1" would give them.
+  std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;
+  std::string report;
+  libutils::run_process(argv, &report);  // ffmpeg fails without an output file; the report counts
+  return report;
+}
+
 // Loads a still at full size as RGB.
 bool load_still(libgr::image2d_t& image, const std::string& file) {
   libgr::jpegdata_t data;
@@ -223,20 +234,25 @@ void ffreadreport(const std::string& report, libgr::direction2ul_t& size, std::s
 
 void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
                 std::string& rate) {
-  const words_t argv = {"ffmpeg", "-i", movie};
-  // Both output streams are read, as "2>&1" would give them.
-  std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;
-  std::string report;
-  libutils::run_process(argv, &report);  // ffmpeg fails without an output file; the report counts
-  ffreadreport(report, size, duration, rate);
+  ffreadreport(run_identification(movie), size, duration, rate);
 }
 
-std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir,
-                               const std::string& name, libgr::direction2ul_t& size,
-                               std::string& duration, std::string& rate) {
+void movie_ids_t::identify(const std::string& movie, libgr::direction2ul_t& size,
+                           std::string& duration, std::string& rate) {
+  auto known = reports_.find(movie);
+  if (known == reports_.end()) known = reports_.emplace(movie, run_identification(movie)).first;
+  ffreadreport(known->second, size, duration, rate);
+}
+
+std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, const std::string& name,
+                               libgr::direction2ul_t& size, std::string& duration,
+                               std::string& rate, movie_ids_t* ids) {
   std::string movie;
   album.make(movie, dir, name);
-  ffidentify(movie, size, duration, rate);
+  if (ids != nullptr)
+    ids->identify(movie, size, duration, rate);
+  else
+    ffidentify(movie, size, duration, rate);
   return ffhalvings(size, g_global.shrink_size.x, g_global.shrink_size.y);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,11 +43,26 @@ void ffreadreport(const std::string& report, libgr::direction2ul_t& size, std::s
 void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
                 std::string& rate);
 
+// The identifications of one page build: ffmpeg runs once per movie file,
+// and a movie asked for again is read from the report kept from that run,
+// so that it gives exactly what a new run would. A page build owns one for
+// its length; nothing is kept from one build to the next.
+class movie_ids_t {
+ public:
+  // ffidentify of movie.
+  void identify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
+                std::string& rate);
+
+ private:
+  std::map<std::string, std::string> reports_;  // by movie path
+};
+
 // Identifies album.make(dir, name) into size, duration and rate and returns
 // its shrink level against the shrink_size box (0 when it cannot be read).
-std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir,
-                               const std::string& name, libgr::direction2ul_t& size,
-                               std::string& duration, std::string& rate);
+// The identification goes through ids when one is given.
+std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, const std::string& name,
+                               libgr::direction2ul_t& size, std::string& duration,
+                               std::string& rate, movie_ids_t* ids = nullptr);
 
 // Converts src into the H.264 movie dst at size (0, 0: as it is). True
 // without running anything when dst is current.
