@@ -24,13 +24,6 @@ namespace {
 const char* const s_frame_open = "<table align=left border=5><td>";
 const char* const s_frame_close = "</table>";
 
-bool ends_with_any(const std::string& name, std::initializer_list<const char*> endings) {
-  for (const char* ending : endings) {
-    if (libutils::extcasecmp(name, ending) == 0) return true;
-  }
-  return false;
-}
-
 // A file's size in kilobytes, a started kilobyte counting as a whole one;
 // false with errno set when the file cannot be queried.
 bool kilobytes(const std::string& path, unsigned long long& k) {
@@ -65,7 +58,8 @@ void write_size_link(std::ostream& os, const std::string& href, const char* labe
 std::string movie_thumb_target(const entry_t& e, const std::vector<std::string>& movies) {
   const std::string full = movies[0] + "/" + ffmp4name(e.name);
   if (e.level == 0) return full;
-  const uint64_t m = std::min(ffhalvings(e.size, g_global.play_size_x, g_global.play_size_y), e.level);
+  const uint64_t m = std::min(
+      halvings_to_fit(e.size.x, e.size.y, g_global.play_size_x, g_global.play_size_y), e.level);
   if (m == 0) return full;
   const std::string stem = libutils::basename(e.name);
   return "html/" + (g_global.movie_thumbnail_retina ? zoom_pages(stem, "_2_", m - 1, 1)[0]
@@ -82,8 +76,6 @@ void write_comment(std::ostream& os, const entry_t& e) {
 }
 
 }  // namespace
-
-bool is_audio(const std::string& name) { return ends_with_any(name, {".wav", ".mp3", ".m4a"}); }
 
 bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
                const std::vector<std::string>& sizes, const std::vector<std::string>& zooms,
@@ -148,7 +140,7 @@ void write_audio_entry(std::ostream& os, const entry_t& e) {
 
 bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log) {
   const uint64_t n = e.level;
-  const std::vector<std::string> sizes = size_levels(n);
+  const std::vector<std::string> sizes = picture_levels(n);
   const std::vector<std::string> zooms = zoom_pages(libutils::basename(e.name), "_", 1, n);
   write_entry_line(os, e);
   if (!writelink(os, *e.album, e.prefix, sizes, zooms, e.name, log)) return false;
@@ -214,7 +206,7 @@ void write_movie_thumb(std::ostream& os, const entry_t& e, const char* border) {
 
 void write_picture_thumb(std::ostream& os, const entry_t& e, const char* border) {
   const uint64_t n = e.level;
-  const std::vector<std::string> sizes = size_levels(n);
+  const std::vector<std::string> sizes = picture_levels(n);
   const std::string target =
       n == 0 ? sizes[0] + "/" + e.name : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
   const std::string& p = e.prefix;

@@ -16,10 +16,6 @@
 
 namespace pictora {
 
-// Whether name ends in ".wav", ".mp3" or ".m4a", in any case. Sounds, like
-// movies, are kept in "original" only.
-bool is_audio(const std::string& name);
-
 enum class media_t { audio, movie, picture };
 
 // One file of an album as a page shows it.

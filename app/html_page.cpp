@@ -103,13 +103,6 @@ std::string classification_note(const album_t& album, const std::string& name, b
 
 uint32_t halved(uint32_t side, uint64_t times) { return times >= 32 ? 0 : side >> times; }
 
-std::vector<std::string> size_levels(uint64_t n) {
-  std::vector<std::string> levels;
-  for (uint64_t k = 0; k <= n + 1; ++k) levels.push_back("size" + std::to_string(k));
-  levels.push_back("thumb");
-  return levels;
-}
-
 std::vector<std::string> zoom_pages(const std::string& stem, const char* infix, uint64_t first,
                                     uint64_t count) {
   std::vector<std::string> pages;

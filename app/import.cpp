@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <iostream>
 #include <vector>
 
@@ -22,15 +23,17 @@
 namespace pictora {
 namespace {
 
-// Extensions of the files that belong in "original"; everything else is a
-// text or other side file and goes to "txt".
-const char* const k_media_exts[] = {".jpg", ".jpeg", ".avi", ".mov", ".mpg",
-                                    ".mp4", ".wav",  ".mp3", ".m4a"};
-
-bool is_media(const std::string& name) {
-  for (const char* ext : k_media_exts)
-    if (libutils::extcasecmp(name, ext) == 0) return true;
+bool ends_with_any(const std::string& name, std::initializer_list<const char*> endings) {
+  for (const char* ending : endings) {
+    if (libutils::extcasecmp(name, ending) == 0) return true;
+  }
   return false;
+}
+
+// The files that belong in "original"; everything else is a text or other
+// side file and goes to "txt".
+bool is_media(const std::string& name) {
+  return ispicture(name) || ismovie(name) || is_audio(name);
 }
 
 // Removes the directory entry itself: a link there goes, not what it points
@@ -55,6 +58,14 @@ bool copy_into_place(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
+
+bool ispicture(const std::string& name) { return ends_with_any(name, {".jpg", ".jpeg"}); }
+
+bool ismovie(const std::string& name) {
+  return ends_with_any(name, {".avi", ".mov", ".mpg", ".mp4"});
+}
+
+bool is_audio(const std::string& name) { return ends_with_any(name, {".wav", ".mp3", ".m4a"}); }
 
 bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
                sigc::signal<void, double>& progress) {

@@ -13,6 +13,7 @@
 #include <list>
 
 #include "app/global.h"
+#include "app/shrink.h"
 #include "libgr/imageutil.h"
 #include "libgr/loader_jpeg.h"
 #include "libutils/common.h"
@@ -182,12 +183,6 @@ bool load_still(libgr::image2d_t& image, const std::string& file) {
 
 }  // namespace
 
-bool ismovie(const std::string& name) {
-  for (const char* ext : {".avi", ".mov", ".mpg", ".mp4"})
-    if (libutils::extcasecmp(name, ext) == 0) return true;
-  return false;
-}
-
 std::string ffmp4name(const std::string& name) { return replace_extension(name, ".mp4"); }
 
 std::string ffjpgname(const std::string& name) { return replace_extension(name, ".jpg"); }
@@ -196,16 +191,6 @@ std::vector<std::string> ffmovielevels(std::uint64_t L) {
   std::vector<std::string> levels;
   for (std::uint64_t k = 0; k <= L + 1; ++k) levels.push_back("movie" + std::to_string(k));
   return levels;
-}
-
-std::uint64_t ffhalvings(const libgr::direction2ul_t& size, std::uint64_t x, std::uint64_t y) {
-  std::uint64_t w = size.x, h = size.y, count = 0;
-  while (w > x || h > y) {
-    w >>= 1;
-    h >>= 1;
-    ++count;
-  }
-  return count;
 }
 
 void ffreadreport(const std::string& report, libgr::direction2ul_t& size, std::string& duration,
@@ -253,7 +238,7 @@ std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, cons
     ids->identify(movie, size, duration, rate);
   else
     ffidentify(movie, size, duration, rate);
-  return ffhalvings(size, g_global.shrink_size.x, g_global.shrink_size.y);
+  return halvings_to_fit(size.x, size.y, g_global.shrink_size.x, g_global.shrink_size.y);
 }
 
 bool ffconvertone(const std::string& src, const std::string& dst,
@@ -328,15 +313,11 @@ bool load_scaled_ffthumbnail(libgr::image2d_t& image, const path_t& album,
                              std::string& rate) {
   libgr::direction2ul_t size;
   const std::uint64_t L = getffshrinklevel(album, "original", name, size, duration, rate);
-  std::uint64_t bits = 0;
-  for (unsigned f = static_cast<unsigned>(scale_factor); f != 0; f >>= 1) ++bits;
   // Levels "movie0" .. "movie" L+1, then "thumb": the index counts from the
   // end of that list as for pictures. The movie stage keeps no still in
   // "thumb", so an index past the last movie level takes that level.
-  const std::uint64_t from_end = bits + g_global.show_level;
-  const std::uint64_t count = L + 3;
-  std::uint64_t index = from_end > count ? 0 : count - from_end;
-  if (index > L + 1) index = L + 1;
+  const std::uint64_t index =
+      std::min<std::uint64_t>(scaled_level_index(L + 3, scale_factor), L + 1);
   std::string still;
   album.make(still, "movie" + std::to_string(index), ffjpgname(name));
   return load_still(image, still);

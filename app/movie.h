@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "app/import.h"
 #include "app/path.h"
 #include "libgr/direction.h"
 #include "libgr/imagetype.h"
 
 namespace pictora {
-
-// Whether name ends in ".avi", ".mov", ".mpg" or ".mp4", in any case.
-bool ismovie(const std::string& name);
 
 // name with its extension replaced by ".mp4": the converted copy's name.
 std::string ffmp4name(const std::string& name);
@@ -25,10 +23,6 @@ std::string ffjpgname(const std::string& name);
 
 // The movie level directories "movie0" .. "movie" L+1 (L + 2 names).
 std::vector<std::string> ffmovielevels(std::uint64_t L);
-
-// How often size must be halved (both sides, integer division) until the
-// width is at most x and the height at most y; 0 when it fits.
-std::uint64_t ffhalvings(const libgr::direction2ul_t& size, std::uint64_t x, std::uint64_t y);
 
 // Reads a report of "ffmpeg -i" (both its output streams): the last
 // "Duration" line before the first video stream line gives the duration, the

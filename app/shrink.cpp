@@ -1,5 +1,6 @@
 #include "app/shrink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,17 +23,6 @@ namespace {
 
 using markers_t = std::vector<libgr::marker_t>;
 
-// Halvings until (w, h) fits the shrink_size box.
-std::uint64_t fitlevel(std::uint64_t w, std::uint64_t h) {
-  std::uint64_t L = 0;
-  while (w > g_global.shrink_size.x || h > g_global.shrink_size.y) {
-    w >>= 1;
-    h >>= 1;
-    ++L;
-  }
-  return L;
-}
-
 // Turns image in place by `count` quarter turns.
 bool rotate_in_place(libgr::image2d_t& image, unsigned long long count, const std::string& file) {
   if (count == 0) return true;
@@ -48,13 +38,6 @@ bool halve(libgr::image2d_t& image) {
   if (!libgr::scaledown(half, image)) return false;
   image = half;
   return true;
-}
-
-// Number of bits up to the highest set one; 0 for 0 and below.
-int bitlength(int value) {
-  int bits = 0;
-  for (unsigned v = value > 0 ? static_cast<unsigned>(value) : 0; v != 0; v >>= 1) ++bits;
-  return bits;
 }
 
 // Creates album.make(dir); an existing directory is fine.
@@ -202,8 +185,22 @@ std::size_t first_missing_level(const path_t& album, const std::vector<std::stri
 
 }  // namespace
 
-bool ispicture(const std::string& name) {
-  return libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0;
+std::uint64_t halvings_to_fit(std::uint64_t w, std::uint64_t h, std::uint64_t x, std::uint64_t y) {
+  std::uint64_t count = 0;
+  while (w > x || h > y) {
+    w >>= 1;
+    h >>= 1;
+    ++count;
+  }
+  return count;
+}
+
+std::uint64_t scaled_level_index(std::uint64_t count, int scale_factor) {
+  std::uint64_t bits = 0;
+  for (unsigned v = scale_factor > 0 ? static_cast<unsigned>(scale_factor) : 0; v != 0; v >>= 1)
+    ++bits;
+  const std::uint64_t from_end = bits + g_global.show_level;
+  return count > from_end ? count - from_end : 0;
 }
 
 std::vector<std::string> picture_levels(std::uint64_t L) {
@@ -224,7 +221,7 @@ std::uint64_t getshrinklevel(const std::string& jpegfile) {
     libutils::fail(std::cerr, jpegfile, ": getshrinklevel() analyze_markers fail.");
     return 0;
   }
-  return fitlevel(info.width, info.height);
+  return halvings_to_fit(info.width, info.height, g_global.shrink_size.x, g_global.shrink_size.y);
 }
 
 std::uint64_t getshrinklevel(const path_t& album, const std::string& name) {
@@ -425,12 +422,10 @@ bool load_scaled_thumbnail(libgr::image2d_t& image, const path_t& album, const s
                            int scale_factor) {
   const std::uint64_t L = getshrinklevel(album, name);
   const std::vector<std::string> levels = picture_levels(L);
-  // A larger scale factor or show_level picks a larger level (a smaller
-  // index). The index is kept inside the list: a scale factor of 0 with
-  // show_level 0 would otherwise point one past "thumb".
-  const std::uint64_t step = static_cast<std::uint64_t>(bitlength(scale_factor)) + g_global.show_level;
-  std::uint64_t index = levels.size() > step ? levels.size() - step : 0;
-  if (index >= levels.size()) index = levels.size() - 1;
+  // The index is kept inside the list: a scale factor of 0 with show_level
+  // 0 would otherwise point one past "thumb".
+  const std::uint64_t index =
+      std::min<std::uint64_t>(scaled_level_index(levels.size(), scale_factor), levels.size() - 1);
   if (!load_size_jpeg(image, album, levels[index], name))
     load_exifthumbnail_or_thumbdir(image, album, name);
   libgr::image2d_t rgb;

@@ -84,8 +84,18 @@ bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
                  sigc::signal<void, double>& progress, const picture_pass_t& pass,
                  std::ostream& log);
 
-// Whether name ends in ".jpg" or ".jpeg", in any case.
-bool ispicture(const std::string& name);
+// How often (w, h) must be halved (both sides, integer division) until the
+// width is at most x and the height at most y; 0 when it fits. The shrink
+// level of pictures and of movies.
+std::uint64_t halvings_to_fit(std::uint64_t w, std::uint64_t h, std::uint64_t x, std::uint64_t y);
+
+// The index into a level list of `count` names (the largest level first)
+// that suits a widget of the given scale factor and the show_level setting:
+// counted back from the end by the scale factor's bit length (0 for 0 and
+// below) plus show_level, so that a larger factor or setting picks a larger
+// level; 0 when that passes the start. May point at the end of the list.
+std::uint64_t scaled_level_index(std::uint64_t count, int scale_factor);
+
 // The level list of a picture of shrink level L: "size0" .. "size" L+1, then
 // "thumb" (L + 3 names).
 std::vector<std::string> picture_levels(std::uint64_t L);
