@@ -18,21 +18,6 @@ namespace pictora {
 
 namespace {
 
-struct list_file_t {
-  best_t album_t::*list;
-  const char* file;
-};
-
-// The lists in load order. The first five are the classifications that a
-// picture also needs to be good for; good and fail come last.
-const list_file_t s_lists[] = {
-    {&album_t::best_list, "best.txt"},     {&album_t::apply_list, "apply.txt"},
-    {&album_t::submit_list, "submit.txt"}, {&album_t::print_list, "print.txt"},
-    {&album_t::upload_list, "upload.txt"}, {&album_t::good_list, "good.txt"},
-    {&album_t::fail_list, "fail.txt"},
-};
-constexpr size_t s_classifications = 5;
-
 std::string rest_of(std::istream& in) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -65,28 +50,50 @@ bool save_comment_file(const std::string& path, const std::string* title, const 
   replacefile_t file(path);
   if (!file.is_open()) {
     const int err = errno;
-    libutils::error();
-    log << path << ": file open fail, " << std::strerror(err) << '\n';
-    return false;
+    return libutils::fail(log, path, std::string(": file open fail, ") + std::strerror(err));
   }
   if (title) file.stream() << *title << "\r\n" << *title << "\r\n";
   write_lines(file.stream(), text);
-  if (!file.commit()) {
-    libutils::error();
-    log << path << ": file write error." << '\n';
-    return false;
-  }
+  if (!file.commit()) return libutils::fail(log, path, ": file write error.");
   return true;
 }
 
 }  // namespace
 
+const list_kind_t s_list_kinds[7] = {
+    {bestname_fail, "fail", "fail.txt", "_FailBook", &album_t::fail_list, vexalib::msg_fail},
+    {bestname_good, "good", "good.txt", "_GoodBook", &album_t::good_list, vexalib::msg_good},
+    {bestname_best, "best", "best.txt", "_BestBook", &album_t::best_list, vexalib::msg_best},
+    {bestname_apply, "apply", "apply.txt", "_ApplyBook", &album_t::apply_list, vexalib::msg_apply},
+    {bestname_submit, "submit", "submit.txt", "_SubmitBook", &album_t::submit_list,
+     vexalib::msg_submit},
+    {bestname_print, "print", "print.txt", "_PrintBook", &album_t::print_list, vexalib::msg_print},
+    {bestname_upload, "upload", "upload.txt", "_UploadBook", &album_t::upload_list,
+     vexalib::msg_upload},
+};
+
+const char* const s_goodpicks_dir = "_Best";
+
+const list_kind_t& list_kind(e_bestname_t kind) {
+  return kind >= bestname_fail && kind <= bestname_upload ? s_list_kinds[kind]
+                                                          : s_list_kinds[bestname_best];
+}
+
+e_bestname_t collection_kind(const std::string& name) {
+  for (const list_kind_t& l : s_list_kinds) {
+    if (name == l.bestbook) return l.kind;
+  }
+  return bestname_best;
+}
+
 bool album_t::load(const path_t& p) {
   path = p;
   bool all_opened = true;
-  for (const list_file_t& l : s_lists) all_opened = (this->*l.list).load(p, l.file) && all_opened;
-  for (size_t i = 0; i < s_classifications; ++i) {
-    for (const std::string& name : (this->*s_lists[i].list).entries) {
+  for (const list_kind_t& l : s_list_kinds)
+    all_opened = (this->*l.list).load(p, l.file) && all_opened;
+  for (const list_kind_t& l : s_list_kinds) {
+    if (!is_classification(l.kind)) continue;
+    for (const std::string& name : (this->*l.list).entries) {
       if (good_list.entries.insert(name).second) good_list.modified = true;
     }
   }
@@ -96,16 +103,22 @@ bool album_t::load(const path_t& p) {
 
 bool album_t::save() {
   bool written = changed;
-  for (size_t i = 0; i < s_classifications; ++i) written = (this->*s_lists[i].list).save() || written;
+  for (const list_kind_t& l : s_list_kinds) {
+    if (is_classification(l.kind)) written = (this->*l.list).save() || written;
+  }
   changed = false;
   return written;
 }
 
 bool album_t::isfind(const std::string& name) const {
-  for (size_t i = 0; i < s_classifications; ++i) {
-    if (has(this->*s_lists[i].list, name)) return true;
+  for (const list_kind_t& l : s_list_kinds) {
+    if (is_classification(l.kind) && has(this->*l.list, name)) return true;
   }
   return false;
+}
+
+bool album_t::holds(e_bestname_t kind, const std::string& name) const {
+  return has(this->*list_kind(kind).list, name);
 }
 
 void loadcomment(const std::string& txtdir, std::string& title, std::string& head, std::string& last) {
@@ -118,10 +131,8 @@ void loadcomment(const std::string& txtdir, std::string& title, std::string& hea
     std::getline(in, line1);
     std::getline(in, line2);
     head = in ? rest_of(in) : std::string();
-    if (line1 != line2) {
-      libutils::error();
-      std::cerr << path << ": title different." << '\n' << line1 << '\n' << line2 << std::endl;
-    }
+    if (line1 != line2)
+      libutils::fail(std::cerr, path, ": title different.\n" + line1 + "\n" + line2);
     if (!line1.empty()) {
       libutils::chop(line1);
       title = line1;
@@ -137,9 +148,7 @@ bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std:
   struct stat st;
   if (::stat(txtdir.c_str(), &st) != 0) {
     const int err = errno;
-    libutils::error();
-    std::cerr << txtdir << ": stat fail, " << std::strerror(err) << std::endl;
-    return false;
+    return libutils::fail(std::cerr, txtdir, std::string(": stat fail, ") + std::strerror(err));
   }
   loadcomment(txtdir, title, head, last);
   return true;
@@ -197,9 +206,7 @@ bool savephotocomment(const std::string& comment, const std::string& albumdir, c
   // A failed write is reported like a failed open: either way the comment
   // was not stored.
   const int err = errno;
-  libutils::error();
-  std::cerr << path << ": write open error, " << std::strerror(err) << std::endl;
-  return false;
+  return libutils::fail(std::cerr, path, std::string(": write open error, ") + std::strerror(err));
 }
 
 }  // namespace pictora

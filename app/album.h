@@ -8,8 +8,21 @@
 
 #include "app/best.h"
 #include "app/path.h"
+#include "vexalib/message.h"
 
 namespace pictora {
+
+// The classification lists of an album, numbered as the best book that
+// gathers each over a book tree.
+enum e_bestname_t {
+  bestname_fail = 0,
+  bestname_good = 1,
+  bestname_best = 2,
+  bestname_apply = 3,
+  bestname_submit = 4,
+  bestname_print = 5,
+  bestname_upload = 6,
+};
 
 class album_t {
  public:
@@ -41,10 +54,37 @@ class album_t {
   bool fail(const std::string& name) const { return has(fail_list, name); }
   // In best, apply, submit, print or upload.
   bool isfind(const std::string& name) const;
+  // In the list of kind.
+  bool holds(e_bestname_t kind, const std::string& name) const;
 
  private:
   static bool has(const best_t& list, const std::string& name) { return list.entries.count(name) != 0; }
 };
+
+// One classification list: its kind, the word that names it on the command
+// line, its file in an album's "txt" directory, the directory of its best
+// book inside a book, the album record's copy of it, and its label (the
+// flag's or mark's text, the word of a classification note).
+struct list_kind_t {
+  e_bestname_t kind;
+  const char* word;
+  const char* file;
+  const char* bestbook;
+  best_t album_t::*list;
+  vexalib::e_message_t label;
+};
+// The seven lists in kind order: fail, good, best, apply, submit, print,
+// upload. The last five are the classifications, whose pictures are good too.
+extern const list_kind_t s_list_kinds[7];
+// The entry of kind; any other value is taken as best.
+const list_kind_t& list_kind(e_bestname_t kind);
+// Whether kind is one of the five classifications, best to upload.
+inline bool is_classification(e_bestname_t kind) { return kind >= bestname_best; }
+// The kind whose best book directory is name: "_FailBook" fail, ...,
+// "_UploadBook" upload; best for any other name.
+e_bestname_t collection_kind(const std::string& name);
+// The directory inside a book that gathers the good picks of its albums.
+extern const char* const s_goodpicks_dir;  // "_Best"
 
 // Reads txtdir's head file (title twice, then the head comment) and closing
 // comment file. A file that cannot be opened leaves its outputs as they were.

@@ -8,6 +8,7 @@
 #include "app/html_book.h"
 #include "app/import.h"
 #include "app/update.h"
+#include "libutils/common.h"
 #include "libutils/dirutil.h"
 
 namespace pictora {
@@ -21,13 +22,6 @@ bool is_directory(const std::string& path) {
 
 }  // namespace
 
-e_bestname_t collection_kind(const std::string& name) {
-  for (int kind = bestname_fail; kind <= bestname_upload; ++kind) {
-    if (name == bestbookdir(static_cast<e_bestname_t>(kind))) return static_cast<e_bestname_t>(kind);
-  }
-  return bestname_best;
-}
-
 bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress) {
   if (dir.album.empty()) return true;
   std::string full;
@@ -37,7 +31,7 @@ bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progres
 
   // The collections are named by the book that holds them.
   const path_t book{dir.base, dir.book, ""};
-  if (dir.album == "_Best") {
+  if (dir.album == s_goodpicks_dir) {
     makebesthtml(book, s[4], s[5]);
     return true;
   }
@@ -61,7 +55,8 @@ bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progres
   if (!libutils::getfiles(names, original.c_str())) return false;
   std::vector<files_t> files;
   for (const std::string& name : names) files.push_back(files_t{name, 0});
-  if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log)) log << full << ": updatealbum() fail." << "\n";
+  if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log))
+    libutils::fail(log, full, ": updatealbum() fail.");
   return true;
 }
 

@@ -24,11 +24,6 @@ struct batch_progress_t {
   std::function<void(const std::string& directory)> begin_directory;
 };
 
-// The list a collection directory gathers, from its name: "_FailBook" fail,
-// "_GoodBook" good, "_ApplyBook" apply, "_SubmitBook" submit, "_PrintBook"
-// print, "_UploadBook" upload, any other best.
-e_bestname_t collection_kind(const std::string& name);
-
 // Brings dir up to date, recursively: "_Best" gets its best-of page, other
 // names beginning with "_" their best book, a sub-book every entry and then
 // its index page, an album its levels and pages from every file of

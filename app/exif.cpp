@@ -379,8 +379,8 @@ void write_lines(std::ostream& os, const libgr::app1_marker_t::tiff_header_t& t,
 unsigned long gcd(unsigned long a, unsigned long b) { return b == 0 ? a : gcd(b, a % b); }
 
 void initexif(const char*, const char*) {
-  meteringmode[2] = vexalib::getmsg(vexalib::msg(36));
-  meteringmode[3] = vexalib::getmsg(vexalib::msg(37));
+  meteringmode[2] = vexalib::getmsg(vexalib::msg_metering_average);
+  meteringmode[3] = vexalib::getmsg(vexalib::msg_metering_spot);
 }
 
 bool writeexif(std::ostream& os, const path_t& album, const std::string& dir,

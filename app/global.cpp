@@ -219,8 +219,7 @@ bool loadini(const std::string& dir, const std::string& name) {
     std::pair<std::string, std::string> kv;
     if (!libutils::separate_first_token(kv, line, '=')) continue;
     if (!setinivalue(kv.first, kv.second)) {
-      libutils::error();
-      std::cerr << "Unrecognized name: " << kv.first << std::endl;
+      libutils::fail(std::cerr, "Unrecognized name: ", kv.first);
     }
   }
   return true;

@@ -24,8 +24,7 @@ void make_folder(const std::string& path) {
   if (Glib::file_test(path, Glib::FILE_TEST_IS_DIR)) return;
   if (g_mkdir_with_parents(path.c_str(), 0777) == 0) return;
   const int err = errno;
-  libutils::error();
-  std::cerr << path << ": cannot create the folder, " << std::strerror(err) << std::endl;
+  libutils::fail(std::cerr, path, std::string(": cannot create the folder, ") + std::strerror(err));
 }
 
 void setup_spin(Gtk::SpinButton& spin, double lower, double upper, double page, int width_chars) {
@@ -36,7 +35,7 @@ void setup_spin(Gtk::SpinButton& spin, double lower, double upper, double page, 
 }
 
 // A row label of message n, width_chars characters wide (-1: as the text).
-void setup_label(Gtk::Label& label, uint32_t n, int width_chars) {
+void setup_label(Gtk::Label& label, vexalib::e_message_t n, int width_chars) {
   label.set_text(msg_utf8(n));
   label.set_width_chars(width_chars);
   label.set_xalign(0);
@@ -46,7 +45,7 @@ void setup_label(Gtk::Label& label, uint32_t n, int width_chars) {
 
 GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir, const char* prog_name)
     : prog_dir(prog_dir), prog_name(prog_name) {
-  set_title(msg_utf8(7));
+  set_title(msg_utf8(vexalib::msg_settings));
   set_transient_for(parent);
   set_modal(true);
 
@@ -54,57 +53,59 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
   const Gtk::PackOptions expand = Gtk::PACK_EXPAND_WIDGET;
 
   for (auto [box, label, entry, button, message] :
-       {std::make_tuple(&from_box, &from_label, &from_entry, &from_button, 13u),
-        std::make_tuple(&album_box, &album_label, &album_entry, &album_button, 14u)}) {
+       {std::make_tuple(&from_box, &from_label, &from_entry, &from_button,
+                        vexalib::msg_source_folder),
+        std::make_tuple(&album_box, &album_label, &album_entry, &album_button,
+                        vexalib::msg_album_folder)}) {
     setup_label(*label, message, 20);
     entry->set_width_chars(100);
-    button->set_label(msg_utf8(18));
+    button->set_label(msg_utf8(vexalib::msg_browse));
     box->pack_start(*label, shrink);
     box->pack_start(*entry, expand);
     box->pack_start(*button, shrink);
   }
 
-  setup_label(shrink_label, 31, 20);
+  setup_label(shrink_label, vexalib::msg_picture_size, 20);
   setup_spin(shrink_x_spin, 0, 32768, 128, -1);
   setup_spin(shrink_y_spin, 0, 32768, 128, -1);
   shrink_box.pack_start(shrink_label, shrink);
   shrink_box.pack_start(shrink_x_spin, shrink);
   shrink_box.pack_start(shrink_y_spin, shrink);
 
-  setup_label(compress_label, 32, 20);
+  setup_label(compress_label, vexalib::msg_jpeg_quality, 20);
   setup_spin(compress_spin, 0, 100, 10, 3);
-  setup_label(items_label, 33, 20);
+  setup_label(items_label, vexalib::msg_items_per_row, 20);
   setup_spin(items_spin, 1, 100, 10, 2);
-  setup_label(show_level_label, 47, 20);
+  setup_label(show_level_label, vexalib::msg_show_level, 20);
   setup_spin(show_level_spin, 0, 100, 10, 2);
-  setup_label(view_size_label, 48, 20);
+  setup_label(view_size_label, vexalib::msg_view_size, 20);
   setup_spin(view_size_spin, 0, 100, 10, 2);
   for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{
            &compress_label, &compress_spin, &items_label, &items_spin, &show_level_label, &show_level_spin,
            &view_size_label, &view_size_spin})
     numbers_box.pack_start(*widget, shrink);
 
-  setup_label(header_label, 34, 20);
-  header_check.set_label(msg_utf8(63));
+  setup_label(header_label, vexalib::msg_html_header, 20);
+  header_check.set_label(msg_utf8(vexalib::msg_keep_header));
   header_entry.set_width_chars(100);
   header_box.pack_start(header_label, shrink);
   header_box.pack_start(header_check, shrink);
   header_box.pack_start(header_entry, expand);
 
-  setup_label(address_label, 35, 20);
+  setup_label(address_label, vexalib::msg_html_address, 20);
   address_entry.set_width_chars(100);
   address_box.pack_start(address_label, shrink);
   address_box.pack_start(address_entry, expand);
 
-  setup_label(hwaccel_label, 59, 20);
-  setup_label(ffmpeg_label, 60, -1);
+  setup_label(hwaccel_label, vexalib::msg_hwaccel, 20);
+  setup_label(ffmpeg_label, vexalib::msg_ffmpeg, -1);
   ffmpeg_entry.set_width_chars(20);
-  setup_label(movie_label, 61, 10);
+  setup_label(movie_label, vexalib::msg_movie_player, 10);
   movie_entry.set_width_chars(50);
-  setup_label(play_size_label, 62, 10);
+  setup_label(play_size_label, vexalib::msg_play_size, 10);
   setup_spin(play_x_spin, 1, 9999, 10, 4);
   setup_spin(play_y_spin, 1, 9999, 10, 4);
-  retina_check.set_label(msg_utf8(65));
+  retina_check.set_label(msg_utf8(vexalib::msg_retina_movies));
   movie_box.pack_start(hwaccel_label, shrink);
   movie_box.pack_start(hwaccel_entry, expand);
   movie_box.pack_start(ffmpeg_label, shrink);
@@ -116,7 +117,7 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
   movie_box.pack_start(play_y_spin, shrink);
   movie_box.pack_start(retina_check, shrink);
 
-  setup_label(vexaview_label, 64, 20);
+  setup_label(vexaview_label, vexalib::msg_picture_viewer, 20);
   vexaview_box.pack_start(vexaview_label, shrink);
   vexaview_box.pack_start(vexaview_entry, expand);
 
@@ -187,12 +188,16 @@ void GlobalOptionDialog::button_html_header() {
   header_entry.set_can_focus(active);
 }
 
-void GlobalOptionDialog::button_from_dir() { choose_folder(from_entry, 13); }
+void GlobalOptionDialog::button_from_dir() {
+  choose_folder(from_entry, vexalib::msg_source_folder);
+}
 
-void GlobalOptionDialog::button_album_dir() { choose_folder(album_entry, 14); }
+void GlobalOptionDialog::button_album_dir() {
+  choose_folder(album_entry, vexalib::msg_album_folder);
+}
 
-void GlobalOptionDialog::choose_folder(Gtk::Entry& entry, int title_message) {
-  Gtk::FileChooserDialog chooser(*this, msg_utf8(static_cast<uint32_t>(title_message)),
+void GlobalOptionDialog::choose_folder(Gtk::Entry& entry, vexalib::e_message_t title_message) {
+  Gtk::FileChooserDialog chooser(*this, msg_utf8(title_message),
                                  Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
   chooser.set_modal(true);
   // File names are the locale's bytes, as the settings hold them.

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "vexalib/message.h"
+
 namespace pictora {
 
 class GlobalOptionDialog : public Gtk::Dialog {
@@ -49,7 +51,7 @@ class GlobalOptionDialog : public Gtk::Dialog {
   Gtk::Entry vexaview_entry;
 
  private:
-  void choose_folder(Gtk::Entry& entry, int title_message);
+  void choose_folder(Gtk::Entry& entry, vexalib::e_message_t title_message);
 
   std::string prog_dir;
   std::string prog_name;

@@ -46,7 +46,8 @@ entry_t make_entry(const path_t& album, const album_t& record, media_t kind, con
   return e;
 }
 
-album_contents_t load_contents(const path_t& album) {
+// The movies' identifications go through ids, which the page build owns.
+album_contents_t load_contents(const path_t& album, movie_ids_t& ids) {
   album_contents_t c;
   album_t record;
   record.load(album);
@@ -60,7 +61,8 @@ album_contents_t load_contents(const path_t& album) {
       ++c.sounds;
     } else if (ismovie(name)) {
       entry_t e = make_entry(album, record, media_t::movie, name);
-      e.level = getffshrinklevel(album, "original", name, e.size, e.duration, e.rate);
+      e.ids = &ids;
+      e.level = getffshrinklevel(album, "original", name, e.size, e.duration, e.rate, &ids);
       c.media.push_back(e);
       ++c.movies;
     }
@@ -99,7 +101,9 @@ bool write_list(std::ostream& os, album_contents_t& c) {
 }  // namespace
 
 bool makehtml(const path_t& album, sigc::signal<void, double>& progress, std::ostream& log) {
-  album_contents_t c = load_contents(album);
+  // Each movie is identified once for both pages.
+  movie_ids_t ids;
+  album_contents_t c = load_contents(album, ids);
   std::string index, list, count;
   album.make(index, "index.html");
   album.make(list, "list.html");

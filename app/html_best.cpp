@@ -26,9 +26,8 @@ namespace {
 
 // What a collection gathers from each album and how it marks the entries.
 struct rules_t {
-  best_t album_t::*list;  // the list gathered, walked in name order
-  bool whole_tree;        // a best book: its own marks, see marked_on_index
-  e_bestname_t kind;      // the list of a best book
+  e_bestname_t kind;  // the list gathered, walked in name order
+  bool whole_tree;    // a best book: its own marks, see marked_on_index
 };
 
 // One gathered file. The album page and the thumbnail page mark entries by
@@ -51,16 +50,7 @@ struct collection_t {
   size_t movies = 0;
   size_t pictures = 0;
   size_t sounds = 0;
-};
-
-struct mark_list_t {
-  e_bestname_t kind;
-  bool (album_t::*holds)(const std::string&) const;
-};
-const mark_list_t s_mark_lists[] = {
-    {bestname_best, &album_t::best},     {bestname_apply, &album_t::apply},
-    {bestname_submit, &album_t::submit}, {bestname_print, &album_t::print},
-    {bestname_upload, &album_t::upload},
+  movie_ids_t ids;  // each movie is identified once for the whole collection
 };
 
 // The kind of a file by its ending; false for files of no kind.
@@ -69,7 +59,7 @@ bool media_kind(const std::string& name, media_t& kind) {
     kind = media_t::audio;
   } else if (ismovie(name)) {
     kind = media_t::movie;
-  } else if (libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0) {
+  } else if (ispicture(name)) {
     kind = media_t::picture;
   } else {
     return false;
@@ -81,8 +71,9 @@ bool media_kind(const std::string& name, media_t& kind) {
 // a list other than its own holds, since its own list holds every entry.
 bool marked_on_index(const rules_t& rules, const album_t& record, const std::string& name) {
   if (!rules.whole_tree) return record.isfind(name);
-  for (const mark_list_t& list : s_mark_lists) {
-    if (list.kind != rules.kind && (record.*list.holds)(name)) return true;
+  for (const list_kind_t& list : s_list_kinds) {
+    if (is_classification(list.kind) && list.kind != rules.kind && record.holds(list.kind, name))
+      return true;
   }
   return false;
 }
@@ -99,7 +90,7 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
   source_album_t& album = c.albums.back();
   std::string relative;
   album.path.submake(relative);
-  for (const std::string& name : (record.*rules.list).entries) {
+  for (const std::string& name : (record.*list_kind(rules.kind).list).entries) {
     gathered_t g;
     entry_t& e = g.entry;
     if (!media_kind(name, e.kind)) continue;
@@ -117,7 +108,9 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
         ++c.sounds;
         break;
       case media_t::movie:
-        e.level = getffshrinklevel(album.path, "original", name, e.size, e.duration, e.rate);
+        e.ids = &c.ids;
+        e.level =
+            getffshrinklevel(album.path, "original", name, e.size, e.duration, e.rate, &c.ids);
         ++c.movies;
         break;
       case media_t::picture:
@@ -131,9 +124,7 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
 
 // Reports a book directory that cannot be listed; false.
 bool listing_failure(const std::string& dir) {
-  libutils::error();
-  std::cerr << dir << ": getdirs() fail." << std::endl;
-  return false;
+  return libutils::fail(std::cerr, dir, ": getdirs() fail.");
 }
 
 bool write_index(std::ostream& os, collection_t& c, sigc::signal<void, double>& progress) {
@@ -192,7 +183,7 @@ void load_comment(collection_t& c, const path_t& book, const path_t& dir) {
     book.make(bookdir);
     libutils::splitpath_t sp;
     libutils::split(sp, bookdir.c_str());
-    c.title = std::string(sp.fname) + sp.ext + " " + vexalib::getmsg(vexalib::msg(5));
+    c.title = std::string(sp.fname) + sp.ext + " " + vexalib::getmsg(vexalib::msg_selection);
     // A new collection has no directory yet; the save needs one.
     std::string collection;
     dir.make(collection);
@@ -232,16 +223,10 @@ bool write_collection(const path_t& book, const char* dirname, const std::list<a
 
 }  // namespace
 
-const char* bestbookdir(e_bestname_t kind) {
-  static const char* const dirs[] = {"_FailBook",   "_GoodBook",  "_BestBook",  "_ApplyBook",
-                                     "_SubmitBook", "_PrintBook", "_UploadBook"};
-  return kind >= bestname_fail && kind <= bestname_upload ? dirs[kind] : dirs[bestname_best];
-}
-
 bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index,
                   sigc::signal<void, double>& progress_list) {
   collection_t c;
-  load_comment(c, book, path_t{book.base, book.book, "_Best"});
+  load_comment(c, book, path_t{book.base, book.book, s_goodpicks_dir});
   std::string bookdir;
   book.make(bookdir);
   std::list<std::string> names;
@@ -252,18 +237,15 @@ bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
     if (*it != "txt" && (*it)[0] != '_') albums.emplace_back("", *it);
   }
-  const rules_t rules{&album_t::good_list, false, bestname_good};
-  return write_collection(book, "_Best", albums, rules, progress_index, progress_list, c);
+  const rules_t rules{bestname_good, false};
+  return write_collection(book, s_goodpicks_dir, albums, rules, progress_index, progress_list, c);
 }
 
 bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, double>& progress_index,
                       sigc::signal<void, double>& progress_list) {
-  static best_t album_t::*const lists[] = {&album_t::fail_list,  &album_t::good_list,   &album_t::best_list,
-                                           &album_t::apply_list, &album_t::submit_list, &album_t::print_list,
-                                           &album_t::upload_list};
-  if (kind < bestname_fail || kind > bestname_upload) kind = bestname_best;
+  kind = list_kind(kind).kind;  // any other value is best
   collection_t c;
-  const char* const dirname = bestbookdir(kind);
+  const char* const dirname = list_kind(kind).bestbook;
   load_comment(c, book, path_t{book.base, book.book, dirname});
   // The walk starts at the book directory, so that every album's path is
   // relative to the book and its prefix leads there from the collection.
@@ -274,7 +256,7 @@ bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, 
   std::list<albumdir_t> albums;
   hierar_albums(albums, path_t{bookdir, "", ""}, names);
   sort_albums(albums);
-  const rules_t rules{lists[kind], true, kind};
+  const rules_t rules{kind, true};
   return write_collection(book, dirname, albums, rules, progress_index, progress_list, c);
 }
 

@@ -8,25 +8,10 @@
 
 #include <sigc++/sigc++.h>
 
+#include "app/album.h"
 #include "app/path.h"
 
 namespace pictora {
-
-// The classification list a best book gathers.
-enum e_bestname_t {
-  bestname_fail = 0,
-  bestname_good = 1,
-  bestname_best = 2,
-  bestname_apply = 3,
-  bestname_submit = 4,
-  bestname_print = 5,
-  bestname_upload = 6,
-};
-
-// The directory of kind's best book inside its book: "_FailBook",
-// "_GoodBook", "_BestBook", "_ApplyBook", "_SubmitBook", "_PrintBook",
-// "_UploadBook"; any other value is taken as best.
-const char* bestbookdir(e_bestname_t kind);
 
 // Writes "_Best" of the book (album part empty) from the albums directly in
 // it, secret ones included, newest first: index.html, list.html and

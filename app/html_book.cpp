@@ -44,7 +44,8 @@ bool write_entry_row(std::ostream& os, const path_t& entry) {
   const std::string& name = entry.album;
   os << "\t<tr><td>" << name << "<td>" << entry_count(entry) << "<td>";
   if (libutils::exists(path))
-    os << "<a href=\"" << name << "/list.html\">" << vexalib::getmsg(vexalib::msg(38)) << "</a> ";
+    os << "<a href=\"" << name << "/list.html\">" << vexalib::getmsg(vexalib::msg_pictures)
+       << "</a> ";
   os << "<td><a href=\"" << name << "/index.html\">" << title << "</a>";
   if (has_comment) os << "<td>" << first_comment_line;
   os << '\n';
@@ -59,7 +60,9 @@ void write_book_page(std::ostream& os, const path_t& book, const std::list<std::
 
   write_album_head(os, title, head, "\n");
   os << "<p><table>\n\t<tr>";
-  for (uint32_t heading : {39, 46, 38, 21, 22}) os << "<th>" << vexalib::getmsg(vexalib::msg(heading));
+  for (vexalib::e_message_t heading : {vexalib::msg_name, vexalib::msg_count, vexalib::msg_pictures,
+                                       vexalib::msg_title, vexalib::msg_comment})
+    os << "<th>" << vexalib::getmsg(heading);
   os << '\n';
   for (const std::string& name : entries) {
     path_t entry = book;
@@ -79,11 +82,8 @@ bool makehtmlbook(const path_t& book, std::ostream& log) {
   std::string dir;
   book.make(dir);
   std::list<std::string> entries;
-  if (!libutils::getdirs(entries, dir.c_str())) {
-    libutils::error();
-    log << dir << ": getdirs() fail." << std::endl;
-    return false;
-  }
+  if (!libutils::getdirs(entries, dir.c_str()))
+    return libutils::fail(log, dir, ": getdirs() fail.");
   // Names that begin with a date, year first, then come newest first. No
   // name is left out as such: the book's own "txt" has no title file.
   entries.reverse();

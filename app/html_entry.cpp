@@ -24,13 +24,6 @@ namespace {
 const char* const s_frame_open = "<table align=left border=5><td>";
 const char* const s_frame_close = "</table>";
 
-bool ends_with_any(const std::string& name, std::initializer_list<const char*> endings) {
-  for (const char* ending : endings) {
-    if (libutils::extcasecmp(name, ending) == 0) return true;
-  }
-  return false;
-}
-
 // A file's size in kilobytes, a started kilobyte counting as a whole one;
 // false with errno set when the file cannot be queried.
 bool kilobytes(const std::string& path, unsigned long long& k) {
@@ -44,9 +37,7 @@ bool kilobytes(const std::string& path, unsigned long long& k) {
 // Reports the failure that errno names for path on log; false.
 bool errno_failure(std::ostream& log, const std::string& path) {
   const int err = errno;
-  libutils::error();
-  log << path << ": " << std::strerror(err) << std::endl;
-  return false;
+  return libutils::fail(log, path, std::string(": ") + std::strerror(err));
 }
 
 const char* frame_open(const entry_t& e) { return e.marked ? s_frame_open : ""; }
@@ -67,7 +58,8 @@ void write_size_link(std::ostream& os, const std::string& href, const char* labe
 std::string movie_thumb_target(const entry_t& e, const std::vector<std::string>& movies) {
   const std::string full = movies[0] + "/" + ffmp4name(e.name);
   if (e.level == 0) return full;
-  const uint64_t m = std::min(ffhalvings(e.size, g_global.play_size_x, g_global.play_size_y), e.level);
+  const uint64_t m = std::min(
+      halvings_to_fit(e.size.x, e.size.y, g_global.play_size_x, g_global.play_size_y), e.level);
   if (m == 0) return full;
   const std::string stem = libutils::basename(e.name);
   return "html/" + (g_global.movie_thumbnail_retina ? zoom_pages(stem, "_2_", m - 1, 1)[0]
@@ -85,8 +77,6 @@ void write_comment(std::ostream& os, const entry_t& e) {
 
 }  // namespace
 
-bool is_audio(const std::string& name) { return ends_with_any(name, {".wav", ".mp3", ".m4a"}); }
-
 bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
                const std::vector<std::string>& sizes, const std::vector<std::string>& zooms,
                const std::string& name, std::ostream& log) {
@@ -97,11 +87,8 @@ bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
     libgr::jpegdata_t data;
     if (!data.load(path.c_str())) return errno_failure(log, path);
     libgr::jpeginfo_t info;
-    if (!info.analyze_markers(data)) {
-      libutils::error();
-      log << path << ": jpeg analyze_markers() failed." << std::endl;
-      return false;
-    }
+    if (!info.analyze_markers(data))
+      return libutils::fail(log, path, ": jpeg analyze_markers() failed.");
     unsigned long long k = 0;
     if (!kilobytes(path, k)) return errno_failure(log, path);
     const std::string target = i == 0 ? sizes[0] + "/" + name : "html/" + zooms[i - 1];
@@ -114,10 +101,10 @@ bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
 
 bool writefflink(std::ostream& os, const path_t& album, const std::string& prefix,
                  const std::vector<std::string>& movies, const std::vector<std::string>& zooms1,
-                 const std::vector<std::string>& zooms2, const std::string& name, std::string& info1,
-                 std::string& info2) {
+                 const std::vector<std::string>& zooms2, const std::string& name,
+                 std::string& info1, std::string& info2, movie_ids_t* ids) {
   libgr::direction2ul_t size;
-  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2);
+  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2, ids);
   std::string path;
   album.make(path, "original", name);
   unsigned long long k = 0;
@@ -128,7 +115,10 @@ bool writefflink(std::ostream& os, const path_t& album, const std::string& prefi
   const std::string mp4name = ffmp4name(name);
   for (uint64_t i = 0; i < n; ++i) {
     album.make(path, movies[i], mp4name);
-    ffidentify(path, size, info1, info2);
+    if (ids != nullptr)
+      ids->identify(path, size, info1, info2);
+    else
+      ffidentify(path, size, info1, info2);
     if (!kilobytes(path, k)) return errno_failure(std::cerr, path);
     const std::string target = i == 0 ? movies[0] + "/" + mp4name : "html/" + zooms1[i - 1];
     os << "\t<br>";
@@ -150,7 +140,7 @@ void write_audio_entry(std::ostream& os, const entry_t& e) {
 
 bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log) {
   const uint64_t n = e.level;
-  const std::vector<std::string> sizes = size_levels(n);
+  const std::vector<std::string> sizes = picture_levels(n);
   const std::vector<std::string> zooms = zoom_pages(libutils::basename(e.name), "_", 1, n);
   write_entry_line(os, e);
   if (!writelink(os, *e.album, e.prefix, sizes, zooms, e.name, log)) return false;
@@ -184,7 +174,7 @@ bool write_movie_entry(std::ostream& os, entry_t& e) {
   const std::vector<std::string> movies = ffmovielevels(n + 1);  // "movie0" to "movie" n+2
   write_entry_line(os, e);
   if (!writefflink(os, *e.album, e.prefix, movies, zoom_pages(stem, "_1_", 1, n),
-                   zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate)) {
+                   zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate, e.ids)) {
     return false;
   }
   os << "\t<br>\n" << '\t' << frame_open(e) << "<video controls";
@@ -216,7 +206,7 @@ void write_movie_thumb(std::ostream& os, const entry_t& e, const char* border) {
 
 void write_picture_thumb(std::ostream& os, const entry_t& e, const char* border) {
   const uint64_t n = e.level;
-  const std::vector<std::string> sizes = size_levels(n);
+  const std::vector<std::string> sizes = picture_levels(n);
   const std::string target =
       n == 0 ? sizes[0] + "/" + e.name : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
   const std::string& p = e.prefix;

@@ -10,14 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/movie.h"
 #include "app/path.h"
 #include "libgr/direction.h"
 
 namespace pictora {
-
-// Whether name ends in ".wav", ".mp3" or ".m4a", in any case. Sounds, like
-// movies, are kept in "original" only.
-bool is_audio(const std::string& name);
 
 enum class media_t { audio, movie, picture };
 
@@ -33,6 +30,7 @@ struct entry_t {
   libgr::direction2ul_t size;     // a movie's source frame size
   std::string duration;           // a movie's identification texts, updated by its size links
   std::string rate;
+  movie_ids_t* ids = nullptr;     // the page build's identifications of movies
 };
 
 // The size links of a picture: one line per level 0 ... n-1 with the level's
@@ -46,11 +44,12 @@ bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
 // level's movie (level 0) or plain zoom page and its retina zoom page, each
 // with the level's frame size and kilobytes. info1 and info2 receive the
 // duration and rate texts of the last level identified. A file that cannot
-// be queried is reported on the standard error stream; false then.
+// be queried is reported on the standard error stream; false then. The
+// identifications go through ids when one is given.
 bool writefflink(std::ostream& os, const path_t& album, const std::string& prefix,
                  const std::vector<std::string>& movies, const std::vector<std::string>& zooms1,
-                 const std::vector<std::string>& zooms2, const std::string& name, std::string& info1,
-                 std::string& info2);
+                 const std::vector<std::string>& zooms2, const std::string& name,
+                 std::string& info1, std::string& info2, movie_ids_t* ids = nullptr);
 
 // The sound's block on the album page.
 void write_audio_entry(std::ostream& os, const entry_t& e);

@@ -13,16 +13,10 @@ bool write_generated_file(const std::string& path, const char* open_error, std::
   replacefile_t file(path);
   if (!file.is_open()) {
     const int err = errno;
-    libutils::error();
-    log << path << open_error << std::strerror(err) << std::endl;
-    return false;
+    return libutils::fail(log, path, std::string(open_error) + std::strerror(err));
   }
   const bool written = body(file.stream());
-  if (!file.commit()) {
-    libutils::error();
-    log << path << ": write error." << std::endl;
-    return false;
-  }
+  if (!file.commit()) return libutils::fail(log, path, ": write error.");
   return written;
 }
 

@@ -89,33 +89,19 @@ void write_album_foot(std::ostream& os, std::list<std::string>& last) {
 }
 
 std::string classification_note(const album_t& album, const std::string& name, bool with_fail) {
-  struct label_t {
-    bool (album_t::*holds)(const std::string&) const;
-    uint32_t message;
-  };
-  static const label_t labels[] = {
-      {&album_t::best, 50},  {&album_t::apply, 51},  {&album_t::submit, 52},
-      {&album_t::print, 53}, {&album_t::upload, 54},
-  };
   std::string note;
-  for (const label_t& label : labels) {
-    if (!(album.*label.holds)(name)) continue;
+  for (const list_kind_t& list : s_list_kinds) {
+    if (!is_classification(list.kind) || !album.holds(list.kind, name)) continue;
     note += note.empty() ? " (" : ", ";
-    note += vexalib::getmsg(vexalib::msg(label.message));
+    note += vexalib::getmsg(list.label);
   }
   if (!note.empty()) return note + ")";
-  if (with_fail && album.fail(name)) return std::string(" (") + vexalib::getmsg(vexalib::msg(57)) + ")";
+  if (with_fail && album.fail(name))
+    return std::string(" (") + vexalib::getmsg(list_kind(bestname_fail).label) + ")";
   return note;
 }
 
 uint32_t halved(uint32_t side, uint64_t times) { return times >= 32 ? 0 : side >> times; }
-
-std::vector<std::string> size_levels(uint64_t n) {
-  std::vector<std::string> levels;
-  for (uint64_t k = 0; k <= n + 1; ++k) levels.push_back("size" + std::to_string(k));
-  levels.push_back("thumb");
-  return levels;
-}
 
 std::vector<std::string> zoom_pages(const std::string& stem, const char* infix, uint64_t first,
                                     uint64_t count) {

@@ -1,7 +1,6 @@
 // What every generated page shares: the page start and head, comment lines
 // as HTML, the classification note, the foot with address and time stamp,
-// and the names of the level directories and zoom pages of a picture or
-// movie.
+// and the names of the zoom pages of a picture or movie.
 //
 // Line ends: every page line ends with a single '\n'. The album, list and
 // best-of pages are text-mode files, and text mode writes '\n' unchanged on
@@ -52,9 +51,6 @@ std::string classification_note(const album_t& album, const std::string& name, b
 // A side of a frame size halved `times` times (integer division).
 uint32_t halved(uint32_t side, uint64_t times);
 
-// Directory names of the levels of a picture with shrink level n: "size0" to
-// "size" n+1, then "thumb".
-std::vector<std::string> size_levels(uint64_t n);
 // Zoom page names stem + infix + k + ".html" for k = first ... first+count-1:
 // a picture's pages are zoom_pages(B, "_", 1, n), a movie's plain pages
 // zoom_pages(B, "_1_", 1, n) and its retina pages zoom_pages(B, "_2_", 0, n).

@@ -58,9 +58,7 @@ bool write_zoom_page(const path_t& album, const std::string& page, const std::st
     write_page_foot(os);
     if (file.commit()) return true;
   }
-  libutils::error();
-  std::cerr << path << ": write open error." << std::endl;
-  return false;
+  return libutils::fail(std::cerr, path, ": write open error.");
 }
 
 }  // namespace
@@ -73,7 +71,7 @@ bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
   size_t i = 0;
   for (const std::string& name : names) {
     const uint64_t n = getshrinklevel(album, name);
-    const std::vector<std::string> sizes = size_levels(n);
+    const std::vector<std::string> sizes = picture_levels(n);
     const std::vector<std::string> zooms = zoom_pages(libutils::basename(name), "_", 1, n);
     const std::string entry = name + zoom_note(record, name);
     for (uint64_t k = 1; k <= n; ++k) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <iostream>
 #include <vector>
 
@@ -22,20 +23,17 @@
 namespace pictora {
 namespace {
 
-// Extensions of the files that belong in "original"; everything else is a
-// text or other side file and goes to "txt".
-const char* const k_media_exts[] = {".jpg", ".jpeg", ".avi", ".mov", ".mpg",
-                                    ".mp4", ".wav",  ".mp3", ".m4a"};
-
-bool is_media(const std::string& name) {
-  for (const char* ext : k_media_exts)
-    if (libutils::extcasecmp(name, ext) == 0) return true;
+bool ends_with_any(const std::string& name, std::initializer_list<const char*> endings) {
+  for (const char* ending : endings) {
+    if (libutils::extcasecmp(name, ending) == 0) return true;
+  }
   return false;
 }
 
-void report(const std::string& path, const char* text) {
-  libutils::error();
-  std::cerr << path << text << std::endl;
+// The files that belong in "original"; everything else is a text or other
+// side file and goes to "txt".
+bool is_media(const std::string& name) {
+  return ispicture(name) || ismovie(name) || is_audio(name);
 }
 
 // Removes the directory entry itself: a link there goes, not what it points
@@ -61,6 +59,14 @@ bool copy_into_place(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+bool ispicture(const std::string& name) { return ends_with_any(name, {".jpg", ".jpeg"}); }
+
+bool ismovie(const std::string& name) {
+  return ends_with_any(name, {".avi", ".mov", ".mpg", ".mp4"});
+}
+
+bool is_audio(const std::string& name) { return ends_with_any(name, {".wav", ".mp3", ".m4a"}); }
+
 bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
                sigc::signal<void, double>& progress) {
   std::string dir;
@@ -80,10 +86,7 @@ bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, con
     // Deleting first means an interrupted import leaves the name missing
     // rather than holding an old file; the next import copies it again.
     remove_entry(dst);
-    if (!copy_into_place(src, dst)) {
-      report(src, ": file copy fail.");
-      return false;
-    }
+    if (!copy_into_place(src, dst)) return libutils::fail(std::cerr, src, ": file copy fail.");
     emit_progress(progress, i + 1, n, name);
   }
   return true;
@@ -91,22 +94,15 @@ bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, con
 
 bool rotatejpeg(const std::string& src, const std::string& dst, unsigned long long code) {
   libgr::jpegdata_t in;
-  if (!in.load(src.c_str())) {
-    report(src, ": rotatejpeg() jpegdata load fail.");
-    return false;
-  }
+  if (!in.load(src.c_str()))
+    return libutils::fail(std::cerr, src, ": rotatejpeg() jpegdata load fail.");
   libgr::jpegdata_t out;
-  if (!libgr::transform(code, out, in)) {
-    report(src, ": transform() fail.");
-    return false;
-  }
+  if (!libgr::transform(code, out, in))
+    return libutils::fail(std::cerr, src, ": transform() fail.");
   // src stays mapped while dst (which may be src itself) is replaced; the
   // save goes through a temporary file and a rename.
   remove_entry(dst);
-  if (!out.save(dst.c_str())) {
-    report(dst, ": jpegdata save() fai.");
-    return false;
-  }
+  if (!out.save(dst.c_str())) return libutils::fail(std::cerr, dst, ": jpegdata save() fai.");
   return true;
 }
 
@@ -125,10 +121,9 @@ bool symlinkone(const std::string& target, const std::string& link) {
     // The error number and its text from strerror stand where Windows
     // reports its own error code and message text.
     const int err = errno;
-    libutils::error();
-    std::cerr << t << " to " << l << ": symlink failed." << err << " " << std::strerror(err)
-              << std::endl;
-    return false;
+    return libutils::fail(
+        std::cerr, t,
+        " to " + l + ": symlink failed." + std::to_string(err) + " " + std::strerror(err));
   }
   return true;
 }
@@ -137,10 +132,8 @@ bool hardlinkone(const std::string& existing, const std::string& link) {
   remove_entry(link);
   const std::string e = libutils::deliminvert(existing);
   const std::string l = libutils::deliminvert(link);
-  if (::link(e.c_str(), l.c_str()) != 0) {
-    report(e + " to " + l, ": hard link fail.");
-    return false;
-  }
+  if (::link(e.c_str(), l.c_str()) != 0)
+    return libutils::fail(std::cerr, e + " to " + l, ": hard link fail.");
   return true;
 }
 
@@ -169,10 +162,8 @@ bool temp_t::init(const std::string& name) {
     templ += ".XXXXXX";
     buf.assign(templ.begin(), templ.end());
     buf.push_back('\0');
-    if (libutils::mkdtemp(buf.data()) == nullptr) {
-      report(templ, ": mkdtemp failed.");
-      return false;
-    }
+    if (libutils::mkdtemp(buf.data()) == nullptr)
+      return libutils::fail(std::cerr, templ, ": mkdtemp failed.");
   }
   path_ = buf.data();
   owned_ = true;

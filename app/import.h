@@ -14,6 +14,13 @@
 
 namespace pictora {
 
+// The kinds of files an album keeps in "original", by the ending of the
+// name in any case: pictures ".jpg", ".jpeg"; movies ".avi", ".mov", ".mpg",
+// ".mp4"; sounds ".wav", ".mp3", ".m4a".
+bool ispicture(const std::string& name);
+bool ismovie(const std::string& name);
+bool is_audio(const std::string& name);
+
 // One picked source file.
 struct files_t {
   std::string name;            // file name inside the source folder, no directory

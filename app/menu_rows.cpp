@@ -40,10 +40,6 @@ bool listed_names(std::list<std::string>& names, const std::string& base) {
   return listed;
 }
 
-// The classification list file of each collection kind, by kind value.
-const char* const s_list_files[] = {"fail.txt",   "good.txt",  "best.txt",  "apply.txt",
-                                    "submit.txt", "print.txt", "upload.txt"};
-
 }  // namespace
 
 bool read_menu_listing(const std::string& base, menu_listing_t& out) {
@@ -84,11 +80,11 @@ std::list<std::string> row_viewer_arguments(const std::string& base, const std::
   std::list<std::string> names;
   listed_names(names, base);
   names.remove_if([](const std::string& d) { return d[0] == '_'; });
-  if (name == "_Best") {
-    for (const std::string& d : names) add_pair(path_t{"", base, d}, "good.txt");
+  if (name == s_goodpicks_dir) {
+    for (const std::string& d : names) add_pair(path_t{"", base, d}, list_kind(bestname_good).file);
     return args;
   }
-  const std::string list = s_list_files[collection_kind(name)];
+  const std::string list = list_kind(collection_kind(name)).file;
   std::list<albumdir_t> albums;
   hierar_albums(albums, path_t{base, "", ""}, names);
   sort_albums(albums);

@@ -79,11 +79,12 @@ MenuWindow::MenuWindow(int argc, char** argv)
   vbox.pack_start(last_text, Gtk::PACK_EXPAND_WIDGET);
   vbox.pack_start(button_box, Gtk::PACK_EXPAND_WIDGET);
 
-  browser_button.set_label(msg_utf8(6));
-  setting_button.set_label(msg_utf8(7));
-  edit_button.set_label(msg_utf8(8));
-  close_button.set_label(msg_utf8(11));
-  set_title(text_utf8(vexalib::make_title(vexalib::getmsg(vexalib::msg(0)), vexalib::getmsg(vexalib::msg(1)))));
+  browser_button.set_label(msg_utf8(vexalib::msg_browser));
+  setting_button.set_label(msg_utf8(vexalib::msg_settings));
+  edit_button.set_label(msg_utf8(vexalib::msg_edit));
+  close_button.set_label(msg_utf8(vexalib::msg_close));
+  set_title(text_utf8(vexalib::make_title(vexalib::getmsg(vexalib::msg_program),
+                                          vexalib::getmsg(vexalib::msg_books_and_albums))));
 
   browser_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_run_browser));
   setting_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_optionsetting));
@@ -134,14 +135,14 @@ bool MenuWindow::make_items() {
     attach(table, item.name_label, col_name, index);
     attach(table, item.item_button, col_item, index);
     if (row.has_viewer()) {
-      item.item_button.set_label(msg_utf8(38));
-      item.vexaview_button.set_label(msg_utf8(42));
+      item.item_button.set_label(msg_utf8(vexalib::msg_pictures));
+      item.vexaview_button.set_label(msg_utf8(vexalib::msg_viewer));
       item.count_label.set_text(text_utf8(row.count));
       attach(table, item.vexaview_button, col_viewer, index);
       item.vexaview_button.signal_clicked().connect(
           sigc::bind(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_vexaview), index));
     } else {
-      item.item_button.set_label(msg_utf8(2));
+      item.item_button.set_label(msg_utf8(vexalib::msg_view));
     }
     attach(table, item.count_label, col_count, index);
     attach(table, item.title_label, col_title, index);

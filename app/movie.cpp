@@ -13,6 +13,7 @@
 #include <list>
 
 #include "app/global.h"
+#include "app/shrink.h"
 #include "libgr/imageutil.h"
 #include "libgr/loader_jpeg.h"
 #include "libutils/common.h"
@@ -141,11 +142,7 @@ std::string reserve_temp(const std::string& target) {
 // file is in place.
 bool run_ffmpeg_into(words_t argv, const std::string& target, std::ostream& echo) {
   const std::string temp = reserve_temp(target);
-  if (temp.empty()) {
-    libutils::error();
-    std::cerr << target << ": cannot create a temporary file." << std::endl;
-    return false;
-  }
+  if (temp.empty()) return libutils::fail(std::cerr, target, ": cannot create a temporary file.");
   argv.back() = temp;
   echo << libutils::command_line(argv) << std::endl;
   if (libutils::run_process(argv) == 0 && std::rename(temp.c_str(), target.c_str()) == 0)
@@ -159,36 +156,32 @@ bool run_ffmpeg_into(words_t argv, const std::string& target, std::ostream& echo
 // reported on log.
 bool save_still(const std::string& movie, const std::string& still, std::ostream& log) {
   if (ffsavethumbnail(movie, still, libgr::direction2ul_t())) return true;
-  libutils::error();
-  log << movie << ": movie thumbnail save failed." << std::endl;
-  return false;
+  return libutils::fail(log, movie, ": movie thumbnail save failed.");
+}
+
+// The report of "ffmpeg -i movie", both its output streams, after echoing
+// the command.
+std::string run_identification(const std::string& movie) {
+  const words_t argv = {"ffmpeg", "-i", movie};
+  // Both output streams are read, as "2>&1" would give them.
+  std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;
+  std::string report;
+  libutils::run_process(argv, &report);  // ffmpeg fails without an output file; the report counts
+  return report;
 }
 
 // Loads a still at full size as RGB.
 bool load_still(libgr::image2d_t& image, const std::string& file) {
   libgr::jpegdata_t data;
-  if (!data.load(file.c_str())) {
-    libutils::error();
-    std::cerr << file << ": load movie still fail." << std::endl;
-    return false;
-  }
+  if (!data.load(file.c_str())) return libutils::fail(std::cerr, file, ": load movie still fail.");
   libgr::jpeginfo_t info;
   libgr::image2d_t decoded;
-  if (!info.decompress(decoded, data, 0, false, libgr::color3ub_t())) {
-    libutils::error();
-    std::cerr << file << ": movie still decompress fail." << std::endl;
-    return false;
-  }
+  if (!info.decompress(decoded, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(std::cerr, file, ": movie still decompress fail.");
   return libgr::grayscale2rgb(image, decoded);
 }
 
 }  // namespace
-
-bool ismovie(const std::string& name) {
-  for (const char* ext : {".avi", ".mov", ".mpg", ".mp4"})
-    if (libutils::extcasecmp(name, ext) == 0) return true;
-  return false;
-}
 
 std::string ffmp4name(const std::string& name) { return replace_extension(name, ".mp4"); }
 
@@ -198,16 +191,6 @@ std::vector<std::string> ffmovielevels(std::uint64_t L) {
   std::vector<std::string> levels;
   for (std::uint64_t k = 0; k <= L + 1; ++k) levels.push_back("movie" + std::to_string(k));
   return levels;
-}
-
-std::uint64_t ffhalvings(const libgr::direction2ul_t& size, std::uint64_t x, std::uint64_t y) {
-  std::uint64_t w = size.x, h = size.y, count = 0;
-  while (w > x || h > y) {
-    w >>= 1;
-    h >>= 1;
-    ++count;
-  }
-  return count;
 }
 
 void ffreadreport(const std::string& report, libgr::direction2ul_t& size, std::string& duration,
@@ -236,21 +219,26 @@ void ffreadreport(const std::string& report, libgr::direction2ul_t& size, std::s
 
 void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
                 std::string& rate) {
-  const words_t argv = {"ffmpeg", "-i", movie};
-  // Both output streams are read, as "2>&1" would give them.
-  std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;
-  std::string report;
-  libutils::run_process(argv, &report);  // ffmpeg fails without an output file; the report counts
-  ffreadreport(report, size, duration, rate);
+  ffreadreport(run_identification(movie), size, duration, rate);
 }
 
-std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir,
-                               const std::string& name, libgr::direction2ul_t& size,
-                               std::string& duration, std::string& rate) {
+void movie_ids_t::identify(const std::string& movie, libgr::direction2ul_t& size,
+                           std::string& duration, std::string& rate) {
+  auto known = reports_.find(movie);
+  if (known == reports_.end()) known = reports_.emplace(movie, run_identification(movie)).first;
+  ffreadreport(known->second, size, duration, rate);
+}
+
+std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, const std::string& name,
+                               libgr::direction2ul_t& size, std::string& duration,
+                               std::string& rate, movie_ids_t* ids) {
   std::string movie;
   album.make(movie, dir, name);
-  ffidentify(movie, size, duration, rate);
-  return ffhalvings(size, g_global.shrink_size.x, g_global.shrink_size.y);
+  if (ids != nullptr)
+    ids->identify(movie, size, duration, rate);
+  else
+    ffidentify(movie, size, duration, rate);
+  return halvings_to_fit(size.x, size.y, g_global.shrink_size.x, g_global.shrink_size.y);
 }
 
 bool ffconvertone(const std::string& src, const std::string& dst,
@@ -325,15 +313,11 @@ bool load_scaled_ffthumbnail(libgr::image2d_t& image, const path_t& album,
                              std::string& rate) {
   libgr::direction2ul_t size;
   const std::uint64_t L = getffshrinklevel(album, "original", name, size, duration, rate);
-  std::uint64_t bits = 0;
-  for (unsigned f = static_cast<unsigned>(scale_factor); f != 0; f >>= 1) ++bits;
   // Levels "movie0" .. "movie" L+1, then "thumb": the index counts from the
   // end of that list as for pictures. The movie stage keeps no still in
   // "thumb", so an index past the last movie level takes that level.
-  const std::uint64_t from_end = bits + g_global.show_level;
-  const std::uint64_t count = L + 3;
-  std::uint64_t index = from_end > count ? 0 : count - from_end;
-  if (index > L + 1) index = L + 1;
+  const std::uint64_t index =
+      std::min<std::uint64_t>(scaled_level_index(L + 3, scale_factor), L + 1);
   std::string still;
   album.make(still, "movie" + std::to_string(index), ffjpgname(name));
   return load_still(image, still);

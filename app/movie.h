@@ -4,18 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/import.h"
 #include "app/path.h"
 #include "libgr/direction.h"
 #include "libgr/imagetype.h"
 
 namespace pictora {
-
-// Whether name ends in ".avi", ".mov", ".mpg" or ".mp4", in any case.
-bool ismovie(const std::string& name);
 
 // name with its extension replaced by ".mp4": the converted copy's name.
 std::string ffmp4name(const std::string& name);
@@ -24,10 +23,6 @@ std::string ffjpgname(const std::string& name);
 
 // The movie level directories "movie0" .. "movie" L+1 (L + 2 names).
 std::vector<std::string> ffmovielevels(std::uint64_t L);
-
-// How often size must be halved (both sides, integer division) until the
-// width is at most x and the height at most y; 0 when it fits.
-std::uint64_t ffhalvings(const libgr::direction2ul_t& size, std::uint64_t x, std::uint64_t y);
 
 // Reads a report of "ffmpeg -i" (both its output streams): the last
 // "Duration" line before the first video stream line gives the duration, the
@@ -42,11 +37,26 @@ void ffreadreport(const std::string& report, libgr::direction2ul_t& size, std::s
 void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
                 std::string& rate);
 
+// The identifications of one page build: ffmpeg runs once per movie file,
+// and a movie asked for again is read from the report kept from that run,
+// so that it gives exactly what a new run would. A page build owns one for
+// its length; nothing is kept from one build to the next.
+class movie_ids_t {
+ public:
+  // ffidentify of movie.
+  void identify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
+                std::string& rate);
+
+ private:
+  std::map<std::string, std::string> reports_;  // by movie path
+};
+
 // Identifies album.make(dir, name) into size, duration and rate and returns
 // its shrink level against the shrink_size box (0 when it cannot be read).
-std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir,
-                               const std::string& name, libgr::direction2ul_t& size,
-                               std::string& duration, std::string& rate);
+// The identification goes through ids when one is given.
+std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, const std::string& name,
+                               libgr::direction2ul_t& size, std::string& duration,
+                               std::string& rate, movie_ids_t* ids = nullptr);
 
 // Converts src into the H.264 movie dst at size (0, 0: as it is). True
 // without running anything when dst is current.

@@ -1,5 +1,6 @@
 #include "app/shrink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,30 +23,12 @@ namespace {
 
 using markers_t = std::vector<libgr::marker_t>;
 
-void report(std::ostream& os, const std::string& path, const char* text) {
-  libutils::error();
-  os << path << text << std::endl;
-}
-
-// Halvings until (w, h) fits the shrink_size box.
-std::uint64_t fitlevel(std::uint64_t w, std::uint64_t h) {
-  std::uint64_t L = 0;
-  while (w > g_global.shrink_size.x || h > g_global.shrink_size.y) {
-    w >>= 1;
-    h >>= 1;
-    ++L;
-  }
-  return L;
-}
-
 // Turns image in place by `count` quarter turns.
 bool rotate_in_place(libgr::image2d_t& image, unsigned long long count, const std::string& file) {
   if (count == 0) return true;
   libgr::image2d_t turned;
-  if (!libgr::rotate(count, turned, image)) {
-    report(std::cerr, file, ": rotate() fail.");
-    return false;
-  }
+  if (!libgr::rotate(count, turned, image))
+    return libutils::fail(std::cerr, file, ": rotate() fail.");
   image = turned;
   return true;
 }
@@ -57,11 +40,59 @@ bool halve(libgr::image2d_t& image) {
   return true;
 }
 
-// Number of bits up to the highest set one; 0 for 0 and below.
-int bitlength(int value) {
-  int bits = 0;
-  for (unsigned v = value > 0 ? static_cast<unsigned>(value) : 0; v != 0; v >>= 1) ++bits;
-  return bits;
+// Creates album.make(dir); an existing directory is fine.
+void make_album_dir(const path_t& album, const std::string& dir) {
+  std::string path;
+  album.make(path, dir);
+  libutils::platform::make_directory(path.c_str());  // an existing one is fine
+}
+
+// Where a "size0" link points to reach original/name: "../original/name".
+std::string size0_linktarget(const std::string& name) {
+  return std::string("..") + path_separator + "original" + path_separator + name;
+}
+
+// The EXIF block of a picture whose markers have been read. Its thumbnail
+// window shares the marker's bytes, so it stays valid after the file goes.
+struct picture_exif_t {
+  libgr::app1_marker_t app1;
+  bool parsed = false;
+
+  explicit picture_exif_t(const libgr::jpeginfo_t& info) {
+    libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
+    if (payload.empty()) return;
+    app1.set_app1_buffer(payload);
+    parsed = app1.parse();
+  }
+  bool has_thumbnail() const { return parsed && !app1.tiff_header.thumbnail.empty(); }
+  // The quarter turns that show the picture upright after the user's
+  // `count`; `count` itself when the block carries no orientation.
+  unsigned long long upright(unsigned long long count) const {
+    const auto& orientation = app1.tiff_header.tag_0th_ifd.Orientation;
+    if (!parsed || orientation.empty()) return count;
+    return libgr::mixorientandrightrotatecount(count, orientation[0]);
+  }
+};
+
+// Encodes image with `markers` at the configured quality and writes it to
+// file under a temporary name renamed into place, replacing a link there
+// rather than writing through it. Failures are reported on the standard
+// error stream. The markers are kept in the codec's own record type, a
+// vector of libgr::marker_t, which is what the codec reads and compress()
+// writes.
+bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
+  libgr::jpeginfo_t info;
+  info.markers = markers;
+  libgr::jpegdata_t out;
+  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
+  // encode an empty picture, so that level fails like any encoding would.
+  if (image.width == 0 || image.height == 0 ||
+      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
+    return libutils::fail(std::cerr, file, ": svjinfo compress() fail.");
+  }
+  std::remove(file.c_str());
+  if (!out.save(file.c_str())) return libutils::fail(std::cerr, file, "svjdata save() fail.");
+  return true;
 }
 
 // Writes the embedded thumbnail's bytes to target, turned `turns` quarter
@@ -79,22 +110,97 @@ bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif,
     if (libgr::transform(turns, turned, data))
       data = turned;
     else
-      report(std::cerr, target, ": transform() fail.");
+      libutils::fail(std::cerr, target, ": transform() fail.");
   }
   std::remove(target.c_str());
   if (!data.save(target.c_str())) {
     const int err = errno;
-    libutils::error();
-    log << target << ": thumbnail save fail, " << std::strerror(err) << std::endl;
-    return false;
+    return libutils::fail(log, target, std::string(": thumbnail save fail, ") + std::strerror(err));
   }
   return true;
 }
 
+// Writes levels[first] .. levels[L+1] of the picture `name` from image, the
+// picture at full size: it is halved `first` times, then once after every
+// level, so that it ends halved L + 2 times. Each level directory is
+// created. A level file is written when `rewrite` is set or when it is
+// missing or older than original/name.
+bool writelevels(const path_t& album, const std::vector<std::string>& levels,
+                 const std::string& name, std::uint64_t L, std::uint64_t first, bool rewrite,
+                 libgr::image2d_t& image, markers_t& markers, std::ostream& log) {
+  std::string orig;
+  album.make(orig, "original", name);
+  for (std::uint64_t k = 0; k < first; ++k) {
+    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
+  }
+  for (std::uint64_t k = first; k <= L + 1; ++k) {
+    make_album_dir(album, levels[k]);
+    std::string target;
+    album.make(target, levels[k], name);
+    if ((rewrite || libutils::need_update(orig, target)) && !savejpeg(target, image, markers))
+      return libutils::fail(log, target, ": savejpeg fail.");
+    // Halved whether or not the level was rewritten, so that level k always
+    // holds the picture halved k times.
+    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
+  }
+  return true;
+}
+
+// Writes the thumbnail file target: the EXIF thumbnail's bytes turned
+// `turns` quarter turns when there is one, else image without markers.
+bool writethumbnail(const std::string& target, const picture_exif_t& exif,
+                    unsigned long long turns, libgr::image2d_t& image, std::ostream& log) {
+  if (exif.has_thumbnail()) return save_exif_thumbnail(target, exif, turns, log);
+  markers_t none;
+  if (!savejpeg(target, image, none)) return libutils::fail(log, target, ": savejpeg fail.");
+  return true;
+}
+
+// Whether any of the files levels[0 .. L+2] of the picture is missing or
+// older than its original.
+bool any_level_outdated(const path_t& album, const std::vector<std::string>& levels,
+                        const std::string& name, const std::string& orig) {
+  for (const std::string& level : levels) {
+    std::string target;
+    album.make(target, level, name);
+    if (libutils::need_update(orig, target)) return true;
+  }
+  return false;
+}
+
+// The index in levels of the first file of the picture that does not exist
+// (a link whose target is gone counts as missing); levels.size() when all
+// do. A newer original alone does not count: only a missing file starts a
+// rebuild without a rotation.
+std::size_t first_missing_level(const path_t& album, const std::vector<std::string>& levels,
+                                const std::string& name) {
+  std::size_t j = 0;
+  for (; j < levels.size(); ++j) {
+    std::string target;
+    album.make(target, levels[j], name);
+    if (!is_exist(target)) break;
+  }
+  return j;
+}
+
 }  // namespace
 
-bool ispicture(const std::string& name) {
-  return libutils::extcasecmp(name, ".jpg") == 0 || libutils::extcasecmp(name, ".jpeg") == 0;
+std::uint64_t halvings_to_fit(std::uint64_t w, std::uint64_t h, std::uint64_t x, std::uint64_t y) {
+  std::uint64_t count = 0;
+  while (w > x || h > y) {
+    w >>= 1;
+    h >>= 1;
+    ++count;
+  }
+  return count;
+}
+
+std::uint64_t scaled_level_index(std::uint64_t count, int scale_factor) {
+  std::uint64_t bits = 0;
+  for (unsigned v = scale_factor > 0 ? static_cast<unsigned>(scale_factor) : 0; v != 0; v >>= 1)
+    ++bits;
+  const std::uint64_t from_end = bits + g_global.show_level;
+  return count > from_end ? count - from_end : 0;
 }
 
 std::vector<std::string> picture_levels(std::uint64_t L) {
@@ -104,106 +210,18 @@ std::vector<std::string> picture_levels(std::uint64_t L) {
   return levels;
 }
 
-void make_album_dir(const path_t& album, const std::string& dir) {
-  std::string path;
-  album.make(path, dir);
-  libutils::platform::make_directory(path.c_str());  // an existing one is fine
-}
-
-std::string size0_linktarget(const std::string& name) {
-  return std::string("..") + path_separator + "original" + path_separator + name;
-}
-
-picture_exif_t::picture_exif_t(const libgr::jpeginfo_t& info) {
-  libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
-  if (payload.empty()) return;
-  app1.set_app1_buffer(payload);
-  parsed = app1.parse();
-}
-
-bool picture_exif_t::has_thumbnail() const {
-  return parsed && !app1.tiff_header.thumbnail.empty();
-}
-
-unsigned long long picture_exif_t::upright(unsigned long long count) const {
-  const auto& orientation = app1.tiff_header.tag_0th_ifd.Orientation;
-  if (!parsed || orientation.empty()) return count;
-  return libgr::mixorientandrightrotatecount(count, orientation[0]);
-}
-
-// The markers are kept in the codec's own record type, a vector of
-// libgr::marker_t, which is what the codec reads and compress() writes.
-bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& markers) {
-  libgr::jpeginfo_t info;
-  info.markers = markers;
-  libgr::jpegdata_t out;
-  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
-  // encode an empty picture, so that level fails like any encoding would.
-  if (image.width == 0 || image.height == 0 ||
-      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
-    report(std::cerr, file, ": svjinfo compress() fail.");
-    return false;
-  }
-  std::remove(file.c_str());
-  if (!out.save(file.c_str())) {
-    report(std::cerr, file, "svjdata save() fail.");
-    return false;
-  }
-  return true;
-}
-
-bool writelevels(const path_t& album, const std::vector<std::string>& levels,
-                 const std::string& name, std::uint64_t L, std::uint64_t first, bool rewrite,
-                 libgr::image2d_t& image, markers_t& markers, std::ostream& log) {
-  std::string orig;
-  album.make(orig, "original", name);
-  for (std::uint64_t k = 0; k < first; ++k) {
-    if (!halve(image)) {
-      report(log, name, ": scaledown() fail.");
-      return false;
-    }
-  }
-  for (std::uint64_t k = first; k <= L + 1; ++k) {
-    make_album_dir(album, levels[k]);
-    std::string target;
-    album.make(target, levels[k], name);
-    if ((rewrite || libutils::need_update(orig, target)) && !savejpeg(target, image, markers)) {
-      report(log, target, ": savejpeg fail.");
-      return false;
-    }
-    // Halved whether or not the level was rewritten, so that level k always
-    // holds the picture halved k times.
-    if (!halve(image)) {
-      report(log, name, ": scaledown() fail.");
-      return false;
-    }
-  }
-  return true;
-}
-
-bool writethumbnail(const std::string& target, const picture_exif_t& exif,
-                    unsigned long long turns, libgr::image2d_t& image, std::ostream& log) {
-  if (exif.has_thumbnail()) return save_exif_thumbnail(target, exif, turns, log);
-  markers_t none;
-  if (!savejpeg(target, image, none)) {
-    report(log, target, ": savejpeg fail.");
-    return false;
-  }
-  return true;
-}
-
 std::uint64_t getshrinklevel(const std::string& jpegfile) {
   libgr::jpegdata_t data;
   if (!data.load(jpegfile.c_str())) {
-    report(std::cerr, jpegfile, ": getshrinklevel() jpegdata load fail.");
+    libutils::fail(std::cerr, jpegfile, ": getshrinklevel() jpegdata load fail.");
     return 0;
   }
   libgr::jpeginfo_t info;
   if (!info.analyze_markers(data)) {
-    report(std::cerr, jpegfile, ": getshrinklevel() analyze_markers fail.");
+    libutils::fail(std::cerr, jpegfile, ": getshrinklevel() analyze_markers fail.");
     return 0;
   }
-  return fitlevel(info.width, info.height);
+  return halvings_to_fit(info.width, info.height, g_global.shrink_size.x, g_global.shrink_size.y);
 }
 
 std::uint64_t getshrinklevel(const path_t& album, const std::string& name) {
@@ -212,79 +230,121 @@ std::uint64_t getshrinklevel(const path_t& album, const std::string& name) {
   return getshrinklevel(file);
 }
 
-bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std::string& name,
-               std::uint64_t L, std::uint64_t rotation, std::ostream& log) {
+const picture_pass_t build_pass = {
+    ": shrinkone() original jpegdata load fail.",
+    ": shrinkone() original analyze_markers fail.",
+    ": shrinkone() copyjpeg fail.",
+    ": shrinkone() rotatejpeg fail.",
+    ": shrinkone() jpegdata load fail.",
+    ": shrinkone() decompress fail.",
+    "shinkone() fail.",
+    false,
+};
+
+const picture_pass_t update_pass = {
+    ": shrinkoneupdate() jpegdata load fail.",
+    ": shrinkoneupdate() analyze_markers fail.",
+    ": copyjpeg() fail.",
+    ": rotatejpeg() fail.",
+    ": shrinkoneupdate() jpegdata load fail.",
+    ": shrinkoneupdate() decompress fail.",
+    nullptr,
+    true,
+};
+
+bool shrinkpicture(const path_t& album, const std::vector<std::string>& levels,
+                   const std::string& name, std::uint64_t L, std::uint64_t start,
+                   std::uint64_t rotation, const picture_pass_t& pass, std::ostream& log) {
   std::string orig;
   album.make(orig, "original", name);
   libgr::jpegdata_t data;
-  if (!data.load(orig.c_str())) {
-    report(log, name, ": shrinkone() original jpegdata load fail.");
-    return false;
-  }
+  if (!data.load(orig.c_str())) return libutils::fail(log, name, pass.load_fail);
   libgr::jpeginfo_t info;
-  if (!info.analyze_markers(data)) {
-    report(log, name, ": shrinkone() original analyze_markers fail.");
-    return false;
-  }
+  if (!info.analyze_markers(data)) return libutils::fail(log, name, pass.analyze_fail);
   const picture_exif_t exif(info);
   const unsigned long long turns = exif.upright(rotation);
 
   // Full size: without a turn "size0" stands for the original itself and the
-  // EXIF orientation stays in charge; with one it is the lossless turn.
+  // EXIF orientation stays in charge; with one it is the lossless turn, made
+  // again from the original on every pass, so that repeated updates give the
+  // same picture instead of adding up turns.
   std::string s0;
   album.make(s0, levels[0], name);
   if (rotation == 0) {
-    if (!copyjpeg(orig, s0, size0_linktarget(name))) {
-      report(log, name, ": shrinkone() copyjpeg fail.");
-      return false;
+    if ((!pass.update || libutils::need_update(orig, s0)) &&
+        !copyjpeg(orig, s0, size0_linktarget(name))) {
+      return libutils::fail(log, name, pass.link_fail);
     }
-  } else {
-    if (!rotatejpeg(orig, s0, turns)) {
-      report(log, name, ": shrinkone() rotatejpeg fail.");
-      return false;
-    }
-    if (!data.load(s0.c_str())) {
-      report(log, name, ": shrinkone() jpegdata load fail.");
-      return false;
-    }
+    if (pass.update && !any_level_outdated(album, levels, name, orig)) return true;
+  } else if (!rotatejpeg(orig, s0, turns)) {
+    return libutils::fail(log, name, pass.rotate_fail);
   }
 
   // The one decode of the picture; every level below comes from halving.
+  // The build decodes the original it has loaded when "size0" stands for
+  // it; otherwise "size0" is decoded.
+  if ((pass.update || rotation != 0) && !data.load(s0.c_str()))
+    return libutils::fail(log, name, pass.pixel_load_fail);
   libgr::image2d_t image;
   libgr::jpeginfo_t pixels;
-  if (!pixels.decompress(image, data, 0, false, libgr::color3ub_t())) {
-    report(log, name, ": shrinkone() decompress fail.");
-    return false;
-  }
-  // A turned picture has lost its EXIF block, whose orientation would now
-  // be wrong, so its levels carry no markers.
+  if (!pixels.decompress(image, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(log, name, pass.decompress_fail);
+  // The build gives the levels of a turned picture no markers: its EXIF
+  // orientation would now be wrong. The update passes on whatever "size0"
+  // carries, the original's EXIF block or what the lossless turn kept.
   markers_t markers;
-  if (rotation == 0) markers = pixels.markers;
+  if (pass.update || rotation == 0) markers = pixels.markers;
 
-  if (!writelevels(album, levels, name, L, 1, false, image, markers, log)) return false;
+  // An update of a turned picture writes every level, "size0" too, which is
+  // then encoded from its own pixels after the lossless turn.
+  if (!writelevels(album, levels, name, L, start, pass.update && rotation != 0, image, markers,
+                   log))
+    return false;
 
+  // The update always writes the thumbnail; the build only when it is
+  // missing or older than the original. An EXIF thumbnail is turned in
+  // memory before its one write (the same file that turning the written file
+  // would give), so an interrupted run never leaves an unturned thumbnail
+  // behind; a thumbnail that cannot be turned is reported and kept as it is.
   std::string thumb;
   album.make(thumb, levels[L + 2], name);
-  if (!libutils::need_update(orig, thumb)) return true;
+  if (!pass.update && !libutils::need_update(orig, thumb)) return true;
   return writethumbnail(thumb, exif, turns, image, log);
 }
 
-bool shrink(const path_t& album, const std::vector<files_t>& files,
-            sigc::signal<void, double>& progress, std::ostream& log) {
-  make_album_dir(album, "thumb");
+bool shrinkfile(const path_t& album, const files_t& file, const picture_pass_t& pass,
+                std::ostream& log) {
+  const std::uint64_t L = getshrinklevel(album, file.name);
+  std::vector<std::string> levels = picture_levels(L);
+  for (std::uint64_t k = 0; k <= L + 1; ++k) make_album_dir(album, levels[k]);
+  // The build writes "size0" as the link or the turn and makes the levels
+  // below it by halving; the update starts at the first missing file of an
+  // unturned picture (none missing: nothing to do) and turns a turned one
+  // again from level 0.
+  std::uint64_t start = 1;
+  if (pass.update) {
+    start = file.rotation == 0 ? first_missing_level(album, levels, file.name) : 0;
+    if (start == levels.size()) return true;
+  }
+  if (shrinkpicture(album, levels, file.name, L, start, file.rotation, pass, log)) return true;
+  if (pass.picture_fail != nullptr) libutils::fail(log, "", pass.picture_fail);
+  return false;
+}
+
+bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
+                 sigc::signal<void, double>& progress, const picture_pass_t& pass,
+                 std::ostream& log) {
+  // An update does not make "thumb": it exists from the album's first
+  // build, and an album that lost it fails at the first thumbnail with that
+  // thumbnail's report.
+  if (!pass.update) make_album_dir(album, "thumb");
   const size_t n = files.size();
   for (size_t i = 0; i < n; ++i) {
     const files_t& file = files[i];
     if (ispicture(file.name)) {
-      const std::uint64_t L = getshrinklevel(album, file.name);
-      std::vector<std::string> levels = picture_levels(L);
-      for (std::uint64_t k = 0; k <= L + 1; ++k) make_album_dir(album, levels[k]);
-      if (!shrinkone(album, levels, file.name, L, file.rotation, log)) {
-        libutils::error();
-        log << "shinkone() fail." << std::endl;
-        return false;
-      }
+      if (!shrinkfile(album, file, pass, log)) return false;
     } else if (ismovie(file.name)) {
+      // The movie stage keeps current files in a build and an update alike.
       if (!shrinkmovie(album, file.name, log)) return false;
     }
     emit_progress(progress, i + 1, n, file.name);
@@ -292,18 +352,24 @@ bool shrink(const path_t& album, const std::vector<files_t>& files,
   return true;
 }
 
+bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std::string& name,
+               std::uint64_t L, std::uint64_t rotation, std::ostream& log) {
+  return shrinkpicture(album, levels, name, L, 1, rotation, build_pass, log);
+}
+
+bool shrink(const path_t& album, const std::vector<files_t>& files,
+            sigc::signal<void, double>& progress, std::ostream& log) {
+  return shrinkfiles(album, files, progress, build_pass, log);
+}
+
 bool load_jpeg(libgr::image2d_t& image, const std::string& file) {
   if (!ispicture(file)) return false;
   libgr::jpegdata_t data;
-  if (!data.load(file.c_str())) {
-    report(std::cerr, file, ": load_jpeg() jpegdata load fail.");
-    return false;
-  }
+  if (!data.load(file.c_str()))
+    return libutils::fail(std::cerr, file, ": load_jpeg() jpegdata load fail.");
   libgr::jpeginfo_t info;
-  if (!info.decompress(image, data, 0, false, libgr::color3ub_t())) {
-    report(std::cerr, file, ": load_jpeg() decompress fail.");
-    return false;
-  }
+  if (!info.decompress(image, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(std::cerr, file, ": load_jpeg() decompress fail.");
   return rotate_in_place(image, picture_exif_t(info).upright(0), file);
 }
 
@@ -317,38 +383,27 @@ bool load_size_jpeg(libgr::image2d_t& image, const path_t& album, const std::str
 bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
   if (!ispicture(file)) return false;
   libgr::jpegdata_t data;
-  if (!data.load(file.c_str())) {
-    report(std::cerr, file, ": load_thumbnail() jpegdata load fail.");
-    return false;
-  }
+  if (!data.load(file.c_str()))
+    return libutils::fail(std::cerr, file, ": load_thumbnail() jpegdata load fail.");
   libgr::jpeginfo_t info;
-  if (!info.analyze_markers(data)) {
-    report(std::cerr, file, ": load_thumbnail() jpeginfo analyze_markers fail.");
-    return false;
-  }
+  if (!info.analyze_markers(data))
+    return libutils::fail(std::cerr, file, ": load_thumbnail() jpeginfo analyze_markers fail.");
   const picture_exif_t exif(info);
   if (exif.has_thumbnail()) {
     libgr::bytes_t bytes = exif.app1.tiff_header.thumbnail;
     libgr::jpegdata_t thumbnail;
     thumbnail.setvector(bytes, file.c_str());
     libgr::jpeginfo_t thumbinfo;
-    if (!thumbinfo.decompress(image, thumbnail, 0, false, libgr::color3ub_t())) {
-      report(std::cerr, file, ": thumbnail decompress() fail.");
-      return false;
-    }
+    if (!thumbinfo.decompress(image, thumbnail, 0, false, libgr::color3ub_t()))
+      return libutils::fail(std::cerr, file, ": thumbnail decompress() fail.");
     return rotate_in_place(image, exif.upright(0), file);
   }
-  if (!info.decompress(image, data, 0, false, libgr::color3ub_t())) {
-    report(std::cerr, file, ": original decompress() fail.");
-    return false;
-  }
+  if (!info.decompress(image, data, 0, false, libgr::color3ub_t()))
+    return libutils::fail(std::cerr, file, ": original decompress() fail.");
   const std::uint64_t max_w = g_global.shrink_size.x / 4;
   const std::uint64_t max_h = g_global.shrink_size.y / 4;
   while (image.width > max_w || image.height > max_h) {
-    if (!halve(image)) {
-      report(std::cerr, file, ": scaledown() fail.");
-      return false;
-    }
+    if (!halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
   }
   return true;
 }
@@ -367,12 +422,10 @@ bool load_scaled_thumbnail(libgr::image2d_t& image, const path_t& album, const s
                            int scale_factor) {
   const std::uint64_t L = getshrinklevel(album, name);
   const std::vector<std::string> levels = picture_levels(L);
-  // A larger scale factor or show_level picks a larger level (a smaller
-  // index). The index is kept inside the list: a scale factor of 0 with
-  // show_level 0 would otherwise point one past "thumb".
-  const std::uint64_t step = static_cast<std::uint64_t>(bitlength(scale_factor)) + g_global.show_level;
-  std::uint64_t index = levels.size() > step ? levels.size() - step : 0;
-  if (index >= levels.size()) index = levels.size() - 1;
+  // The index is kept inside the list: a scale factor of 0 with show_level
+  // 0 would otherwise point one past "thumb".
+  const std::uint64_t index =
+      std::min<std::uint64_t>(scaled_level_index(levels.size(), scale_factor), levels.size() - 1);
   if (!load_size_jpeg(image, album, levels[index], name))
     load_exifthumbnail_or_thumbdir(image, album, name);
   libgr::image2d_t rgb;

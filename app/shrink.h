@@ -13,8 +13,6 @@
 #include "app/import.h"
 #include "app/path.h"
 #include "libgr/imagetype.h"
-#include "libgr/jpeg_marker.h"
-#include "libgr/loader_jpeg.h"
 
 namespace pictora {
 
@@ -30,60 +28,77 @@ std::uint64_t getshrinklevel(const path_t& album, const std::string& name);
 bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std::string& name,
                std::uint64_t L, std::uint64_t rotation, std::ostream& log);
 
-// The pieces of one picture's level build, shared by the first build of an
-// album and its update.
-
-// Whether name ends in ".jpg" or ".jpeg", in any case.
-bool ispicture(const std::string& name);
-// The level list of a picture of shrink level L: "size0" .. "size" L+1, then
-// "thumb" (L + 3 names).
-std::vector<std::string> picture_levels(std::uint64_t L);
-// Creates album.make(dir); an existing directory is fine.
-void make_album_dir(const path_t& album, const std::string& dir);
-// Where a "size0" link points to reach original/name: "../original/name".
-std::string size0_linktarget(const std::string& name);
-
-// The EXIF block of a picture whose markers have been read. Its thumbnail
-// window shares the marker's bytes, so it stays valid after the file goes.
-struct picture_exif_t {
-  libgr::app1_marker_t app1;
-  bool parsed = false;
-
-  explicit picture_exif_t(const libgr::jpeginfo_t& info);
-  bool has_thumbnail() const;
-  // The quarter turns that show the picture upright after the user's
-  // `count`; `count` itself when the block carries no orientation.
-  unsigned long long upright(unsigned long long count) const;
-};
-
-// Encodes image with `markers` at the configured quality and writes it to
-// file under a temporary name renamed into place, replacing a link there
-// rather than writing through it. Failures are reported on the standard
-// error stream.
-bool savejpeg(const std::string& file, libgr::image2d_t& image,
-              std::vector<libgr::marker_t>& markers);
-
-// Writes levels[first] .. levels[L+1] of the picture `name` from image, the
-// picture at full size: it is halved `first` times, then once after every
-// level, so that it ends halved L + 2 times. Each level directory is
-// created. A level file is written when `rewrite` is set or when it is
-// missing or older than original/name. Failures are reported on log.
-bool writelevels(const path_t& album, const std::vector<std::string>& levels,
-                 const std::string& name, std::uint64_t L, std::uint64_t first, bool rewrite,
-                 libgr::image2d_t& image, std::vector<libgr::marker_t>& markers,
-                 std::ostream& log);
-
-// Writes the thumbnail file target: the EXIF thumbnail's bytes turned
-// `turns` quarter turns when there is one, else image without markers.
-// Failures are reported on log.
-bool writethumbnail(const std::string& target, const picture_exif_t& exif,
-                    unsigned long long turns, libgr::image2d_t& image, std::ostream& log);
-
 // Runs the level stage of a new album over its imported files: size levels
 // and thumbnails of pictures, conversions and stills of movies. Emits
 // (i + 1) / n after the i-th file; false at the first file that fails.
 bool shrink(const path_t& album, const std::vector<files_t>& files,
             sigc::signal<void, double>& progress, std::ostream& log);
+
+// What tells the first build of an album's pictures (shrinkone, shrink) from
+// their update (shrinkoneupdate, shrinkupdate): the report texts, each
+// written after the picture's name, and the update's selective way.
+struct picture_pass_t {
+  const char* load_fail;        // the original cannot be loaded
+  const char* analyze_fail;     // its markers cannot be read
+  const char* link_fail;        // "size0" cannot be made to stand for it
+  const char* rotate_fail;      // its lossless turn into "size0" failed
+  const char* pixel_load_fail;  // the file to decode cannot be loaded
+  const char* decompress_fail;  // it cannot be decoded
+  // The line the file loop adds after a picture that failed; null for none.
+  const char* picture_fail;
+  // false, the build: "size0" is made anew, an unturned picture is decoded
+  // from its original, the levels of a turned one carry no markers, and
+  // only level files and thumbnails that are missing or older than the
+  // original are written; the file loop makes "thumb" and writes every
+  // level of a picture. true, the update: "size0" is linked again only when
+  // it is outdated, an unturned picture whose files are all current is left
+  // alone, "size0" is decoded and its markers go into every level, every
+  // level of a turned picture is rewritten, the thumbnail always is; the
+  // file loop starts an unturned picture at its first missing file and
+  // leaves alone one that misses none.
+  bool update;
+};
+extern const picture_pass_t build_pass;
+extern const picture_pass_t update_pass;
+
+// The level files from levels[start] on and the thumbnail of one picture
+// of shrink level L: "size0" is linked to or turned from original/name
+// (rotation quarter turns clockwise, combined with the EXIF orientation),
+// the picture is decoded once and halved level by level. `levels` holds
+// "size0" .. "size" L+1, "thumb". Depends on nothing but its arguments, the
+// settings and the album's files; failures are reported on log.
+bool shrinkpicture(const path_t& album, const std::vector<std::string>& levels,
+                   const std::string& name, std::uint64_t L, std::uint64_t start,
+                   std::uint64_t rotation, const picture_pass_t& pass, std::ostream& log);
+
+// One picked picture of the level stage: its shrink level, level list and
+// directories, the level to start at, then shrinkpicture and the pass's
+// failure line.
+bool shrinkfile(const path_t& album, const files_t& file, const picture_pass_t& pass,
+                std::ostream& log);
+
+// The level stage over files: pictures through shrinkfile, movies through
+// the movie stage, others skipped; (i + 1) / n is emitted after the i-th
+// file; false at the first file that fails.
+bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
+                 sigc::signal<void, double>& progress, const picture_pass_t& pass,
+                 std::ostream& log);
+
+// How often (w, h) must be halved (both sides, integer division) until the
+// width is at most x and the height at most y; 0 when it fits. The shrink
+// level of pictures and of movies.
+std::uint64_t halvings_to_fit(std::uint64_t w, std::uint64_t h, std::uint64_t x, std::uint64_t y);
+
+// The index into a level list of `count` names (the largest level first)
+// that suits a widget of the given scale factor and the show_level setting:
+// counted back from the end by the scale factor's bit length (0 for 0 and
+// below) plus show_level, so that a larger factor or setting picks a larger
+// level; 0 when that passes the start. May point at the end of the list.
+std::uint64_t scaled_level_index(std::uint64_t count, int scale_factor);
+
+// The level list of a picture of shrink level L: "size0" .. "size" L+1, then
+// "thumb" (L + 3 names).
+std::vector<std::string> picture_levels(std::uint64_t L);
 
 // Display loaders: each fills image and returns whether that worked.
 // A ".jpg"/".jpeg" file decoded at full size and turned upright by its EXIF

@@ -37,6 +37,6 @@ std::string text_locale(const Glib::ustring& text) {
   }
 }
 
-Glib::ustring msg_utf8(uint32_t n) { return text_utf8(vexalib::getmsg(vexalib::msg(n))); }
+Glib::ustring msg_utf8(vexalib::e_message_t n) { return text_utf8(vexalib::getmsg(n)); }
 
 }  // namespace pictora

@@ -4,8 +4,9 @@
 
 #include <glibmm/ustring.h>
 
-#include <cstdint>
 #include <string>
+
+#include "vexalib/message.h"
 
 namespace pictora {
 
@@ -16,6 +17,6 @@ Glib::ustring text_utf8(const std::string& text);
 // become '?'.
 std::string text_locale(const Glib::ustring& text);
 // Message n of the catalogue, converted to UTF-8.
-Glib::ustring msg_utf8(uint32_t n);
+Glib::ustring msg_utf8(vexalib::e_message_t n);
 
 }  // namespace pictora

@@ -3,6 +3,7 @@
 
 #include "app/listing.h"
 #include "cli/cli.h"
+#include "libutils/common.h"
 
 namespace pictora::cli {
 
@@ -33,7 +34,7 @@ int run_albums(context_t&, const std::vector<std::string>& args) {
   const std::string& dir = args[0];
   std::list<std::string> names;
   if (!walk_names(names, dir)) {
-    std::cerr << dir << ": cannot list the directory." << std::endl;
+    libutils::fail(std::cerr, dir, ": cannot list the directory.");
     return exit_failed;
   }
   std::list<albumdir_t> albums;

@@ -18,6 +18,7 @@
 #include "app/update.h"
 #include "cli/cli.h"
 #include "cli/progress.h"
+#include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "vexalib/message.h"
@@ -94,16 +95,16 @@ extern const command_t best_book_command = {
 
 namespace {
 
-const char* message(uint32_t n) { return vexalib::getmsg(vexalib::msg(n)); }
+const char* message(vexalib::e_message_t n) { return vexalib::getmsg(n); }
 
 // A refusal of the command line, in the catalogue's words.
-int refuse(uint32_t n) {
+int refuse(vexalib::e_message_t n) {
   std::cerr << "pictora-cli: " << message(n) << "\n";
   return exit_usage;
 }
 
 // A failed build: the catalogue's words and the collected reports.
-int failed(uint32_t n, const std::string& log) {
+int failed(vexalib::e_message_t n, const std::string& log) {
   std::cerr << message(n) << "\n" << log;
   return exit_failed;
 }
@@ -198,28 +199,29 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
     for (const std::string& name : names) a.picks.push_back(files_t{name, 0});
   }
   // The checks and their order are the book editor's.
-  if (a.picks.empty()) return refuse(40);
-  if (a.source.empty()) return refuse(27);
+  if (a.picks.empty()) return refuse(vexalib::msg_no_picture);
+  if (a.source.empty()) return refuse(vexalib::msg_no_source);
   const path_t target = album_path(a.album);
-  if (target.album.empty() || target.album == "/") return refuse(28);
+  if (target.album.empty() || target.album == "/") return refuse(vexalib::msg_no_album_name);
   std::string album_dir;
   target.make(album_dir);
   if (libutils::exists(album_dir) && !a.force) {
-    std::cerr << "pictora-cli: " << message(41) << "\n"
+    std::cerr << "pictora-cli: " << message(vexalib::msg_album_exists) << "\n"
               << "pictora-cli: " << album_dir << ": add --force to build into it.\n";
     return exit_usage;
   }
-  if (a.title.empty()) return refuse(26);
+  if (a.title.empty()) return refuse(vexalib::msg_no_title);
 
   // The book may be new as well.
   std::error_code error;
   std::filesystem::create_directories(album_dir, error);
   if (error) {
-    std::cerr << album_dir << ": cannot create the directory, " << error.message() << "\n";
+    libutils::fail(std::cerr, album_dir, ": cannot create the directory, " + error.message());
     return exit_failed;
   }
   std::ostringstream log;
-  if (!savecommenttxt(target, a.title, a.head, a.last, log)) return failed(30, log.str());
+  if (!savecommenttxt(target, a.title, a.head, a.last, log))
+    return failed(vexalib::msg_comments_not_saved, log.str());
   std::string secret;
   target.make(secret, "txt", "secret.txt");
   if (a.secret) {
@@ -234,11 +236,11 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
     attach_bars(bars, progress, "copy");
     sigc::signal<void, double>* s = progress.stage;
     if (!makealbumwithrotate(a.source, a.picks, target, s[0], s[1], s[2], s[3], log))
-      return failed(29, log.str());
+      return failed(vexalib::msg_build_failed, log.str());
   }
   if (!makehtmlbook(book_path(target.book), log)) {
-    std::cerr << "makehtmlbook() fail." << "\n";
-    return failed(29, log.str());
+    libutils::fail(std::cerr, "", "makehtmlbook() fail.");
+    return failed(vexalib::msg_build_failed, log.str());
   }
   return exit_ok;
 }
@@ -257,7 +259,7 @@ int run_update(context_t& ctx, const std::vector<std::string>& args) {
       batchupdate(album, log, progress);
     } else {
       update_all(book_path(dir), log, progress);
-      if (!makehtmlbook(book_path(dir), log)) log << dir << ": makehtmlbook() fail." << "\n";
+      if (!makehtmlbook(book_path(dir), log)) libutils::fail(log, dir, ": makehtmlbook() fail.");
     }
   }
   if (log.str().empty()) return exit_ok;
@@ -280,15 +282,12 @@ int run_best(context_t& ctx, const std::vector<std::string>& args) {
 
 int run_best_book(context_t& ctx, const std::vector<std::string>& args) {
   if (args.size() != 2) return usage_error(&best_book_command, "best-book needs DIR and KIND");
-  // In the order of the list kinds.
-  static const char* const kinds[] = {"fail", "good", "best", "apply", "submit", "print", "upload"};
-  for (int kind = bestname_fail; kind <= bestname_upload; ++kind) {
-    if (args[1] != kinds[kind]) continue;
+  for (const list_kind_t& list : s_list_kinds) {
+    if (args[1] != list.word) continue;
     batch_progress_t progress;
     progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
     attach_bars(bars, progress, "");
-    return makebestbookhtml(book_path(args[0]), static_cast<e_bestname_t>(kind), progress.stage[4],
-                            progress.stage[5])
+    return makebestbookhtml(book_path(args[0]), list.kind, progress.stage[4], progress.stage[5])
                ? exit_ok
                : exit_failed;
   }

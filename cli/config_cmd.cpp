@@ -4,6 +4,7 @@
 
 #include "app/global.h"
 #include "cli/cli.h"
+#include "libutils/common.h"
 
 namespace pictora::cli {
 
@@ -40,7 +41,7 @@ int config_set(const context_t& ctx, const std::string& key, const std::string& 
   std::filesystem::create_directories(ctx.settings_dir, ec);
   const std::string file = inifile(ctx.settings_dir, ctx.settings_name);
   if (!writeinifile(file)) {
-    std::cerr << file << ": file write error." << std::endl;
+    libutils::fail(std::cerr, file, ": file write error.");
     return exit_failed;
   }
   return exit_ok;

@@ -11,6 +11,7 @@
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg.h"
 #include "libgr/transform.h"
+#include "libutils/common.h"
 
 namespace pictora::cli {
 
@@ -42,8 +43,7 @@ namespace {
 
 bool load(libgr::jpegdata_t& data, const std::string& file) {
   if (data.load(file.c_str())) return true;
-  std::cerr << file << ": jpegdata load fail." << std::endl;
-  return false;
+  return libutils::fail(std::cerr, file, ": jpegdata load fail.");
 }
 
 // The component count is only in the frame header, which jpeginfo_t does not
@@ -98,8 +98,7 @@ int jpeg_info(const std::string& file) {
 
 bool save(libgr::jpegdata_t& out, const std::string& file) {
   if (out.save(file.c_str())) return true;
-  std::cerr << file << ": jpegdata save fail." << std::endl;
-  return false;
+  return libutils::fail(std::cerr, file, ": jpegdata save fail.");
 }
 
 int jpeg_rotate(const std::string& count_text, const std::string& src, const std::string& dst) {
@@ -122,12 +121,12 @@ int jpeg_halve(const std::string& src, const std::string& dst) {
   if (!info.decompress(full, data, 0, false, libgr::color3ub_t{})) return exit_failed;
   libgr::image2d_t half;
   if (!libgr::scaledown(half, full)) {
-    std::cerr << src << ": scaledown() fail." << std::endl;
+    libutils::fail(std::cerr, src, ": scaledown() fail.");
     return exit_failed;
   }
   libgr::jpegdata_t out;
   if (!info.compress(out, half, static_cast<int>(g_global.jpeg_compress), true)) {
-    std::cerr << src << ": jpeg compress fail." << std::endl;
+    libutils::fail(std::cerr, src, ": jpeg compress fail.");
     return exit_failed;
   }
   return save(out, dst) ? exit_ok : exit_failed;

@@ -18,17 +18,6 @@ const char* const s_format_names[] = {
 
 const uint32_t s_format_components[] = {1, 2, 1, 1, 1, 1, 1, 2, 3, 4, 3, 4, 1, 2, 3, 4, 2, 1};
 
-const char* const s_type_names[] = {
-    "IMAGE_TYPE_SINT", "IMAGE_TYPE_UINT", "IMAGE_TYPE_FLOAT", "IMAGE_TYPE_MAX"};
-
-const char* const s_bits_names[] = {
-    "IMAGE_BITS_1",        "IMAGE_BITS_2",         "IMAGE_BITS_4",          "IMAGE_BITS_8",
-    "IMAGE_BITS_12",       "IMAGE_BITS_16",        "IMAGE_BITS_24",         "IMAGE_BITS_32",
-    "IMAGE_BITS_64",       "IMAGE_BITS_R3G3B2",    "IMAGE_BITS_R5G6B5",     "IMAGE_BITS_R5G5B5A1",
-    "IMAGE_BITS_R10G10B10A2", "IMAGE_BITS_L6A2",   "IMAGE_BITS_L12A4",      "IMAGE_BITS_D24S8",
-    "IMAGE_BITS_MAX",
-};
-
 // Bits per component up to IMAGE_BITS_64, then bits per packed pixel.
 const uint32_t s_bits_sizes[] = {1, 2, 4, 8, 12, 16, 24, 32, 64, 8, 16, 16, 32, 8, 16, 32};
 
@@ -42,12 +31,6 @@ std::ostream& print_name(std::ostream& os, const char* const (&names)[N], uint32
 
 std::ostream& operator<<(std::ostream& os, e_image_format_t v) {
   return print_name(os, s_format_names, v);
-}
-std::ostream& operator<<(std::ostream& os, e_image_type_t v) {
-  return print_name(os, s_type_names, v);
-}
-std::ostream& operator<<(std::ostream& os, e_image_bits_t v) {
-  return print_name(os, s_bits_names, v);
 }
 
 uint32_t format_components(e_image_format_t format) {

@@ -59,8 +59,6 @@ enum e_image_bits_t : uint32_t {
 
 // The name of the value ("IMAGE_FORMAT_RGB"), or "unknown: " and the value.
 std::ostream& operator<<(std::ostream& os, e_image_format_t v);
-std::ostream& operator<<(std::ostream& os, e_image_type_t v);
-std::ostream& operator<<(std::ostream& os, e_image_bits_t v);
 
 // Components per pixel of a format; 0 outside the table.
 uint32_t format_components(e_image_format_t format);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <sstream>
 
 #include "libutils/common.h"
 
@@ -117,15 +118,13 @@ bool scaledown(image2d_t& dst, const image2d_t& src) {
   dst.height = s.height / 2;
   dst.flag = 0;
   if (!dst.allocate()) {
-    libutils::error();
-    std::cerr << "scaledown(): allocate() fail." << std::endl;
-    return false;
+    return libutils::fail(std::cerr, "scaledown()", ": allocate() fail.");
   }
   const uint32_t channels = scaledown_channels(s.desc);
   if (channels == 0) {
-    libutils::error();
-    std::cerr << "scaledown(): " << s.desc.format << ": unsupported format." << std::endl;
-    return false;
+    std::ostringstream format;
+    format << s.desc.format;
+    return libutils::fail(std::cerr, "scaledown()", ": " + format.str() + ": unsupported format.");
   }
 
   const uint64_t out_bytes = uint64_t{dst.width} * channels;

@@ -2,16 +2,19 @@
 #pragma once
 
 #include <iostream>
+#include <sstream>
 
 #include "libutils/common.h"
 
 namespace libgr {
 
-// One failure line on standard error, after the error() hook.
+// One failure line on standard error (libutils::fail), its text made of
+// parts as a stream writes them.
 template <typename... Parts>
 void report_error(const Parts&... parts) {
-  libutils::error();
-  (std::cerr << ... << parts) << std::endl;
+  std::ostringstream text;
+  (text << ... << parts);
+  libutils::fail(std::cerr, "", text.str());
 }
 
 // JPEG numbers are big-endian.

@@ -137,11 +137,6 @@ void open_decompressor(jpeg_decompress_struct& cinfo, my_error_mgr& jerr, const 
   jpeg_read_header(&cinfo, TRUE);
 }
 
-void report(const jpegdata_t& data, const char* what) {
-  libutils::error();
-  std::cerr << report_name(&data) << what << std::endl;
-}
-
 struct layout_t {
   e_image_format_t format;
   J_COLOR_SPACE space;
@@ -178,8 +173,7 @@ void fill_background(image2d_t& img, const color3ub_t& background) {
 
 void my_error_exit(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<my_error_mgr*>(cinfo->err);
-  libutils::error();
-  std::cerr << report_name(err->data) << ": error detected." << std::endl;
+  libutils::fail(std::cerr, report_name(err->data), ": error detected.");
   (*cinfo->err->output_message)(cinfo);
   longjmp(err->setjmp_buffer, 1);
 }
@@ -276,8 +270,7 @@ bool jpeginfo_t::analyze_markers(jpegdata_t& data) {
   my_error_mgr jerr;
   if (setjmp(jerr.setjmp_buffer)) {
     jpeg_destroy_decompress(&cinfo);
-    report(data, ": jpeg decompress fail, stop.");
-    return false;
+    return libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, stop.");
   }
   open_decompressor(cinfo, jerr, data);
   width = cinfo.image_width;
@@ -297,8 +290,7 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   my_error_mgr jerr;
   if (setjmp(jerr.setjmp_buffer)) {
     jpeg_destroy_decompress(&cinfo);
-    report(data, ": jpeg decompress fail, stop.");
-    return false;
+    return libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, stop.");
   }
   open_decompressor(cinfo, jerr, data);
   width = cinfo.image_width;
@@ -330,15 +322,14 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   img.height = h;
   if (!img.allocate()) {
     jpeg_destroy_decompress(&cinfo);
-    report(data, ": allocate() fail.");
-    return false;
+    return libutils::fail(std::cerr, report_name(&data), ": allocate() fail.");
   }
   if (border) fill_background(img, background);
   keep_markers(cinfo);
 
   if (setjmp(jerr.setjmp_buffer)) {
     jpeg_destroy_decompress(&cinfo);
-    report(data, ": jpeg decompress fail, but continue.");
+    libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, but continue.");
     return true;
   }
   jpeg_start_decompress(&cinfo);
@@ -348,7 +339,7 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = img.row(frame + cinfo.output_height - 1 - cinfo.output_scanline) + column;
     if (jpeg_read_scanlines(&cinfo, &row, 1) == 0 || jpegimage_src_exhausted(&cinfo)) {
-      report(data, ": decompress fail.");
+      libutils::fail(std::cerr, report_name(&data), ": decompress fail.");
       break;
     }
   }

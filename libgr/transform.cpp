@@ -1,6 +1,7 @@
 #include "libgr/transform.h"
 
 #include <iostream>
+#include <string>
 
 #include "libgr/transupp.h"
 #include "libutils/common.h"
@@ -19,9 +20,8 @@ constexpr JXFORM_CODE k_transforms[] = {JXFORM_NONE, JXFORM_ROT_90, JXFORM_ROT_1
 
 bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) {
   if (count >= sizeof k_transforms / sizeof k_transforms[0]) {
-    libutils::error();
-    std::cerr << count << ": jpeg transform rightrotate count over." << std::endl;
-    return false;
+    return libutils::fail(std::cerr, std::to_string(count),
+                          ": jpeg transform rightrotate count over.");
   }
 
   // Only plain C records live between setjmp and a longjmp back to it. They

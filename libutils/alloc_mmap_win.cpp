@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <iostream>
+#include <sstream>
+#include <string>
 
 #include "libutils/common.h"
 #include "libutils/error_exit.h"
@@ -65,14 +67,13 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* filename, int prot,
   if (view == MAP_FAILED) {
     const int code = errno;
     if (filename == nullptr && code == ENOMEM) {
-      error();
-      std::cerr << "(anonymous)" << ": create file mapping failed." << std::endl;
+      fail(std::cerr, "(anonymous)", ": create file mapping failed.");
       ErrorExit("alloc_mmap_win::allocate()");
     }
-    error();
-    std::cerr << code << ": MapViewOfFile(" << (filename ? filename : "(anonymous)") << ", "
-              << protect_ << ", " << (offset >> 32) << ", " << (offset & 0xffffffffu) << ", "
-              << size << ") error detect." << std::endl;
+    std::ostringstream text;
+    text << ": MapViewOfFile(" << (filename ? filename : "(anonymous)") << ", " << protect_ << ", "
+         << (offset >> 32) << ", " << (offset & 0xffffffffu) << ", " << size << ") error detect.";
+    fail(std::cerr, std::to_string(code), text.str());
     if (file_ >= 0) ::close(file_);
     file_ = -1;
     return nullptr;

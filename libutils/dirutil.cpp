@@ -21,13 +21,6 @@ namespace {
 
 constexpr uint64_t copy_chunk = 16 * 1024 * 1024;
 
-// One failure line on standard error: the path (nothing for a null one), the
-// text, a newline, then a flush; error() first, as one place to stop at.
-void report(const char* path, const std::string& text) {
-  error();
-  std::cerr << (path != nullptr ? path : "") << text << std::endl;
-}
-
 bool list(std::list<std::string>& out, const char* dir, bool want_dirs) {
   out.clear();
   std::vector<platform::dir_entry_t> entries;
@@ -66,20 +59,17 @@ bool need_update(const std::string& source, const std::string& target) {
 bool filecopy(const char* from, const char* to) {
   platform::file_info_t info;
   if (!platform::stat_file(from, info)) {
-    report(from, ": stat(2) error.");
-    return false;
+    return libutils::fail(std::cerr, from, ": stat(2) error.");
   }
   bool ok = false;
   {
     std::ifstream ifs(from, std::ios::binary);
     if (!ifs) {
-      report(from, std::string(": ") + std::strerror(errno));
-      return false;
+      return libutils::fail(std::cerr, from, std::string(": ") + std::strerror(errno));
     }
     std::ofstream ofs(to, std::ios::binary | std::ios::trunc);
     if (!ofs) {
-      report(to, std::string(": ") + std::strerror(errno));
-      return false;
+      return libutils::fail(std::cerr, to, std::string(": ") + std::strerror(errno));
     }
     const auto buffer = std::make_unique<char[]>(copy_chunk);
     uint64_t copied = 0;
@@ -87,7 +77,7 @@ bool filecopy(const char* from, const char* to) {
       const uint64_t chunk = std::min(copy_chunk, info.size - copied);
       ifs.read(buffer.get(), static_cast<std::streamsize>(chunk));
       if (static_cast<uint64_t>(ifs.gcount()) != chunk) {
-        report(from, ": " + std::to_string(chunk) + ": ifs read failed.");
+        libutils::fail(std::cerr, from, ": " + std::to_string(chunk) + ": ifs read failed.");
         break;
       }
       ofs.write(buffer.get(), static_cast<std::streamsize>(chunk));
@@ -96,9 +86,9 @@ bool filecopy(const char* from, const char* to) {
     // Flushing here lets a failed final write show in the stream state.
     ofs.flush();
     if (ifs.fail()) {
-      report(from, ": ifs failed.");
+      libutils::fail(std::cerr, from, ": ifs failed.");
     } else if (ofs.fail()) {
-      report(to, ": ofs failed.");
+      libutils::fail(std::cerr, to, ": ofs failed.");
     } else {
       ok = true;
     }
@@ -112,13 +102,11 @@ bool copydate(const char* from, const char* to) {
   // should leave no file behind.
   platform::file_info_t info;
   if (!platform::stat_file(from, info)) {
-    report(from, ": from createfile failed.");
-    return false;
+    return libutils::fail(std::cerr, from, ": from createfile failed.");
   }
   // A missing `to` is made empty and given the time, as on Windows.
   if (!platform::set_mtime(to, info.mtime)) {
-    report(to, ": to createfile failed.");
-    return false;
+    return libutils::fail(std::cerr, to, ": to createfile failed.");
   }
   return true;
 }

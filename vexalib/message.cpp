@@ -101,8 +101,7 @@ std::string init_message(const char* dirpath, const char* name) {
     build_table();
     return path;
   }
-  libutils::error();
-  std::cerr << candidates.back() << ": can't load message file." << std::endl;
+  libutils::fail(std::cerr, candidates.back(), ": can't load message file.");
   return std::string();
 }
 

@@ -312,7 +312,8 @@ TEST(BestBookDir, EachKindHasItsDirectoryAndOtherValuesMeanBest) {
       {0, "_FailBook"},  {1, "_GoodBook"},   {2, "_BestBook"}, {3, "_ApplyBook"}, {4, "_SubmitBook"},
       {5, "_PrintBook"}, {6, "_UploadBook"}, {7, "_BestBook"}, {-1, "_BestBook"},
   };
-  for (const auto& c : cases) EXPECT_STREQ(bestbookdir(e_bestname_t(c.first)), c.second) << c.first;
+  for (const auto& c : cases)
+    EXPECT_STREQ(list_kind(e_bestname_t(c.first)).bestbook, c.second) << c.first;
 }
 
 // A tree for the best books: an album in the book, two albums named day1 in

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/global.h"
+#include "app/shrink.h"
 #include "tests/support/page_check.h"
 #include "tests/support/test_util.h"
 
@@ -93,8 +94,8 @@ TEST_F(HtmlPageTest, NoteNamesTheClassificationsInFixedOrder) {
 
 TEST_F(HtmlPageTest, LevelAndZoomPageNames) {
   using names = std::vector<std::string>;
-  EXPECT_EQ(size_levels(0), (names{"size0", "size1", "thumb"}));
-  EXPECT_EQ(size_levels(2), (names{"size0", "size1", "size2", "size3", "thumb"}));
+  EXPECT_EQ(picture_levels(0), (names{"size0", "size1", "thumb"}));
+  EXPECT_EQ(picture_levels(2), (names{"size0", "size1", "size2", "size3", "thumb"}));
   EXPECT_EQ(halved(1920, 1), 960u);
   EXPECT_EQ(halved(1080, 3), 135u);
   EXPECT_EQ(halved(0xffffffffu, 31), 1u);

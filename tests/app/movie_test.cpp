@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "app/global.h"
+#include "app/shrink.h"
 #include "libgr/loader_jpeg.h"
 #include "libutils/process.h"
 #include "tests/support/make_movie.h"
@@ -201,7 +202,8 @@ TEST(FfHalvings, HalvesBothSidesUntilTheBoxHoldsThem) {
       {{3841, 2160}, 3840, 2160, 1}, {{5, 5}, 0, 0, 3},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ffhalvings(c.size, c.x, c.y), c.halvings) << str(c.size) << " in " << c.x << "x" << c.y;
+    EXPECT_EQ(halvings_to_fit(c.size.x, c.size.y, c.x, c.y), c.halvings)
+        << str(c.size) << " in " << c.x << "x" << c.y;
 }
 
 TEST(MovieNames, ExtensionsAndLevelLists) {

@@ -20,7 +20,8 @@ namespace {
 
 using vexalib::getmsg;
 using vexalib::init_message;
-using vexalib::msg;
+// Message n of the catalogue, by its line number.
+vexalib::e_message_t msg(uint32_t n) { return static_cast<vexalib::e_message_t>(n); }
 
 const char* const not_loaded = "message not loaded.";
 
