@@ -7,13 +7,11 @@
 // output; read the difference before committing it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <sstream>
+#include <regex>
 
 #include "tests/pictures/pictures.h"
 #include "tests/support/exif_writer.h"
@@ -26,40 +24,36 @@ using testutil::exif_block;
 using testutil::makernote_t;
 using testutil::tiff_ifd;
 
-std::vector<std::string> split(const std::string& s, const std::string& sep) {
-  std::vector<std::string> parts;
-  size_t at = 0;
-  for (size_t next; (next = s.find(sep, at)) != std::string::npos; at = next + sep.size())
-    parts.push_back(s.substr(at, next - at));
-  parts.push_back(s.substr(at));
+std::vector<std::string> split(const std::string& s, char sep) {
+  std::vector<std::string> parts(1);
+  for (char c : s) {
+    if (c == sep) parts.emplace_back();
+    else parts.back().push_back(c);
+  }
   return parts;
 }
 
-bool starts_with(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
-
-// exiftool's reading of each file: tag -> value, "" when absent. Tags ending
-// in # are read as plain numbers.
-const char* const s_tags[] = {
-    "IFD0:Make", "IFD0:Model", "ExifIFD:DateTimeOriginal", "ExifIFD:LensModel", "ExifIFD:ExposureProgram",
-    "ExifIFD:FocalLength#", "ExifIFD:FocalLengthIn35mmFormat#", "ExifIFD:FNumber#", "ExifIFD:ExposureTime#",
-    "ExifIFD:ISO#", "ExifIFD:MeteringMode#", "ExifIFD:ExposureCompensation#", "ExifIFD:Flash#",
-    "ExifIFD:WhiteBalance", "ExifIFD:Sharpness", "ExifIFD:Saturation", "ExifIFD:Contrast", "ExifIFD:ColorSpace"};
+// exiftool's reading of each file, by tag; "" when absent. Tags ending in #
+// are read as plain numbers.
 using reading_t = std::map<std::string, std::string>;
+const char* const s_tags[] = {"Make", "Model", "DateTimeOriginal", "LensModel", "ExposureProgram", "FocalLength#",
+                              "FocalLengthIn35mmFormat#", "FNumber#", "ExposureTime#", "ISO#", "MeteringMode#",
+                              "ExposureCompensation#", "Flash#", "WhiteBalance", "Sharpness", "Saturation",
+                              "Contrast", "ColorSpace"};
 
 std::map<std::string, reading_t> exiftool_readings(const std::vector<std::string>& files) {
   std::vector<std::string> argv = {"exiftool", "-T", "-f", "-FilePath"};
-  for (const char* tag : s_tags) argv.push_back("-"s + tag);
+  for (const char* tag : s_tags) argv.push_back((argv.size() < 6 ? "-IFD0:"s : "-ExifIFD:"s) + tag);
   argv.insert(argv.end(), files.begin(), files.end());
   std::string out;
   EXPECT_EQ(0, testutil::run_program(argv, &out, nullptr));
   std::map<std::string, reading_t> readings;
-  for (const std::string& line : split(out, "\n")) {
-    const std::vector<std::string> columns = split(line, "\t");
+  for (const std::string& line : split(out, '\n')) {
+    const std::vector<std::string> columns = split(line, '\t');
     for (size_t i = 1; i < columns.size() && columns.size() == std::size(s_tags) + 1; ++i) {
-      std::string tag = split(s_tags[i - 1], ":")[1], value = columns[i] == "-" ? "" : columns[i];
+      std::string tag = s_tags[i - 1], value = columns[i] == "-" ? "" : columns[i];
       if (tag.back() == '#') tag.pop_back();
-      while (!value.empty() && value.back() == ' ') value.pop_back();
-      readings[columns[0]][tag] = value;
+      readings[columns[0]][tag] = value.erase(value.find_last_not_of(' ') + 1);
     }
   }
   return readings;
@@ -71,65 +65,48 @@ bool same_text(const std::string& ours, const std::string& theirs) {
   return ours == theirs || (!theirs.empty() && ours == theirs.substr(0, theirs.size() - 1));
 }
 
-// A number as the caption shows it (a fraction, a whole number, or decimals)
+// A number as the caption shows it (a fraction, a whole number or decimals)
 // is the exact value within half a unit of its last decimal.
 void expect_shows(const std::string& text, const std::string& exact) {
   const size_t slash = text.find('/'), point = text.find('.');
-  double value = std::strtod(text.c_str(), nullptr), tolerance = 1e-6 * std::abs(value);
-  if (slash != std::string::npos) value /= std::strtod(text.c_str() + slash + 1, nullptr);
-  if (slash == std::string::npos && point != std::string::npos)
-    tolerance += 0.5 * std::pow(10.0, -double(text.size() - point - 1));
-  EXPECT_NEAR(std::strtod(exact.c_str(), nullptr), value, tolerance) << text;
+  double value = std::stod(text), tolerance = 1e-6 * std::abs(value);
+  if (slash != std::string::npos) value /= std::stod(text.substr(slash + 1));
+  if (point != std::string::npos) tolerance += 0.5 * std::pow(10.0, -double(text.size() - point - 1));
+  EXPECT_NEAR(std::stod(exact), value, tolerance) << text;
 }
 
-// The numbers of the settings line: the tag each shows and the text around it.
-struct number_t {
-  const char* tag;
-  std::string prefix, suffix;
-};
-const number_t s_numbers[] = {{"FocalLength", "f=", "mm"}, {"FNumber", "f/", ""}, {"ExposureTime", "", "sec"},
-                              {"ISO", "iso", ""}, {"ExposureCompensation", "", " EV"}};
+// The settings line, each part in its place: program, focal length (35 mm
+// equivalent), f-number, time, ISO, metering, bias, flash.
+const std::regex s_settings(R"((\w)?(?:, f=([\d.]+)mm(?:\((\d+)mm\))?)?(?:, f/([\d.]+))?(?:, ([\d./]+)sec)?)"
+                            R"((?:, iso(\d+))?(, \[\w+\])?(?:, ([-+][\d/]+) EV)?(, Flash[^,]*)?)");
 
 // One caption, its "<br>"s taken out, against exiftool's reading.
 void expect_agrees(const std::string& caption, reading_t tool) {
-  std::vector<std::string> lines = split(caption.substr(0, caption.size() - 1), "\n");
-  for (std::string& l : lines) l = l.substr(starts_with(l, "\t<br>") ? 5 : 1);
+  std::vector<std::string> lines = split(caption.substr(0, caption.size() - 1), '\n');
+  for (std::string& l : lines) l.erase(0, l.compare(0, 5, "\t<br>") == 0 ? 5 : 1);
   size_t at = 0;
-  if (!tool["DateTimeOriginal"].empty()) {
-    EXPECT_TRUE(same_text(lines.at(at++), tool["DateTimeOriginal"]));
-  }
+  EXPECT_TRUE(tool["DateTimeOriginal"].empty() || same_text(lines.at(at++), tool["DateTimeOriginal"])) << lines[0];
   if (!tool["Model"].empty()) {
     const std::string camera = lines.at(at++);
     bool found = false;
     for (const std::string& make : {tool["Make"], tool["Make"].substr(0, tool["Make"].size() - 1)})
-      found |= starts_with(camera, make + ", ") && same_text(camera.substr(make.size() + 2), tool["Model"]);
+      found |= camera.rfind(make + ", ", 0) == 0 && same_text(camera.substr(make.size() + 2), tool["Model"]);
     EXPECT_TRUE(found) << camera;
-    if (!tool["LensModel"].empty()) {
-      EXPECT_EQ(tool["LensModel"], lines.at(at++));
-    }
+    EXPECT_TRUE(tool["LensModel"].empty() || tool["LensModel"] == lines.at(at++)) << lines[at - 1];
   }
-  ASSERT_LT(at + 1, lines.size());
-  const std::vector<std::string> parts = split(lines[at], ", ");
-  const std::string program = tool["ExposureProgram"];  // the caption shows its initial
-  EXPECT_EQ(program.empty(), parts[0].empty()) << lines[at];
-  EXPECT_TRUE(program.empty() || std::tolower(program[0]) == std::tolower(parts[0][0])) << program;
+  std::smatch m;
+  ASSERT_TRUE(at + 1 < lines.size() && std::regex_match(lines[at], m, s_settings)) << caption;
   if (std::strtod(tool["ExposureCompensation"].c_str(), nullptr) == 0) tool["ExposureCompensation"] = "";
-  for (const number_t& n : s_numbers) {
-    SCOPED_TRACE(n.tag);
-    auto part = std::find_if(parts.begin() + 1, parts.end(), [&](const std::string& p) {
-      return starts_with(p, n.prefix) && p.find(n.suffix) != std::string::npos;
-    });
-    ASSERT_EQ(tool[n.tag].empty(), part == parts.end()) << lines[at];
-    if (part == parts.end()) continue;
-    const size_t end = n.suffix.empty() ? part->size() : part->find(n.suffix);
-    expect_shows(part->substr(n.prefix.size(), end - n.prefix.size()), tool[n.tag]);
-    const std::string in35mm = tool["FocalLengthIn35mmFormat"];
-    if (n.prefix == "f=") {
-      EXPECT_EQ(in35mm.empty() ? "" : "(" + in35mm + "mm)", part->substr(end + 2));
-    }
+  const std::pair<int, const char*> numbers[] = {{2, "FocalLength"}, {3, "FocalLengthIn35mmFormat"}, {4, "FNumber"},
+                                                 {5, "ExposureTime"}, {6, "ISO"},  {8, "ExposureCompensation"}};
+  for (const auto& [group, tag] : numbers) {
+    ASSERT_EQ(tool[tag].empty(), !m[group].matched) << tag;
+    if (m[group].matched) expect_shows(m[group], tool[tag]);
   }
-  EXPECT_EQ(tool["MeteringMode"].empty(), lines[at].find('[') == std::string::npos);
-  EXPECT_EQ((std::atoi(tool["Flash"].c_str()) & 1) != 0, lines[at].find("Flash") != std::string::npos);
+  // The program's initial, and only whether there is a metering mode and a flash that fired.
+  EXPECT_EQ(std::tolower(tool["ExposureProgram"][0]), std::tolower(m.str(1)[0]));
+  EXPECT_EQ(tool["MeteringMode"].empty(), !m[7].matched);
+  EXPECT_EQ(std::atoi(tool["Flash"].c_str()) % 2 == 1, m[9].matched);
 
   // The picture settings end the caption; Olympus cameras show their own
   // maker-note settings in place of the standard ones.
@@ -138,71 +115,45 @@ void expect_agrees(const std::string& caption, reading_t tool) {
   std::string expected = tool["WhiteBalance"].empty() ? "" : tool["WhiteBalance"] + " WB";
   for (const auto& [setting, label] : {std::pair{"Sharpness", ", Shp "}, {"Saturation", ", Sat "}, {"Contrast", ", Ctr "}})
     if (!tool[setting].empty()) expected += label + tool[setting];
-  std::string make = tool["Make"];
-  std::transform(make.begin(), make.end(), make.begin(), ::toupper);
-  if (starts_with(make, "OLYMPUS") || starts_with(make, "OM DIGITAL")) expected = last.substr(0, last.rfind(", "));
+  if (std::regex_search(tool["Make"], std::regex("^(OLYMPUS|OM Digital)", std::regex::icase)))
+    expected = last.substr(0, last.rfind(", "));
   EXPECT_EQ(expected + ", " + tool["ColorSpace"], last);
 }
 
-std::vector<std::string> sample_files(const std::string& dir) {
-  std::vector<std::string> files;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
-    const std::string ext = e.path().extension().string();
-    if (e.is_regular_file() && (ext == ".jpg" || ext == ".jpeg")) files.push_back(e.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 TEST(Caption, CameraPicturesAgreeWithExiftoolAndTheExpectedText) {
-  const std::string samples = testutil::samples_dir();
-  if (samples.empty()) GTEST_SKIP() << "needs the camera pictures of " << PICTORA_SAMPLES_DIR;
-  const std::string dir = std::filesystem::canonical(samples + "/jpg").string();
-  const std::vector<std::string> files = sample_files(dir);
+  if (testutil::samples_dir().empty()) GTEST_SKIP() << "needs the camera pictures of " << PICTORA_SAMPLES_DIR;
+  const std::string dir = std::filesystem::canonical(testutil::samples_dir() + "/jpg").string();
+  std::vector<std::string> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+    if (e.path().extension() == ".jpg" || e.path().extension() == ".jpeg") files.push_back(e.path().string());
+  std::sort(files.begin(), files.end());
   std::map<std::string, reading_t> tool = exiftool_readings(files);
   std::string all;
-  size_t compared = 0;
   for (const std::string& file : files) {
-    const std::string name = file.substr(dir.size() + 1);
-    SCOPED_TRACE(name);
+    SCOPED_TRACE(file);
     const pictures::cli_result r = pictures::run_cli({"exif", "--html", file});
-    // Files without a readable EXIF block: damaged ones, an XMP block first,
-    // progressive ones (the marker walker reads baseline files only), and
+    // No caption for damaged files, an XMP block before the EXIF one,
+    // progressive files (the marker walker reads baseline files only), and
     // Olympus maker notes of the newer layout under an "OLYMPUS" make.
     ASSERT_EQ(r.out.empty() ? 1 : 0, r.status) << r.err;
-    all += "== " + name + "\n" + (r.status == 0 ? r.out : "(no caption)\n");
-    if (r.status != 0) continue;
-    ASSERT_EQ(1u, tool.count(file));
-    expect_agrees(r.out, tool[file]);
-    ++compared;
+    all += "== " + file.substr(dir.size() + 1) + "\n" + (r.status == 0 ? r.out : "(no caption)\n");
+    if (r.status == 0) expect_agrees(r.out, tool.at(file));
   }
-  EXPECT_GT(compared, files.size() / 2);
-
   const std::string expected_file = PICTORA_SOURCE_DIR "/tests/pictures/expected/sample-captions.txt";
   if (std::getenv("PICTORA_UPDATE_EXPECTED") != nullptr) testutil::write_file(expected_file, all);
   EXPECT_EQ(testutil::read_file(expected_file), all);
 }
 
-// Written EXIF blocks for what no sample has: the camera line (none without
-// a make), then the rest of the caption.
-struct written_case {
-  const char* label;
-  std::function<void(exif_block&)> tags;
-  const char* rest;
-  const char* make = "Nikon";
-};
-
-const uint16_t time_ = 0x829A, program = 0x8822, iso = 0x8827, bias = 0x9204, metering = 0x9207, flash = 0x9209,
-               wb = 0xA403, contrast = 0xA408, saturation = 0xA409, sharpness = 0xA40A;
+const uint16_t time_ = 0x829A, iso = 0x8827, bias = 0x9204, flash = 0x9209, contrast = 0xA408, saturation = 0xA409,
+               sharpness = 0xA40A;
 
 // The newer Olympus maker note with camera-settings and focus-info directories.
 std::function<void(exif_block&)> om(std::function<void(tiff_ifd&, tiff_ifd&)> fill) {
   return [fill](exif_block& b) {
     tiff_ifd settings, focus, main;
     fill(settings, focus);
-    main.sub_ifd(0x2020, settings).sub_ifd(0x2050, focus);
     b.exif.short_(sharpness, {1}).short_(saturation, {2}).short_(contrast, {1});
-    b.exif.makernote(makernote_t("OM SYSTEM\0\0\0II\4\0"s, main));
+    b.exif.makernote(makernote_t("OM SYSTEM\0\0\0II\4\0"s, main.sub_ifd(0x2020, settings).sub_ifd(0x2050, focus)));
   };
 }
 
@@ -210,32 +161,32 @@ std::function<void(exif_block&)> older_olympus(uint16_t focus_mode, uint16_t wb_
   return [=](exif_block& b) {
     tiff_ifd d;
     d.short_(0x100B, {focus_mode}).rational(0x100C, {{1234, 100}}).short_(0x100F, {2});
-    d.short_(0x1015, {wb_code, 6}).short_(0x1029, {0});
-    b.exif.short_(sharpness, {1}).makernote(makernote_t("OLYMP\0\1\0"s, d));
+    b.exif.short_(sharpness, {1}).makernote(makernote_t("OLYMP\0\1\0"s, d.short_(0x1015, {wb_code, 6}).short_(0x1029, {0})));
   };
 }
 
-TEST(Caption, WrittenBlocksReachEveryFormat) {
+TEST(Caption, WrittenBlocksReachWhatNoSampleHas) {
   const char* const om_make = "OM Digital Solutions";
-  const written_case cases[] = {
+  // The camera line (none without a make), then the rest of the caption.
+  const struct {
+    const char* label;
+    std::function<void(exif_block&)> tags;
+    const char* rest;
+    const char* make = "Nikon";
+  } cases[] = {
       {"time reduced to 1/d", [](exif_block& b) { b.exif.rational(time_, {{10, 2500}}); }, "\t, 1/250sec\n\t, \n"},
-      {"whole seconds", [](exif_block& b) { b.exif.rational(time_, {{30, 1}}); }, "\t, 30sec\n\t, \n"},
       {"time 0/0", [](exif_block& b) { b.exif.rational(time_, {{0, 0}}); }, "\t\n\t, \n"},
-      {"iso above 16 bits", [](exif_block& b) { b.exif.short_(iso, {65535}).long_(0x8831, {102400}); },
-       "\t, iso102400\n\t, \n"},
+      {"iso above 16 bits", [](exif_block& b) { b.exif.short_(iso, {65535}).long_(0x8831, {102400}); }, "\t, iso102400\n\t, \n"},
       {"bias reduced", [](exif_block& b) { b.exif.srational_(bias, {{2, 6}}); }, "\t, +1/3 EV\n\t, \n"},
       {"values outside the tables",
        [](exif_block& b) {
-         b.exif.short_(program, {9}).short_(metering, {255}).short_(wb, {3}).short_(sharpness, {3});
+         b.exif.short_(0x8822, {9}).short_(0x9207, {255}).short_(0xA403, {3}).short_(sharpness, {3});
          b.exif.short_(saturation, {4}).short_(contrast, {3}).short_(0xA001, {2});
        },
        "\tU, [Unk]\n\tUnknown WB, Shp Unknown, Sat Unknown, Ctr Unknown, Unknown\n"},
       {"flash auto", [](exif_block& b) { b.exif.short_(flash, {0x19}); }, "\t, Flash/Auto\n\t, \n"},
-      {"flash without return", [](exif_block& b) { b.exif.short_(flash, {0x15}); },
-       "\t, Flash/Return Not Detected/Compulsory\n\t, \n"},
-      {"no model hides the lens",
-       [](exif_block& b) { b.ifd0.ascii(0x010F, "Nikon"), b.exif.ascii(0x9003, "2024:05:01").ascii(0xA434, "L"); },
-       "\t2024:05:01\n\t\n\t, \n", ""},
+      {"no model hides the lens", [](exif_block& b) { b.ifd0.ascii(0x010F, "N"), b.exif.ascii(0x9003, "2024").ascii(0xA434, "L"); },
+       "\t2024\n\t\n\t, \n", ""},
       {"one focus mode", om([](tiff_ifd& s, tiff_ifd& f) { s.short_(0x0301, {2}).short_(0x0500, {258}), f.short_(0x0308, {6}); }),
        "\t\n\tContinuous AF(P=6)\n\tOne Touch WB 3, Shp Soft, Sat High, Ctr Low, \n", om_make},
       {"focus bits", om([](tiff_ifd& s, tiff_ifd&) { s.short_(0x0301, {0, 0x211}); }),
@@ -244,16 +195,15 @@ TEST(Caption, WrittenBlocksReachEveryFormat) {
        "\t\n\tMF(P=3)\n\t, Shp Soft, Sat High, Ctr Low, \n", om_make},
       {"live composite", om([](tiff_ifd& s, tiff_ifd&) { s.long_(0x0804, {1, 12}); }),
        "\t\n\t\n\t, Shp Soft, Sat High, Ctr Low, \n\tLiveComp 12 frames\n", om_make},
-      {"older Olympus manual focus", older_olympus(1, 2), "\t\n\tMF(P=12)\n\tPreset 5500K, Shp Soft, Ctr High, \n",
-       "OLYMPUS IMAGING CORP."},
-      {"older Olympus other focus", older_olympus(2, 1), "\t\n\tU\n\tAuto WB, Shp Soft, Ctr High, \n", "olympus"},
+      {"older Olympus manual focus", older_olympus(1, 2), "\t\n\tMF(P=12)\n\tPreset 5500K, Shp Soft, Ctr High, \n", "OLYMPUS"},
+      {"older Olympus other focus", older_olympus(2, 1), "\t\n\tU\n\tAuto WB, Shp Soft, Ctr High, \n", "olympus corp."},
       {"not quite Olympus", older_olympus(1, 2), "\t\n\t, Shp Soft, \n", "OLYMPU"},
       {"Pentax type of Ricoh",
        [](exif_block& b) { b.exif.makernote(makernote_t("PENTAX \0II"s, tiff_ifd().short_(0x000D, {16}).short_(0x0010, {7}))); },
-       "\t\n\tAF-S (Focus-priority)(P=7)\n\t, \n", "RICOH IMAGING COMPANY, LTD."},
+       "\t\n\tAF-S (Focus-priority)(P=7)\n\t, \n", "RICOH IMAGING"},
   };
   testutil::TempDir dir;
-  for (const written_case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     exif_block b;
     if (*c.make) b.ifd0.ascii(0x010F, c.make).ascii(0x0110, "X");
@@ -261,9 +211,7 @@ TEST(Caption, WrittenBlocksReachEveryFormat) {
     testutil::jpeg_options o(16, 16);
     o.app1 = b.app1_payload();
     testutil::write_jpeg(dir / "p.jpg", o);
-    const pictures::cli_result r = pictures::run_cli({"exif", dir / "p.jpg"});
-    EXPECT_EQ(0, r.status);
-    EXPECT_EQ((*c.make ? "\t"s + c.make + ", X\n" : "") + c.rest, r.out);
+    EXPECT_EQ((*c.make ? "\t"s + c.make + ", X\n" : "") + c.rest, pictures::run_cli({"exif", dir / "p.jpg"}).out);
   }
 }
 
