@@ -15,6 +15,7 @@
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg2.h"
 #include "libgr/transform.h"
+#include "tests/pictures/pictures.h"
 #include "tests/support/exif_writer.h"
 #include "tests/support/jpeg_coefs.h"
 #include "tests/support/picture_check.h"
@@ -23,6 +24,7 @@
 namespace {
 
 using namespace std::string_literals;
+using pictures::topdown;
 using testutil::decoded_t;
 using testutil::exif_block;
 using testutil::makernote_t;
@@ -131,6 +133,7 @@ TEST(MarkerWalker, EachBrokenRuleIsRefusedWithItsReport) {
       {"seven bytes", soi + "\xFF\xE0\0\3\0"s, "too few size of JPEG.\n"},
       {"not a JPEG", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s, "not JPEG data.\n"},
       {"no end marker", soi + app0 + seg(0xFFDB, "\0"s + dqt.substr(1)), ""},
+      {"bytes after the end marker", soi + app0 + "\xFF\xD9\0\0"s, "(refused without a report)"},
       {"segment past the end", soi + app0 + "\xFF\xE1\x00\x10xx"s, "broken JPEG data.\n"},
       {"progressive scan", soi + seg(0xFFDA, "\x01\x01\x00\x00\x00\x01"s), "constant value illegal. ss=0, se=0, ah=0, al=1\nsos_marker.parse() fail.\n"},
       {"16-bit quantisation", soi + seg(0xFFDB, "\x10"s + dqt.substr(1)), "not support JPEG data. DQT pq=1\n"},
@@ -142,7 +145,8 @@ TEST(MarkerWalker, EachBrokenRuleIsRefusedWithItsReport) {
     libgr::jpegdata2_t data;
     data.buffer = block_of(c.bytes);
     bool ok = false;
-    EXPECT_EQ(c.report, testutil::capture_stderr([&] { ok = libgr::jpeginfo2_t().analyze(data); })) << c.label;
+    const std::string report = testutil::capture_stderr([&] { ok = libgr::jpeginfo2_t().analyze(data); });
+    EXPECT_EQ(c.report, report.empty() && !ok ? "(refused without a report)" : report) << c.label;
     EXPECT_EQ(*c.report == 0, ok) << c.label;
   }
 }
@@ -165,13 +169,10 @@ TEST(ExifReader, EachBrokenRuleIsRefusedWithItsReport) {
     bool ok;
     std::string report;
   } cases[] = {
-      {"byte order", "Exif\0\0IM*\0"s + le32(8), false, "byteorder mark not recognized.\n"},
       {"magic", magic.app1_payload(), false, "not tiff(0x00, 0x2a).\n"},
       {"directory outside", "Exif\0\0II*\0"s + le32(100), false, "value over, offset 100 tiff size: 8\n"},
       {"text ending outside", "Exif\0\0II*\0"s + le32(8) + le16(1) + le16(0x010F) + le16(2) + le32(20) + le32(10) + le32(0), false,
        "value over, offset 10 tiff size: 26\n"},
-      {"EXIF directory cut", "Exif\0\0II*\0"s + le32(8) + le16(1) + le16(0x8769) + le16(4) + le32(1) + le32(25) + le32(0), false,
-       "exif ifd size exceed: 29 > 26\n"},
       {"EXIF value outside", value_over.app1_payload(), false, "offset+size over: 4000, 8, tiff size: " + tiff_size(value_over) + "\n"},
       {"thumbnail outside", thumbnail_over.app1_payload(), false,
        "offset+size over: 8, 4000, tiff size: " + tiff_size(thumbnail_over) + "\n"},
@@ -190,14 +191,6 @@ TEST(ExifReader, EachBrokenRuleIsRefusedWithItsReport) {
     EXPECT_EQ(c.ok, ok);
     EXPECT_TRUE(app1.tiff_header.tag_0th_ifd.Orientation.empty());
   }
-}
-
-// A bottom-up image of the program as a top-down decoded picture.
-decoded_t topdown(const libgr::image2d_t& image) {
-  decoded_t out{image.width, image.height, libgr::format_components(image.desc.format), {}};
-  for (uint32_t y = image.height; y-- > 0;)
-    out.pixels.insert(out.pixels.end(), image.row(y), image.row(y) + image.width * out.components);
-  return out;
 }
 
 TEST(JpegAdapter, RefusesCmykAndKeepsTheRowsBeforeACut) {
@@ -225,8 +218,6 @@ TEST(JpegAdapter, RefusesCmykAndKeepsTheRowsBeforeACut) {
   // The turn of the cut picture is written whole but fails.
   EXPECT_EQ("Premature end of JPEG file\n", testutil::capture_stderr([&] { EXPECT_FALSE(libgr::transform(1, turned, cut)); }));
   EXPECT_EQ(0, testutil::read_coefficients(text_of(turned)).warnings);
-  EXPECT_EQ("4: jpeg transform rightrotate count over.\n",
-            testutil::capture_stderr([&] { EXPECT_FALSE(libgr::transform(4, turned, cut)); }));
 }
 
 TEST(ImageOperations, OneRowOneColumnAndOddSizesLikeTheReferences) {
