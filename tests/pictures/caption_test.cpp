@@ -11,8 +11,11 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <iomanip>
 #include <regex>
+#include <sstream>
 
+#include "app/exif.h"
 #include "tests/pictures/pictures.h"
 #include "tests/support/exif_writer.h"
 #include "tests/support/test_util.h"
@@ -205,6 +208,21 @@ TEST(Caption, WrittenBlocksReachWhatNoSampleHas) {
     testutil::write_jpeg(dir / "p.jpg", o);
     EXPECT_EQ((*c.make ? "\t"s + c.make + ", X\n" : "") + c.rest, pictures::run_cli({"exif", dir / "p.jpg"}).out);
   }
+}
+
+TEST(Caption, CaptionsOfOnePageShareOneNumberFormat) {
+  exif_block b;
+  b.ifd0.ascii(0x010F, "N").ascii(0x0110, "X");
+  b.exif.rational(0x920A, {{58, 10}}).rational(0x829D, {{28, 10}}).rational(time_, {{13, 10}});
+  testutil::TempDir dir;
+  testutil::jpeg_options o(16, 16);
+  o.app1 = b.app1_payload();
+  testutil::write_jpeg(dir / "p.jpg", o);
+  std::ostringstream page;
+  page << std::scientific << std::setprecision(3);
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(pictora::writeexif(page, pictora::path_t{dir.path(), "", ""}, "", "p.jpg", false));
+  page << 1.5;  // the page's own format is given back
+  EXPECT_EQ("\tN, X\n\t, f=5.8mm, f/2.8, 1.30sec\n\t, \n\tN, X\n\t, f=5.8mm, f/2.8, 1.30sec\n\t, \n1.500e+00", page.str());
 }
 
 }  // namespace

@@ -87,6 +87,9 @@ TEST(DisplayLoaders, PickTheirFileAndTurnItUpright) {
   }
   image2d_t image;
   EXPECT_FALSE(pictora::load_jpeg(image, camera / "thumbnail"));  // not named as a picture
+  EXPECT_EQ("width 200\nheight 150\ncomponents 3\norientation 6\nexif-thumbnail " +
+                std::to_string(testutil::read_file(camera / "thumbnail").size()) + "\nmarkers e0 e1\n",
+            pictures::run_cli({"jpeg", "info", day + "original/o6.jpg"}).out);
   pictora::g_global = saved;
 }
 

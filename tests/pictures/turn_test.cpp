@@ -48,6 +48,8 @@ TEST(LosslessTurn, EverySamplingAndSizeAndTheCameraPicturesLikeJpegtran) {
       EXPECT_TRUE(expected.jpeg == actual) << "same coefficients, other bytes";
     }
   }
+  EXPECT_EQ("4: jpeg transform rightrotate count over.\n",
+            pictures::run_cli({"jpeg", "rotate", "4", dir / "in.jpg", dir / "out.jpg"}).err);
   if (testutil::samples_dir().empty()) GTEST_SKIP() << "the camera pictures of " << PICTORA_SAMPLES_DIR << " were not turned";
 }
 
