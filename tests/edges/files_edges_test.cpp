@@ -95,7 +95,8 @@ TEST(Directories, ListingsRebuildsCopiesAndTemporaryNames) {
   testutil::write_file(dir / "to.jpg", std::string(20u << 20, 'x'));  // longer: must be cut
   for (const char* name : {"big.jpg", "b.jpg"}) {
     set_mtime(dir / name, 1500000000, 123456789);
-    EXPECT_EQ("", testutil::capture_stderr([&] { EXPECT_TRUE(libutils::filecopy((dir / name).c_str(), (dir / "to.jpg").c_str())); }));
+    EXPECT_EQ("", testutil::capture_stderr(
+                      [&] { EXPECT_TRUE(libutils::filecopy((dir / name).c_str(), (dir / "to.jpg").c_str())); }));
     EXPECT_TRUE(testutil::read_file(dir / name) == testutil::read_file(dir / "to.jpg")) << name;
     struct stat st {};
     EXPECT_EQ(0, ::stat((dir / "to.jpg").c_str(), &st));
@@ -103,10 +104,11 @@ TEST(Directories, ListingsRebuildsCopiesAndTemporaryNames) {
   }
   struct stat sub {};  // a folder opens, but reads nothing of the size it has
   ::stat((dir / "sub").c_str(), &sub);
-  for (const auto& [from, to, report] : {std::tuple{dir / "b.jpg", dir / "no/to.jpg", dir / "no/to.jpg: No such file or directory\n"},
-                                         {dir / "none", dir / "to.jpg", dir / "none: stat(2) error.\n"},
-                                         {dir / "sub", dir / "to.jpg", dir / "sub: " + std::to_string(sub.st_size) +
-                                          ": ifs read failed.\n" + dir / "sub: ifs failed.\n"}})
+  for (const auto& [from, to, report] :
+       {std::tuple{dir / "b.jpg", dir / "no/to.jpg", dir / "no/to.jpg: No such file or directory\n"},
+        {dir / "none", dir / "to.jpg", dir / "none: stat(2) error.\n"},
+        {dir / "sub", dir / "to.jpg",
+         dir / "sub: " + std::to_string(sub.st_size) + ": ifs read failed.\n" + dir / "sub: ifs failed.\n"}})
     EXPECT_EQ(report, testutil::capture_stderr([&] { EXPECT_FALSE(libutils::filecopy(from.c_str(), to.c_str())); }));
 
   std::string first = dir / "pictora.XXXXXX", second = first, five = dir / "XXXXX";
@@ -125,7 +127,8 @@ TEST(Directories, ListingsRebuildsCopiesAndTemporaryNames) {
 class shift_jis {
  public:
   shift_jis() {
-    testutil::run_program({"localedef", "-c", "--no-warnings=ascii", "-i", "ja_JP", "-f", "SHIFT_JIS", dir_ / "sjis"}, nullptr, nullptr);
+    testutil::run_program({"localedef", "-c", "--no-warnings=ascii", "-i", "ja_JP", "-f", "SHIFT_JIS", dir_ / "sjis"}, nullptr,
+                          nullptr);
     ::setenv("LOCPATH", dir_.path().c_str(), 1);
   }
   ~shift_jis() { ::unsetenv("LOCPATH"), std::setlocale(LC_CTYPE, "C"); }
@@ -148,7 +151,8 @@ TEST(Paths, EverySeparatorAndEmptyPartInEveryCodePage) {
     std::string path, parts;  // drive|dir|name|extension
   } splits[] = {{"c:\\book\\2023\\pic.01.jpg", "c:|\\book\\2023\\|pic.01|.jpg"}, {"a:b:c/d", "a:|b:c/|d|"},
                 {"/home/my album/IMG 1.JPG", "|/home/my album/|IMG 1|.JPG"}, {"dir/.profile", "|dir/||.profile"},
-                {"x.", "||x|."}, {"", "|||"}, {"d:/" + std::string(300, 'n') + ".jpg", "d:|/|" + std::string(259, 'n') + "|.jpg"}};
+                {"x.", "||x|."}, {"", "|||"},
+                {"d:/" + std::string(300, 'n') + ".jpg", "d:|/|" + std::string(259, 'n') + "|.jpg"}};  // cut to the part's buffer
   shift_jis sjis;
   for (const char* locale : {"C", "C.UTF-8", "sjis"}) {
     if (std::setlocale(LC_CTYPE, locale) == nullptr) {
@@ -178,7 +182,7 @@ TEST(Paths, EverySeparatorAndEmptyPartInEveryCodePage) {
     EXPECT_EQ(sign, std::min(1, std::max(-1, libutils::extcasecmp(name, ext)))) << name;
 }
 
-TEST(Strings, LinesTokensAndTheSearchPath) {
+TEST(Strings, LinesAndTokens) {
   std::string line = "a \t\0\r\n\r\n"s, text = line, ends = "\r\n";
   libutils::chop(line), libutils::chop2(text), libutils::chop(ends);
   EXPECT_EQ("a \t\0"s + "a" + "", line + text + ends);  // line ends only; blanks and zeros too
@@ -188,17 +192,6 @@ TEST(Strings, LinesTokensAndTheSearchPath) {
   std::pair<std::string, std::string> kv{"k", "v"};
   EXPECT_FALSE(libutils::separate_first_token(kv, "key", '='));
   EXPECT_TRUE(libutils::separate_first_token(kv, "key=a=b", '=') && kv == std::pair("key"s, "a=b"s));
-
-  // The catalogue is looked up as given, then along PATH.
-  testutil::TempDir dir;
-  testutil::make_dirs(dir / "bin");
-  testutil::write_file(dir / "bin/a.msg", "");
-  const std::string path = std::getenv("PATH");
-  ::setenv("PATH", (dir / "none:" + dir.path() + "/bin").c_str(), 1);
-  EXPECT_EQ(dir / "bin/a.msg", libutils::searchpath("a.msg", nullptr));
-  EXPECT_EQ(dir / "bin/a.msg", libutils::searchpath(dir / "bin/a.msg", nullptr));
-  EXPECT_EQ("b.msg", libutils::searchpath("b.msg", nullptr));
-  ::setenv("PATH", path.c_str(), 1);
 }
 
 }  // namespace

@@ -136,7 +136,8 @@ TEST(MarkerWalker, EachBrokenRuleIsRefusedWithItsReport) {
       {"no end marker", soi + app0 + seg(0xFFDB, "\0"s + dqt.substr(1)), "", true},
       {"bytes after the end marker", soi + app0 + "\xFF\xD9\0\0"s, "(refused without a report)"},
       {"segment past the end", soi + app0 + "\xFF\xE1\x00\x10xx"s, "broken JPEG data.\n"},
-      {"progressive scan", soi + seg(0xFFDA, "\x01\x01\x00\x00\x00\x01"s), "constant value illegal. ss=0, se=0, ah=0, al=1\nsos_marker.parse() fail.\n"},
+      {"progressive scan", soi + seg(0xFFDA, "\x01\x01\x00\x00\x00\x01"s),
+       "constant value illegal. ss=0, se=0, ah=0, al=1\nsos_marker.parse() fail.\n"},
       {"scan header cut", soi + seg(0xFFDA, "\x01\x01\x00"s), "broken JPEG data.\nsos_marker.parse() fail.\n"},
       {"scan of another count", soi + seg(0xFFDA, "\x02\x01\x00\x00\x3F\x00"s), "broken JPEG data.\nsos_marker.parse() fail.\n"},
       {"restart interval of three bytes: reported only", soi + seg(0xFFDD, "\0\4\0"s), "broken JPEG data.\n", true},
@@ -147,7 +148,8 @@ TEST(MarkerWalker, EachBrokenRuleIsRefusedWithItsReport) {
       {"frame header cut", soi + seg(0xFFC0, "\x08\0\x08\0"s), "broken JPEG data.\n"},
       {"frame shorter than its components", soi + seg(0xFFC0, "\x08\0\x08\0\x10\x02\x01\x11\0"s), "broken JPEG data.\n"},
       {"sampling factor 0", soi + seg(0xFFC0, "\x08\0\x08\0\x10\x02\x01\x22\0\x02\x10\0"s), "invalid JPEG data.\n"},
-      {"Huffman run without bits", soi + seg(0xFFC4, "\x10"s + counts + "\xE0"), "huffman table error: run_length=14, data_bits=0\n"},
+      {"Huffman run without bits", soi + seg(0xFFC4, "\x10"s + counts + "\xE0"),
+       "huffman table error: run_length=14, data_bits=0\n"},
   };
   for (const auto& c : cases) {
     libgr::jpegdata2_t data;
@@ -189,10 +191,12 @@ TEST(ExifReader, EachBrokenRuleIsRefusedWithItsReport) {
       {"directory outside", "Exif\0\0II*\0"s + le32(100), false, "value over, offset 100 tiff size: 8\n"},
       {"text ending outside", "Exif\0\0II*\0"s + le32(8) + le16(1) + le16(0x010F) + le16(2) + le32(20) + le32(10) + le32(0), false,
        "value over, offset 10 tiff size: 26\n"},
-      {"EXIF value outside", value_over.app1_payload(), false, "offset+size over: 4000, 8, tiff size: " + tiff_size(value_over) + "\n"},
+      {"EXIF value outside", value_over.app1_payload(), false,
+       "offset+size over: 4000, 8, tiff size: " + tiff_size(value_over) + "\n"},
       {"thumbnail outside", thumbnail_over.app1_payload(), false,
        "offset+size over: 8, 4000, tiff size: " + tiff_size(thumbnail_over) + "\n"},
-      {"maker-note directory outside", om_over.app1_payload(), false, "olympus3 camerasettings ifd: 0: size 2 over than ifd.size(0).\n"},
+      {"maker-note directory outside", om_over.app1_payload(), false,
+       "olympus3 camerasettings ifd: 0: size 2 over than ifd.size(0).\n"},
       {"orientation of the wrong type is skipped", long_orientation.app1_payload(), true, ""},
   };
   for (const auto& c : cases) {

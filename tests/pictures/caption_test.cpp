@@ -10,8 +10,8 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <iomanip>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -36,8 +36,9 @@ std::vector<std::string> split(const std::string& s, char sep) {
   return parts;
 }
 
-// exiftool's reading of each file, by tag; "" when absent. Tags ending in #
-// are read as plain numbers.
+// exiftool's reading of each file, by tag; "" when absent. Make and Model
+// come from the 0th directory, the others from the EXIF directory; tags
+// ending in # are read as plain numbers.
 using reading_t = std::map<std::string, std::string>;
 const char* const s_tags[] = {"Make", "Model", "DateTimeOriginal", "LensModel", "ExposureProgram", "FocalLength#",
                               "FocalLengthIn35mmFormat#", "FNumber#", "ExposureTime#", "ISO#", "MeteringMode#",
@@ -180,7 +181,8 @@ TEST(Caption, WrittenBlocksReachWhatNoSampleHas) {
        },
        "\tU, [Unk]\n\tUnknown WB, Shp Unknown, Sat Unknown, Ctr Unknown, Unknown\n"},
       {"flash auto", [](exif_block& b) { b.exif.short_(flash, {0x19}); }, "\t, Flash/Auto\n\t, \n"},
-      {"no model hides the lens", [](exif_block& b) { b.ifd0.ascii(0x010F, "N"), b.exif.ascii(0x9003, "2024").ascii(0xA434, "L"); },
+      {"no model hides the lens",
+       [](exif_block& b) { b.ifd0.ascii(0x010F, "N"), b.exif.ascii(0x9003, "2024").ascii(0xA434, "L"); },
        "\t2024\n\t\n\t, \n", ""},
       {"one focus mode", om([](tiff_ifd& s, tiff_ifd& f) { s.short_(0x0301, {2}).short_(0x0500, {258}), f.short_(0x0308, {6}); }),
        "\t\n\tContinuous AF(P=6)\n\tOne Touch WB 3, Shp Soft, Sat High, Ctr Low, \n", om_make},
@@ -191,7 +193,8 @@ TEST(Caption, WrittenBlocksReachWhatNoSampleHas) {
       {"live composite", om([](tiff_ifd& s, tiff_ifd&) { s.long_(0x0804, {1, 12}); }),
        "\t\n\t\n\t, Shp Soft, Sat High, Ctr Low, \n\tLiveComp 12 frames\n", om_make},
       {"older Olympus manual focus", [](exif_block& b) { b.exif.short_(sharpness, {1}).makernote(makernote_t("OLYMP\0\1\0"s,
-         tiff_ifd().short_(0x100B, {1}).rational(0x100C, {{1234, 100}}).short_(0x100F, {2}).short_(0x1015, {2, 6}).short_(0x1029, {0}))); },
+         tiff_ifd().short_(0x100B, {1}).rational(0x100C, {{1234, 100}}).short_(0x100F, {2}).short_(0x1015, {2, 6})
+             .short_(0x1029, {0}))); },
        "\t\n\tMF(P=12)\n\tPreset 5500K, Shp Soft, Ctr High, \n", "OLYMPUS"},
       {"Pentax type of Ricoh",
        [](exif_block& b) { b.exif.makernote(makernote_t("PENTAX \0II"s, tiff_ifd().short_(0x000D, {16}).short_(0x0010, {7}))); },

@@ -36,7 +36,8 @@ TEST(DisplayLoaders, PickTheirFileAndTurnItUpright) {
   testutil::jpeg_options gray(200, 150);
   gray.sampling = testutil::jpeg_sampling::gray;
   testutil::write_jpeg(camera / "gray.jpg", gray);
-  ASSERT_EQ(0, pictures::run_cli({"--set", "shrink_size=64x64", "make-album", camera.path(), base / "day", "--title", "D"}).status);
+  ASSERT_EQ(0, pictures::run_cli({"--set", "shrink_size=64x64", "make-album", camera.path(), base / "day", "--title", "D"})
+                   .status);
   const pictora::path_t album{base.path(), "", "day"};
   const std::string day = base / "day/";
   // A picture that lost its thumbnail and a level, and one only in "original".
@@ -44,9 +45,13 @@ TEST(DisplayLoaders, PickTheirFileAndTurnItUpright) {
   testutil::write_file(day + "original/late.jpg", testutil::read_file(camera / "o8.jpg"));
 
   auto file = [&](auto loader, const std::string& path) { return [=](image2d_t& i) { return loader(i, day + path); }; };
-  auto thumb = [&](const char* name) { return [=](image2d_t& i) { return pictora::load_exifthumbnail_or_thumbdir(i, album, name); }; };
+  auto thumb = [&](const char* name) {
+    return [=](image2d_t& i) { return pictora::load_exifthumbnail_or_thumbdir(i, album, name); };
+  };
   auto scaled = [&](const char* name, unsigned long long show_level, int scale) {
-    return [=](image2d_t& i) { return pictora::g_global.show_level = show_level, pictora::load_scaled_thumbnail(i, album, name, scale); };
+    return [=](image2d_t& i) {
+      return pictora::g_global.show_level = show_level, pictora::load_scaled_thumbnail(i, album, name, scale);
+    };
   };
   const struct {
     const char* label;
