@@ -91,14 +91,16 @@ std::vector<std::string> damaged_copies(const std::string& bytes, size_t head, u
 
 TEST(DamagedJpeg, EveryReaderRefusesOrStaysWithinTheBytes) {
   tiff_ifd settings, focus, om, older;
-  settings.short_(0x0301, {0, 0x211}).long_(0x0804, {1, 12});
-  om.sub_ifd(0x2020, settings).sub_ifd(0x2050, focus.short_(0x0308, {6}));
+  settings.short_(0x0301, {0, 0x211}).short_(0x0302, {1}).short_(0x0500, {258}).short_(0x0501, {5000}).long_(0x0804, {1, 12});
+  focus.short_(0x0209, {1}).short_(0x0300, {2}).short_(0x0301, {3}).short_(0x0303, {4}).short_(0x0304, {5});
+  focus.rational(0x0305, {{1, 2}}).short_(0x0308, {6}).short_(0x031B, {7});
+  om.sub_ifd(0x2010, tiff_ifd().ascii(0x0203, "Lens")).sub_ifd(0x2020, settings).sub_ifd(0x2050, focus);
   older.short_(0x100B, {1}).rational(0x100C, {{1234, 100}}).short_(0x1015, {2, 6});
   unsigned seed = 0;
   testutil::capture_stderr([&] {
     for (const auto& [make, note] : {std::pair{"OM Digital Solutions", makernote_t("OM SYSTEM\0\0\0II\4\0"s, om)},
                                      {"OLYMPUS", makernote_t("OLYMP\0\1\0"s, older)},
-                                     {"RICOH", makernote_t("PENTAX \0II"s, tiff_ifd().short_(0x000D, {16}))}}) {
+                                     {"RICOH", makernote_t("PENTAX \0II"s, tiff_ifd().short_(0x0019, {1}).short_(0x001A, {2}))}}) {
       testutil::camera_settings camera;
       camera.make = make;
       camera.thumbnail = testutil::make_jpeg({32, 24});
@@ -191,6 +193,7 @@ TEST(ExifReader, EachBrokenRuleIsRefusedWithItsReport) {
       {"directory outside", "Exif\0\0II*\0"s + le32(100), false, "value over, offset 100 tiff size: 8\n"},
       {"text ending outside", "Exif\0\0II*\0"s + le32(8) + le16(1) + le16(0x010F) + le16(2) + le32(20) + le32(10) + le32(0), false,
        "value over, offset 10 tiff size: 26\n"},
+      {"thumbnail directory cut", "Exif\0\0II*\0"s + le32(8) + le16(0) + le32(14) + le16(2), false, "too few ifd area14 > 2\n"},
       {"EXIF value outside", value_over.app1_payload(), false,
        "offset+size over: 4000, 8, tiff size: " + tiff_size(value_over) + "\n"},
       {"thumbnail outside", thumbnail_over.app1_payload(), false,

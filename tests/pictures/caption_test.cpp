@@ -181,6 +181,8 @@ TEST(Caption, WrittenBlocksReachWhatNoSampleHas) {
        },
        "\tU, [Unk]\n\tUnknown WB, Shp Unknown, Sat Unknown, Ctr Unknown, Unknown\n"},
       {"flash auto", [](exif_block& b) { b.exif.short_(flash, {0x19}); }, "\t, Flash/Auto\n\t, \n"},
+      {"flash without return", [](exif_block& b) { b.exif.short_(flash, {0x15}); },
+       "\t, Flash/Return Not Detected/Compulsory\n\t, \n"},
       {"no model hides the lens",
        [](exif_block& b) { b.ifd0.ascii(0x010F, "N"), b.exif.ascii(0x9003, "2024").ascii(0xA434, "L"); },
        "\t2024\n\t\n\t, \n", ""},
@@ -196,6 +198,9 @@ TEST(Caption, WrittenBlocksReachWhatNoSampleHas) {
          tiff_ifd().short_(0x100B, {1}).rational(0x100C, {{1234, 100}}).short_(0x100F, {2}).short_(0x1015, {2, 6})
              .short_(0x1029, {0}))); },
        "\t\n\tMF(P=12)\n\tPreset 5500K, Shp Soft, Ctr High, \n", "OLYMPUS"},
+      {"older Olympus other focus", [](exif_block& b) {
+         b.exif.makernote(makernote_t("OLYMP\0\1\0"s, tiff_ifd().short_(0x100B, {2}).short_(0x1015, {1, 0})));
+       }, "\t\n\tU\n\tAuto WB, \n", "olympus corp."},
       {"Pentax type of Ricoh",
        [](exif_block& b) { b.exif.makernote(makernote_t("PENTAX \0II"s, tiff_ifd().short_(0x000D, {16}).short_(0x0010, {7}))); },
        "\t\n\tAF-S (Focus-priority)(P=7)\n\t, \n", "RICOH IMAGING"},
