@@ -9,7 +9,9 @@
 #include "app/global.h"
 #include "app/shrink.h"
 #include "tests/pictures/pictures.h"
+#include "app/movie.h"
 #include "tests/support/exif_writer.h"
+#include "tests/support/make_movie.h"
 #include "tests/support/picture_check.h"
 #include "tests/support/test_util.h"
 
@@ -36,6 +38,7 @@ TEST(DisplayLoaders, PickTheirFileAndTurnItUpright) {
   testutil::jpeg_options gray(200, 150);
   gray.sampling = testutil::jpeg_sampling::gray;
   testutil::write_jpeg(camera / "gray.jpg", gray);
+  testutil::write_movie(camera / "clip.mp4", {200, 150});
   ASSERT_EQ(0, pictures::run_cli({"--set", "shrink_size=64x64", "make-album", camera.path(), base / "day", "--title", "D"})
                    .status);
   const pictora::path_t album{base.path(), "", "day"};
@@ -51,6 +54,12 @@ TEST(DisplayLoaders, PickTheirFileAndTurnItUpright) {
   auto scaled = [&](const char* name, unsigned long long show_level, int scale) {
     return [=](image2d_t& i) {
       return pictora::g_global.show_level = show_level, pictora::load_scaled_thumbnail(i, album, name, scale);
+    };
+  };
+  auto still = [&](const char* name, int scale) {
+    return [=](image2d_t& i) {
+      std::string duration, rate;
+      return pictora::g_global.show_level = 1, pictora::load_scaled_ffthumbnail(i, album, name, scale, duration, rate);
     };
   };
   const struct {
@@ -74,6 +83,8 @@ TEST(DisplayLoaders, PickTheirFileAndTurnItUpright) {
       {"show level beyond the levels", scaled("o6.jpg", 5, 1), day + "size0/o6.jpg", 0, 1},
       {"gray level as RGB", scaled("gray.jpg", 1, 2), day + "size2/gray.jpg", 0, 0, true},
       {"missing level: the thumbnail", scaled("gray.jpg", 1, 1), day + "size0/gray.jpg", 4, 0, true},
+      {"movie still, normal screen", still("clip.mp4", 1), day + "movie3/clip.jpg", 0, 0},
+      {"movie still, double density", still("clip.mp4", 2), day + "movie2/clip.jpg", 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);

@@ -43,9 +43,7 @@ TEST(LosslessTurn, EverySamplingAndSizeAndTheCameraPicturesLikeJpegtran) {
           pictures::run_cli({"jpeg", "rotate", std::to_string(turns), dir / "in.jpg", dir / "out.jpg"});
       ASSERT_EQ("", r.err);
       const std::string actual = testutil::read_file(dir / "out.jpg");
-      EXPECT_EQ("", testutil::coefficient_difference(testutil::read_coefficients(expected.jpeg),
-                                                     testutil::read_coefficients(actual)));
-      EXPECT_TRUE(expected.jpeg == actual) << "same coefficients, other bytes";
+      EXPECT_TRUE(expected.jpeg == actual);
     }
   }
   EXPECT_EQ("4: jpeg transform rightrotate count over.\n",

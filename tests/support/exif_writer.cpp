@@ -87,15 +87,6 @@ tiff_ifd& tiff_ifd::long_(uint16_t tag, const std::vector<uint32_t>& v) {
 tiff_ifd& tiff_ifd::rational(uint16_t tag, const std::vector<urational>& v) {
   return numbers(tag, TIFF_RATIONAL, v);
 }
-tiff_ifd& tiff_ifd::sbyte(uint16_t tag, const std::vector<int8_t>& v) {
-  return numbers(tag, TIFF_SBYTE, v);
-}
-tiff_ifd& tiff_ifd::sshort(uint16_t tag, const std::vector<int16_t>& v) {
-  return numbers(tag, TIFF_SSHORT, v);
-}
-tiff_ifd& tiff_ifd::slong(uint16_t tag, const std::vector<int32_t>& v) {
-  return numbers(tag, TIFF_SLONG, v);
-}
 tiff_ifd& tiff_ifd::srational_(uint16_t tag, const std::vector<srational>& v) {
   return numbers(tag, TIFF_SRATIONAL, v);
 }

@@ -70,10 +70,7 @@ class tiff_ifd {
   tiff_ifd& short_(uint16_t tag, const std::vector<uint16_t>& values);
   tiff_ifd& long_(uint16_t tag, const std::vector<uint32_t>& values);
   tiff_ifd& rational(uint16_t tag, const std::vector<urational>& values);
-  tiff_ifd& sbyte(uint16_t tag, const std::vector<int8_t>& values);
   tiff_ifd& undefined(uint16_t tag, const std::string& bytes);
-  tiff_ifd& sshort(uint16_t tag, const std::vector<int16_t>& values);
-  tiff_ifd& slong(uint16_t tag, const std::vector<int32_t>& values);
   tiff_ifd& srational_(uint16_t tag, const std::vector<srational>& values);
   // Any type and count with the value's bytes exactly as given (they are not
   // converted to the byte order), e.g. an Orientation of type LONG or a count
