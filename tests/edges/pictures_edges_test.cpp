@@ -272,6 +272,25 @@ TEST(ImageOperations, OneRowOneColumnAndOddSizesLikeTheReferences) {
       }
       ASSERT_TRUE(libgr::grayscale2rgb(result, source));
       EXPECT_EQ(0u, testutil::max_difference(rgb, topdown(result)));
+      // Rows in the other order: the picture upside down.
+      decoded_t upside_down = p;
+      for (unsigned y = 0; y < height; ++y)
+        std::copy(p.row(height - 1 - y), p.row(height - 1 - y) + width * components,
+                  upside_down.pixels.begin() + y * width * components);
+      ASSERT_TRUE(libgr::flip(result, source));
+      EXPECT_EQ(0u, testutil::max_difference(upside_down, topdown(result)));
+      // An opaque alpha byte after every colour; gray has no RGBA form. The
+      // four-byte pixels halve like any others.
+      decoded_t rgba{width, height, 4, {}};
+      for (size_t i = 0; i < rgb.pixels.size(); i += 3)
+        rgba.pixels.insert(rgba.pixels.end(), {rgb.pixels[i], rgb.pixels[i + 1], rgb.pixels[i + 2], 255});
+      EXPECT_EQ(components == 3, libgr::rgb2rgba(result, source));
+      if (components == 3) {
+        EXPECT_EQ(0u, testutil::max_difference(rgba, topdown(result)));
+        libgr::image2d_t half;
+        ASSERT_TRUE(libgr::scaledown(half, result));
+        EXPECT_EQ(0u, testutil::max_difference(testutil::halve_reference(rgba), topdown(half)));
+      }
       EXPECT_EQ(0u, testutil::max_difference(p, topdown(source)));  // left as it was
     }
 }

@@ -4,6 +4,7 @@
 // goes on at all.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -92,6 +93,51 @@ TEST(HostileFiles, EveryCommandReportsTheFileAndTheOthersAreStillBuilt) {
     // What the update and the build go on with.
     const std::string built[] = {"/b/thumb/good.jpg", "/b/index.html", "/new/thumb/good.jpg"};
     for (size_t k = 0; k < (h.expected[1] == ok ? 3 : 2); ++k) EXPECT_TRUE(fs::is_regular_file(book + built[k])) << built[k];
+  }
+}
+
+}  // namespace
+}  // namespace safety
+
+namespace safety {
+namespace {
+
+// A folder standing where a page, a counter or a level must be written (what
+// a full or read-only disk does to a write, and what root's tests can
+// arrange): the run ends with status 1 and a report naming that file, and
+// the folder is left as it was.
+TEST(HostileFiles, AFileThatCannotBeWrittenIsReportedByName) {
+  const struct {
+    const char* obstacle;  // below the book
+    std::vector<std::string> command;  // "BOOK" stands for the book, "CAMERA" for the camera folder
+  } cases[] = {
+      {"a/index.html", {"update", "BOOK/a"}},
+      {"a/txt/count.txt", {"update", "BOOK/a"}},
+      {"a/html/good_1.html", {"update", "BOOK/a"}},
+      {"a/size1/good.jpg", {"make-album", "CAMERA", "BOOK/a", "--title", "T", "--force"}},
+      {"index.html", {"book-page", "BOOK"}},
+      {"_Best/index.html", {"best", "BOOK"}},
+      {"_PrintBook/list.html", {"best-book", "BOOK", "print"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.obstacle);
+    user_t user;
+    const std::string camera = user / "camera", book = user / "book";
+    testutil::make_dirs(camera);
+    testutil::write_jpeg(camera + "/good.jpg", {1100, 48});
+    ASSERT_EQ(user.run({"--quiet", "make-album", camera, book + "/a", "--title", "T"}).status, 0);
+    testutil::write_file(book + "/a/txt/print.txt", "good.jpg\r\n");
+    fs::remove(book + "/" + c.obstacle);
+    testutil::make_dirs(book + "/" + c.obstacle + "/kept");
+    // Older than the picture, so that a level there is due to be written.
+    fs::last_write_time(book + "/" + c.obstacle, fs::last_write_time(camera + "/good.jpg") - std::chrono::hours(1));
+    std::vector<std::string> args = {"--quiet"};
+    for (const std::string& word : c.command)
+      args.push_back(word == "CAMERA" ? camera : word.substr(0, 4) == "BOOK" ? book + word.substr(4) : word);
+    const result_t r = user.run(args);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find(book + "/" + c.obstacle), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_directory(book + "/" + c.obstacle + "/kept"));
   }
 }
 

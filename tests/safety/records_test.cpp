@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <list>
 #include <sstream>
 
 #include "app/album.h"
@@ -79,6 +80,9 @@ TEST(AlbumTexts, ListsAndCommentsReadAndWrittenAsTheirFilesSay) {
   EXPECT_EQ(testutil::read_file(txt + "IMG 1.txt"), "A <b>bold</b>\r\n\r\nlast\r\n");
   EXPECT_TRUE(pictora::loadphotocomment(comment, album, "IMG 1.JPG"));
   EXPECT_EQ(comment, "A <b>bold</b>\r\n\r\nlast\r\n");
+  std::list<std::string> lines;
+  EXPECT_TRUE(pictora::loadphotocommentlines(lines, album, "IMG 1.JPG"));
+  EXPECT_EQ(lines, (std::list<std::string>{"A <b>bold</b>\r", "\r", "last\r"}));
   EXPECT_TRUE(pictora::savephotocomment("", base / "day", "IMG 1.JPG"));
   EXPECT_TRUE(pictora::savephotocomment("", base / "day", "IMG 1.JPG"));
   EXPECT_FALSE(testutil::exists(txt + "IMG 1.txt"));
