@@ -15,6 +15,7 @@
 #include <variant>
 
 #include "app/replacefile.h"
+#include "libgr/pixel_limit.h"
 #include "libutils/common.h"
 #include "libutils/futil.h"
 #include "libutils/strutil.h"
@@ -134,6 +135,7 @@ const setting_t s_settings[] = {
     {"play_size_y", &global_t::play_size_y},
     {"movie_thumbnail_retina", &global_t::movie_thumbnail_retina},
     {"vexaview", &global_t::vexaview},
+    {"max_pixels", &global_t::max_pixels},
 };
 
 template <typename... Fn>
@@ -173,10 +175,19 @@ global_t::global_t()
       play_size_x(3840),
       play_size_y(2160),
       movie_thumbnail_retina(true),
-      vexaview(default_vexaview) {}
+      vexaview(default_vexaview),
+      max_pixels(libgr::default_pixel_limit) {}
 
 const char* ostype = std::getenv("OSTYPE");
 global_t g_global;
+
+namespace {
+
+// The codec takes its picture size limit from the settings in force.
+const bool s_pixel_limit_from_settings =
+    (libgr::pixel_limit = [] { return std::uint64_t{g_global.max_pixels}; }, true);
+
+}  // namespace
 
 std::string settings_dir() {
   const std::string config = env("XDG_CONFIG_HOME");

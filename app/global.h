@@ -34,6 +34,7 @@ struct global_t {
   unsigned long long play_size_y;
   bool movie_thumbnail_retina;          // movie stills from the next larger level
   std::string vexaview;                 // command prefix of the picture viewer
+  unsigned long long max_pixels;        // largest picture (width x height) decoded or turned
 };
 
 // Built with the defaults before main runs; only the settings code and the

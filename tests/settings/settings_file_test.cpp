@@ -81,6 +81,7 @@ TEST(SettingsFile, EachValueIsReadAlikeFromTheFileAndFromSet) {
       {"html_header_check=2", {"html_header_check=1\r\nhtml_header=<meta http-equiv=\"Content-Type\" "
                                "content=\"text/html; charset=UTF-8\">"}},
       {"vexaview= feh  -F =x", {"vexaview= feh  -F =x"}},
+      {"max_pixels=1000", {"max_pixels=1000"}},
       {"shrink_level=3", {}},
   };
   for (const auto& [line, changed] : cases) {
