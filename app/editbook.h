@@ -51,8 +51,8 @@ class EditBookDialog : public Gtk::Dialog {
   // Removes the row's directory after two confirmations.
   void button_remove(int index);
 
-  const std::string& prog_dir;
-  const std::string& prog_name;
+  const std::string prog_dir;
+  const std::string prog_name;
   path_t path;
   std::string book_dir;
 

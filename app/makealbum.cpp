@@ -185,8 +185,8 @@ MakeAlbumDialog::MakeAlbumDialog(Gtk::Window& parent, const std::string& from, c
   box.pack_start(last_label, Gtk::PACK_SHRINK);
   box.pack_start(last_text, Gtk::PACK_SHRINK);
 
-  source_entry.signal_focus_out_event().connect(sigc::mem_fun(*this, &MakeAlbumDialog::leave_from));
-  target_entry.signal_focus_out_event().connect(sigc::mem_fun(*this, &MakeAlbumDialog::leave_to));
+  leaving[0] = source_entry.signal_focus_out_event().connect(sigc::mem_fun(*this, &MakeAlbumDialog::leave_from));
+  leaving[1] = target_entry.signal_focus_out_event().connect(sigc::mem_fun(*this, &MakeAlbumDialog::leave_to));
   browse_button.signal_clicked().connect(sigc::mem_fun(*this, &MakeAlbumDialog::button_from));
   invert_button.signal_clicked().connect(sigc::mem_fun(*this, &MakeAlbumDialog::button_invert));
   update_button.signal_clicked().connect(sigc::mem_fun(*this, &MakeAlbumDialog::button_update));
@@ -205,7 +205,12 @@ MakeAlbumDialog::MakeAlbumDialog(Gtk::Window& parent, const std::string& from, c
       false);
 }
 
-MakeAlbumDialog::~MakeAlbumDialog() { slicer.disconnect(); }
+MakeAlbumDialog::~MakeAlbumDialog() {
+  // The entries lose the focus while the window goes.
+  for (sigc::connection& c : leaving) c.disconnect();
+  slicer.disconnect();
+  loader.reset();
+}
 
 path_t MakeAlbumDialog::get_to() const { return path_t{"", book_dir, text_locale(target_entry.get_text())}; }
 

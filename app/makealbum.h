@@ -65,8 +65,8 @@ class MakeAlbumDialog : public Gtk::Dialog {
     Gtk::SpinButton angle;
   };
 
-  const std::string& prog_name;
-  const std::string& book_dir;
+  const std::string prog_name;
+  const std::string book_dir;
 
   field_row_t source_row, target_row;
   Gtk::HBox secret_row;
@@ -103,7 +103,7 @@ class MakeAlbumDialog : public Gtk::Dialog {
   std::vector<thumb_t> thumbs;   // per file
   std::vector<libgr::image2d_t> early;  // thumbnails of files without a button yet
   std::unique_ptr<loader_t> loader;
-  sigc::connection slicer;
+  sigc::connection slicer, leaving[2];
   bool listed = false, rescanning = false;
 };
 

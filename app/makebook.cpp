@@ -47,13 +47,16 @@ MakeBookDialog::MakeBookDialog(Gtk::Window& parent, const path_t& book)
   box.pack_start(last_label, Gtk::PACK_SHRINK);
   box.pack_start(last_text);
 
-  dir_entry.signal_focus_out_event().connect(sigc::mem_fun(*this, &MakeBookDialog::button_update));
+  leaving = dir_entry.signal_focus_out_event().connect(sigc::mem_fun(*this, &MakeBookDialog::button_update));
   browse_button.signal_clicked().connect(sigc::mem_fun(*this, &MakeBookDialog::button_directory));
   add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
   add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
   add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
   show_all_children();
 }
+
+// The entry loses the focus while the window goes.
+MakeBookDialog::~MakeBookDialog() { leaving.disconnect(); }
 
 path_t MakeBookDialog::get_bookdir() const {
   std::string dir;

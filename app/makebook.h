@@ -16,6 +16,7 @@ namespace pictora {
 class MakeBookDialog : public Gtk::Dialog {
  public:
   MakeBookDialog(Gtk::Window& parent, const path_t& book);
+  ~MakeBookDialog() override;
 
   // The new book: base empty, book = the parent book's directory, album =
   // the folder name typed.
@@ -42,6 +43,9 @@ class MakeBookDialog : public Gtk::Dialog {
   // What the last OK or Apply made; the title stays empty when no book was
   // made.
   std::string made_dir, made_title, made_head, made_last;
+
+ private:
+  sigc::connection leaving;
 
  protected:
   void on_response(int id) override;
