@@ -2,6 +2,8 @@
 
 #include <glibmm/main.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -12,9 +14,17 @@ namespace {
 
 using clock_type = std::chrono::steady_clock;
 
+// What the main thread has run, in milliseconds.
+double cpu_ms() {
+  timespec t{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 struct meter_t {
   std::ofstream log;
   clock_type::time_point start, last;
+  double last_cpu = cpu_ms();
 
   double ms(clock_type::time_point t) const { return std::chrono::duration<double, std::milli>(t - start).count(); }
 };
@@ -32,8 +42,12 @@ void start_loop_meter() {
       [] {
         const clock_type::time_point now = clock_type::now();
         const double gap = std::chrono::duration<double, std::milli>(now - s_meter->last).count();
-        if (gap > 25) s_meter->log << "stall " << s_meter->ms(s_meter->last) << " " << gap << std::endl;
+        const double cpu = cpu_ms();
+        if (gap > 25)
+          s_meter->log << "stall " << s_meter->ms(s_meter->last) << " " << gap << " " << cpu - s_meter->last_cpu
+                       << std::endl;
         s_meter->last = now;
+        s_meter->last_cpu = cpu;
         return true;
       },
       5, Glib::PRIORITY_HIGH);

@@ -1,7 +1,9 @@
 // How well the window program keeps up, for the benchmarks: with the
 // environment variable PICTORA_LOOP_LOG naming a file, a timer of the main
 // loop runs every 5 ms and writes each gap between two of its runs longer
-// than 25 ms as "stall START LENGTH", and the windows write what they reach
+// than 25 ms as "stall START LENGTH BUSY" (BUSY: what the main thread ran
+// meanwhile; the rest of a gap it waited for a processor another program
+// held), and the windows write what they reach
 // as "mark TIME WHAT" (milliseconds since the meter started). Without the
 // variable nothing is measured or written.
 #pragma once
