@@ -405,7 +405,7 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
   while (image.width > max_w || image.height > max_h) {
     if (!halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
   }
-  return rotate_in_place(image, exif.upright(0), file);
+  return true;
 }
 
 bool load_exifthumbnail_or_thumbdir(libgr::image2d_t& image, const path_t& album,

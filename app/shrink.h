@@ -108,7 +108,7 @@ bool load_jpeg(libgr::image2d_t& image, const std::string& file);
 bool load_size_jpeg(libgr::image2d_t& image, const path_t& album, const std::string& dir,
                     const std::string& name);
 // The EXIF thumbnail of a ".jpg"/".jpeg" file, turned upright; without one,
-// the picture halved to a quarter of the shrink_size box, turned upright too.
+// the picture halved to a quarter of the shrink_size box.
 bool load_thumbnail(libgr::image2d_t& image, const std::string& file);
 // The album's "thumb" file of the picture, else the thumbnail of its "size0"
 // or "original" file.
