@@ -68,8 +68,12 @@ int usage_error(const command_t* command, const std::string& message) {
 }
 
 bool set_setting(const std::string& key, const std::string& value) {
-  if (setinivalue(key, value)) return true;
-  std::cerr << "pictora-cli: unknown setting: " << key << "\n";
+  std::string why_not;
+  if (usable_setting(key, value, why_not)) return setinivalue(key, value);
+  if (why_not.empty())
+    std::cerr << "pictora-cli: unknown setting: " << key << "\n";
+  else
+    std::cerr << "pictora-cli: " << key << ": " << why_not << "\n";
   return false;
 }
 

@@ -1,11 +1,13 @@
 #include "libutils/dirutil.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -155,6 +157,18 @@ int TimeToSeed() {
   // Unsigned arithmetic: a process id above 32767 shifted by 16 overflows int.
   return static_cast<int>(static_cast<uint32_t>(platform::current_time()) ^
                           (static_cast<uint32_t>(platform::process_id()) << 16));
+}
+
+bool dir_identity(const std::string& dir, dir_identity_t& out) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  char* real = ::realpath(dir.c_str(), nullptr);
+  if (real == nullptr) return false;
+  out.device = st.st_dev;
+  out.inode = st.st_ino;
+  out.real_path = real;
+  std::free(real);
+  return true;
 }
 
 }  // namespace libutils

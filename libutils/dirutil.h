@@ -32,4 +32,14 @@ std::string create_temp_beside(const std::string& target, const std::string& suf
 // Current time in seconds XOR (process id << 16).
 int TimeToSeed();
 
+// Where a directory really is, whatever name reaches it: its device and
+// inode numbers, and its absolute path with every link resolved.
+struct dir_identity_t {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  std::string real_path;
+};
+// False when dir cannot be reached or is no directory.
+bool dir_identity(const std::string& dir, dir_identity_t& out);
+
 }  // namespace libutils

@@ -26,6 +26,7 @@ enum e_message_t : uint32_t {
   msg_browse = 18,              // browse buttons
   msg_title = 21,               // title label; book page title column
   msg_comment = 22,             // book page comment column
+  msg_error = 25,               // title of every error box
   msg_no_title = 26,            // error: the title is empty
   msg_no_source = 27,           // error: no source folder
   msg_no_album_name = 28,       // error: no album name
