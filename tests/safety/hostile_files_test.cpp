@@ -117,6 +117,8 @@ TEST(HostileFiles, AFileThatCannotBeWrittenIsReportedByName) {
       {"a/txt/count.txt", {"update", "BOOK/a"}},
       {"a/html/good_1.html", {"update", "BOOK/a"}},
       {"a/size1/good.jpg", {"make-album", "CAMERA", "BOOK/a", "--title", "T", "--force"}},
+      {"a/original/good.jpg", {"make-album", "CAMERA", "BOOK/a", "--title", "T", "--force"}},
+      {"a/.pictora-build", {"make-album", "CAMERA", "BOOK/a", "--title", "T", "--force"}},
       {"index.html", {"book-page", "BOOK"}},
       {"_Best/index.html", {"best", "BOOK"}},
       {"_PrintBook/list.html", {"best-book", "BOOK", "print"}},
