@@ -91,7 +91,11 @@ bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& marke
     return libutils::fail(std::cerr, file, ": svjinfo compress() fail.");
   }
   std::remove(file.c_str());
-  if (!out.save(file.c_str())) return libutils::fail(std::cerr, file, "svjdata save() fail.");
+  if (!out.save(file.c_str())) {
+    const int err = errno;
+    libutils::fail(std::cerr, file, "svjdata save() fail.");
+    return libutils::fail_reason(std::cerr, file, err);
+  }
   return true;
 }
 
