@@ -244,7 +244,7 @@ TEST(Caption, CaptionsOfOnePageShareOneNumberFormat) {
 namespace {
 
 // The texts inside a picture file are whoever made it, not the user: on a
-// page they make no markup, and printed as text they stay as they are.
+// page they make no markup.
 TEST(Caption, TextsFromThePictureMakeNoMarkupOnAPage) {
   exif_block b;
   b.ifd0.ascii(0x010F, "<script>").ascii(0x0110, "\"&'");
@@ -255,7 +255,6 @@ TEST(Caption, TextsFromThePictureMakeNoMarkupOnAPage) {
   testutil::write_jpeg(camera / "p.jpg", o);
   const std::string page = "\t&lt;b&gt;\n\t<br>&lt;script&gt;, &quot;&amp;'\n\t<br>&lt;/p&gt;\n";
   EXPECT_EQ(page + "\t<br>\n\t<br>, \n", pictures::run_cli({"exif", "--html", camera / "p.jpg"}).out);
-  EXPECT_EQ("\t<b>\n\t<script>, \"&'\n\t</p>\n\t\n\t, \n", pictures::run_cli({"exif", camera / "p.jpg"}).out);
   ASSERT_EQ(0, pictures::run_cli({"--quiet", "make-album", camera.path(), book / "a", "--title", "T"}).status);
   const std::string album = testutil::read_file(book / "a/index.html");
   EXPECT_NE(std::string::npos, album.find(page)) << album;
