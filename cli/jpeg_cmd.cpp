@@ -57,7 +57,8 @@ int jpeg_info(const std::string& file) {
   bool exif = false;
   if (!payload.empty()) {
     app1.set_app1_buffer(payload);
-    exif = app1.parse();
+    // The reader reports what it refuses without the file name.
+    exif = app1.parse() || libutils::fail(std::cerr, file, ": EXIF block not read.");
   }
   std::ostringstream out;
   out << "width " << info.width << "\n"
