@@ -380,9 +380,6 @@ TEST(CommandLine, EveryFailureNamesTheFileAndWhy) {
     const pictures::cli_result r = pictures::run_cli(args);
     EXPECT_EQ(c.status, r.status);
     EXPECT_NE(std::string::npos, ("\n" + r.err).find("\n" + dir.path() + c.line)) << r.err;
-    if (c.status != 0) {
-      EXPECT_EQ("", r.out);
-    }
     EXPECT_FALSE(testutil::exists(dir / "out.jpg"));
   }
 }
