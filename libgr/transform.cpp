@@ -1,6 +1,8 @@
 #include "libgr/transform.h"
 
+#include <algorithm>
 #include <iostream>
+#include <limits>
 #include <string>
 
 #include "libgr/pixel_limit.h"
@@ -62,7 +64,9 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   // of four components at the limit needs (two bytes a coefficient, two
   // copies), so that a frame of many components cannot take more; libjpeg
   // refuses a larger request ("Backing store not supported").
-  srcinfo.mem->max_memory_to_use = static_cast<long>(16 * pixel_limit() + k_memory_allowance);
+  const uint64_t limit =
+      std::min<uint64_t>(pixel_limit(), (std::numeric_limits<long>::max() - k_memory_allowance) / 16);
+  srcinfo.mem->max_memory_to_use = static_cast<long>(16 * limit + k_memory_allowance);
 
   jpeg_transform_info info;
   info.transform = k_transforms[count];
