@@ -59,7 +59,7 @@ struct picture_exif_t {
   bool parsed = false;
 
   explicit picture_exif_t(const libgr::jpeginfo_t& info) {
-    libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
+    libgr::bytes_t payload = info.get_exif();
     if (payload.empty()) return;
     app1.set_app1_buffer(payload);
     parsed = app1.parse();
@@ -406,7 +406,9 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
     return libutils::fail(std::cerr, file, ": original decompress() fail.");
   const std::uint64_t max_w = g_global.shrink_size.x / 4;
   const std::uint64_t max_h = g_global.shrink_size.y / 4;
-  while (image.width > max_w || image.height > max_h) {
+  // A side of one pixel halves to one pixel: the loop ends there even when
+  // the box is narrower.
+  while ((image.width > max_w || image.height > max_h) && (image.width > 1 || image.height > 1)) {
     if (!halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
   }
   return true;
