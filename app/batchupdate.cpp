@@ -72,6 +72,8 @@ bool update_entered(const path_t& dir, std::ostream& log, batch_progress_t& prog
   if (!libutils::getfiles(names, original.c_str())) return false;
   std::vector<files_t> files;
   for (const std::string& name : names) files.push_back(files_t{name, 0});
+  // A pipe put among the originals would hold the update up for ever.
+  files = regular_files(original, files, log);
   if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log))
     libutils::fail(log, full, ": updatealbum() fail.");
   return true;

@@ -185,6 +185,9 @@ bool save_still(const std::string& movie, const std::string& still, std::ostream
 // The report of "ffmpeg -i movie", both its output streams, after echoing
 // the command.
 std::string run_identification(const std::string& movie) {
+  // ffmpeg would wait for ever on a pipe: only files are asked about.
+  libutils::platform::file_info_t info;
+  if (!libutils::platform::stat_file(movie.c_str(), info) || !info.is_regular) return "";
   const words_t argv = {"ffmpeg", "-i", movie};
   // Both output streams are read, as "2>&1" would give them.
   if (libutils::echo_commands()) std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;

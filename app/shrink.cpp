@@ -84,12 +84,8 @@ bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& marke
   libgr::jpeginfo_t info;
   info.markers = markers;
   libgr::jpegdata_t out;
-  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
-  // encode an empty picture, so that level fails like any encoding would.
-  if (image.width == 0 || image.height == 0 ||
-      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
+  if (!info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true))
     return libutils::fail(std::cerr, file, ": svjinfo compress() fail.");
-  }
   std::remove(file.c_str());
   if (!out.save(file.c_str())) {
     const int err = errno;

@@ -1,5 +1,6 @@
 // pictora-cli jpeg: looking at and reworking single JPEG files with the
 // album's own readers and writers.
+#include <cerrno>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "libgr/loader_jpeg.h"
 #include "libgr/transform.h"
 #include "libutils/common.h"
+#include "libutils/dirutil.h"
 
 namespace pictora::cli {
 
@@ -77,7 +79,9 @@ int jpeg_info(const std::string& file) {
 
 bool save(libgr::jpegdata_t& out, const std::string& file) {
   if (out.save(file.c_str())) return true;
-  return libutils::fail(std::cerr, file, ": jpegdata save fail.");
+  const int err = errno;
+  libutils::fail(std::cerr, file, ": jpegdata save fail.");
+  return libutils::fail_reason(std::cerr, file, err);
 }
 
 int jpeg_rotate(const std::string& count_text, const std::string& src, const std::string& dst) {

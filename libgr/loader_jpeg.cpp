@@ -245,12 +245,14 @@ bool is_exif_payload(const bytes_t& bytes) {
 }
 
 std::string unreadable_reason(const char* filename) {
-  const int fd = ::open(filename, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::strerror(errno);
   struct stat info;
-  const bool directory = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+  if (::stat(filename, &info) != 0) return std::strerror(errno);
+  if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  const int fd = ::open(filename, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::strerror(errno);
   ::close(fd);
-  return directory ? std::strerror(EISDIR) : "";
+  return "";
 }
 
 void set_jpegimage_dest(j_compress_ptr cinfo, jpegdata_t& out) {
