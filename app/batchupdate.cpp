@@ -7,6 +7,7 @@
 
 #include "app/html_book.h"
 #include "app/import.h"
+#include "app/listing.h"
 #include "app/update.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
@@ -22,8 +23,24 @@ bool is_directory(const std::string& path) {
 
 }  // namespace
 
-bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress) {
-  if (dir.album.empty()) return true;
+namespace {
+
+// Brings dir, entered by walk, up to date (see batchupdate).
+bool update_entered(const path_t& dir, std::ostream& log, batch_progress_t& progress, walk_t& walk);
+
+// Each subdirectory of the book directory full, in ascending order, that the
+// walk enters.
+void update_subdirs(const std::string& full, std::list<std::string>& names, std::ostream& log,
+                    batch_progress_t& progress, walk_t& walk) {
+  for (const std::string& name : names) {
+    const path_t sub{"", full, name};
+    std::string path;
+    sub.make(path);
+    if (walk.enter(path)) update_entered(sub, log, progress, walk);
+  }
+}
+
+bool update_entered(const path_t& dir, std::ostream& log, batch_progress_t& progress, walk_t& walk) {
   std::string full;
   dir.make(full);
   if (progress.begin_directory) progress.begin_directory(full);
@@ -45,7 +62,7 @@ bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progres
     if (dir.album == "txt") return true;
     std::list<std::string> names;
     if (!libutils::getdirs(names, full.c_str())) return false;
-    for (const std::string& name : names) batchupdate(path_t{"", full, name}, log, progress);
+    update_subdirs(full, names, log, progress, walk);
     // The index page names its rows by the album part of the path it gets,
     // so the sub-book goes to it as a book of its own.
     return makehtmlbook(path_t{"", full, ""}, log);
@@ -55,9 +72,21 @@ bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progres
   if (!libutils::getfiles(names, original.c_str())) return false;
   std::vector<files_t> files;
   for (const std::string& name : names) files.push_back(files_t{name, 0});
+  // A pipe put among the originals would hold the update up for ever.
+  files = regular_files(original, files, log);
   if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log))
     libutils::fail(log, full, ": updatealbum() fail.");
   return true;
+}
+
+}  // namespace
+
+bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress) {
+  if (dir.album.empty()) return true;
+  std::string full;
+  dir.make(full);
+  walk_t walk(full);
+  return update_entered(dir, log, progress, walk);
 }
 
 void update_all(const path_t& path, std::ostream& log, batch_progress_t& progress) {
@@ -69,7 +98,8 @@ void update_all(const path_t& path, std::ostream& log, batch_progress_t& progres
   path.make(book);
   std::list<std::string> names;
   libutils::getdirs(names, book.c_str());  // already ascending
-  for (const std::string& name : names) batchupdate(path_t{"", book, name}, log, progress);
+  walk_t walk(book);
+  update_subdirs(book, names, log, progress, walk);
 }
 
 }  // namespace pictora

@@ -27,13 +27,16 @@ struct batch_progress_t {
 // Brings dir up to date, recursively: "_Best" gets its best-of page, other
 // names beginning with "_" their best book, a sub-book every entry and then
 // its index page, an album its levels and pages from every file of
-// "original" (rotation 0). A path without album part is left alone. Album
+// "original" (rotation 0). A path without album part is left alone. One
+// walk of dir (see walk_t): each directory is updated once and nothing
+// outside dir is entered. Album
 // failures are collected on log and do not stop the walk; false only when a
 // directory cannot be listed or a sub-book's index page fails.
 bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress);
 
 // The "update all" of a book or album path: for a book (empty album part)
-// each of its sub-directories in ascending order, else the path itself.
+// each of its sub-directories in ascending order, in one walk of the book,
+// else the path itself.
 void update_all(const path_t& path, std::ostream& log, batch_progress_t& progress);
 
 }  // namespace pictora

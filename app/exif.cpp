@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
 #include "libgr/jpeg_marker.h"
+#include "libgr/loader_jpeg.h"
 #include "libgr/loader_jpeg2.h"
+#include "libutils/common.h"
 #include "libutils/ssutil.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
@@ -27,7 +30,6 @@ namespace {
 using namespace libgr::ExifType;
 
 constexpr unsigned long long end_key = ~0ULL;
-constexpr unsigned short app1_code = 0xFFE1;
 
 // The text of the first row keyed value, or of the closing row.
 const char* search_desc(const desc_t* table, unsigned long long value) {
@@ -336,6 +338,24 @@ void write_picture_settings_line(std::ostream& os, e_maker_t maker,
   if (!exif.ColorSpace.empty()) os << search_desc(colorspace, exif.ColorSpace[0]);
 }
 
+// Text from inside a picture file as a page shows it: whoever made the file
+// chose it, so the characters of markup are escaped and it can never put
+// markup or script into a published album. Cameras write none of them.
+std::string page_text(const std::string& text, bool html) {
+  if (!html) return text;
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 void write_lines(std::ostream& os, const libgr::app1_marker_t::tiff_header_t& t, bool html) {
   const char* br = html ? "<br>" : "";
   const tag_exif_ifd& exif = t.tag_exif_ifd;
@@ -345,10 +365,11 @@ void write_lines(std::ostream& os, const libgr::app1_marker_t::tiff_header_t& t,
   const std::string lens = chopped(exif.LensModel);
   const e_maker_t maker = maker_class(make);
 
-  if (!date.empty()) os << "\t" << date << "\n";
+  if (!date.empty()) os << "\t" << page_text(date, html) << "\n";
   if (!model.empty()) {
-    os << "\t" << (date.empty() ? "" : br) << make << ", " << model << "\n";
-    if (!lens.empty()) os << "\t" << br << lens << "\n";
+    os << "\t" << (date.empty() ? "" : br) << page_text(make, html) << ", " << page_text(model, html)
+       << "\n";
+    if (!lens.empty()) os << "\t" << br << page_text(lens, html) << "\n";
   }
 
   os << "\t" << br;
@@ -384,18 +405,31 @@ void initexif(const char*, const char*) {
 }
 
 bool writeexif(std::ostream& os, const path_t& album, const std::string& dir,
-               const std::string& name, bool html) {
+               const std::string& name, bool html, std::string* why) {
   std::string file;
   album.make(file, dir, name);
+  // The walker and the EXIF reader report what they refuse without the
+  // file's name; without `why` the line naming it follows theirs.
+  const auto refuse = [&](const std::string& reason, bool loud) {
+    if (why != nullptr) {
+      *why = reason;
+    } else if (loud) {
+      libutils::fail(std::cerr, file, ": " + reason);
+    }
+    return false;
+  };
   libgr::jpegdata2_t data;
-  if (!data.load(file.c_str())) return false;
+  if (!data.load(file.c_str())) {
+    const std::string reason = libgr::unreadable_reason(file.c_str());
+    return refuse(reason.empty() ? "cannot be read." : reason, true);
+  }
   libgr::jpeginfo2_t info;
-  if (!info.analyze(data)) return false;
-  libgr::bytes_t payload = info.get_marker(app1_code);
-  if (payload.empty()) return false;
+  if (!info.analyze(data)) return refuse("not read as a JPEG file, no caption.", true);
+  libgr::bytes_t payload = info.get_exif();
+  if (payload.empty()) return refuse("no EXIF block.", false);
   libgr::app1_marker_t app1;
   app1.set_app1_buffer(payload);
-  if (!app1.parse()) return false;
+  if (!app1.parse()) return refuse("EXIF block not read, no caption.", true);
   write_caption(os, app1.tiff_header, html);
   return true;
 }

@@ -13,10 +13,15 @@ namespace pictora {
 
 // Writes the caption of album.make(dir, name) to os, one line per item, each
 // starting with a tab; html puts "<br>" at the start of the lines after the
-// first. False, with nothing written, when the file has no readable EXIF
-// block. The stream's number format is left as it was.
+// first and escapes the characters of markup in the texts taken from the
+// file (date, camera, lens). The EXIF block is the first APP1 segment that
+// holds one. False, with nothing written, when the file has no readable EXIF
+// block: `why` then receives the reason; without `why` a file that cannot
+// be read, or whose JPEG or EXIF data is refused, is reported on the
+// standard error stream by name. The stream's number format is left as it
+// was.
 bool writeexif(std::ostream& os, const path_t& album, const std::string& dir,
-               const std::string& name, bool html);
+               const std::string& name, bool html, std::string* why = nullptr);
 
 // The caption of a parsed EXIF block, as writeexif writes it.
 void write_caption(std::ostream& os, const libgr::app1_marker_t::tiff_header_t& exif, bool html);

@@ -63,14 +63,17 @@ const char* const default_vexaview =
     "pictora-view"
     " -resizetype 2 -window_ratio_of_image 0.5 -image_ratio_of_window 1 -g +0+32";
 
-// strtoul with base 0 where unsigned long has 32 bits: an out-of-range
-// magnitude gives 0xFFFFFFFF, a minus sign negates modulo 2^32, and *stop is
-// where the conversion ended (the start of s when there were no digits).
-unsigned long long strtoul32(const char* s, const char** stop) {
+// The most a number setting can hold: strtoul's unsigned long of 32 bits.
+constexpr unsigned long long number_limit = UINT32_MAX;
+
+// strtoul with base 0 where unsigned long has 32 bits, for text without a
+// minus sign: an out-of-range magnitude gives 0xFFFFFFFF and sets *overflow
+// when given, and *stop is where the conversion ended (the start of s when
+// there were no digits).
+unsigned long long strtoul32(const char* s, const char** stop, bool* overflow = nullptr) {
   const char* p = s;
   while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-  const bool negative = *p == '-';
-  if (*p == '+' || *p == '-') ++p;
+  if (*p == '+') ++p;
   unsigned base = 10;
   if (p[0] == '0') {
     const bool hex = (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2]));
@@ -79,7 +82,7 @@ unsigned long long strtoul32(const char* s, const char** stop) {
   }
   const char* digits = p;
   uint64_t value = 0;
-  bool overflow = false;
+  bool over = false;
   for (;; ++p) {
     const unsigned char c = static_cast<unsigned char>(*p);
     unsigned digit = base;
@@ -88,16 +91,29 @@ unsigned long long strtoul32(const char* s, const char** stop) {
     else if (c >= 'A' && c <= 'Z') digit = c - 'A' + 10u;
     if (digit >= base) break;
     value = value * base + digit;
-    overflow = overflow || value > UINT32_MAX;
-    if (overflow) value = UINT32_MAX;  // keeps the product from wrapping
+    over = over || value > number_limit;
+    if (over) value = number_limit;  // keeps the product from wrapping
   }
-  if (p == digits) {
-    *stop = s;
-    return 0;
-  }
-  *stop = p;
-  if (overflow) return UINT32_MAX;
-  return negative ? static_cast<uint32_t>(0u - static_cast<uint32_t>(value)) : value;
+  *stop = p == digits ? s : p;
+  if (overflow) *overflow = over;
+  return p == digits ? 0 : value;
+}
+
+// Why the number at the start of s cannot be stored for a setting whose
+// values run from least to most: "" when it can. *stop is where it ends.
+std::string number_problem(const char* s, const char** stop, unsigned long long least,
+                           unsigned long long most) {
+  bool overflow = false;
+  const unsigned long long n = strtoul32(s, stop, &overflow);
+  const char* sign = s;
+  while (std::isspace(static_cast<unsigned char>(*sign))) ++sign;
+  // strtoul would turn "-1" into 4294967295.
+  if (*sign == '-') return "is negative";
+  if (*stop == s) return "is not a number";
+  if (overflow) return "is larger than " + std::to_string(number_limit);
+  if (n >= least && n <= most) return "";
+  if (most == number_limit) return "must be at least " + std::to_string(least);
+  return "must be from " + std::to_string(least) + " to " + std::to_string(most);
 }
 
 unsigned long long tonumber(const std::string& text) {
@@ -112,17 +128,32 @@ using number_field = unsigned long long global_t::*;
 using flag_field = bool global_t::*;
 using size_field = size_limit_t global_t::*;
 
+// The values a build can use: numbers from least to most (both sides of a
+// size box alike); texts hold no line break, which would end their line of
+// the settings file and begin another.
 struct setting_t {
   const char* key;
   std::variant<text_field, number_field, flag_field, size_field> field;
+  unsigned long long least = 0;
+  unsigned long long most = number_limit;
 };
+
+// The smallest shrink box side: the thumbnail is the picture that fits the
+// box halved twice more, and a side that had to be halved to fit is more
+// than half the box, so a box side of 7 leaves it at least one pixel (a
+// box of 6 would turn a 7-pixel side into 3, 1 and then nothing).
+constexpr unsigned long long least_shrink_side = 7;
+// Movie levels keep even sides and end at 2 pixels; a play box smaller than
+// that fits no level.
+constexpr unsigned long long least_play_side = 2;
 
 const setting_t s_settings[] = {
     {"from", &global_t::from},
     {"album", &global_t::album},
-    {"shrink_size", &global_t::shrink_size},
-    {"jpeg_compress", &global_t::jpeg_compress},
-    {"horizontal_items", &global_t::horizontal_items},
+    {"shrink_size", &global_t::shrink_size, least_shrink_side},
+    // libjpeg takes a quality of 0 as 1.
+    {"jpeg_compress", &global_t::jpeg_compress, 0, 100},
+    {"horizontal_items", &global_t::horizontal_items, 1},
     {"show_level", &global_t::show_level},
     {"view_size", &global_t::view_size},
     {"html_header_check", &global_t::html_header_check},
@@ -131,12 +162,19 @@ const setting_t s_settings[] = {
     {"hwaccel", &global_t::hwaccel},
     {"ffmpeg", &global_t::ffmpeg},
     {"movie", &global_t::movie},
-    {"play_size_x", &global_t::play_size_x},
-    {"play_size_y", &global_t::play_size_y},
+    {"play_size_x", &global_t::play_size_x, least_play_side},
+    {"play_size_y", &global_t::play_size_y, least_play_side},
     {"movie_thumbnail_retina", &global_t::movie_thumbnail_retina},
     {"vexaview", &global_t::vexaview},
-    {"max_pixels", &global_t::max_pixels},
+    {"max_pixels", &global_t::max_pixels, 1},
 };
+
+const setting_t* find_setting(const std::string& key) {
+  for (const setting_t& setting : s_settings) {
+    if (key == setting.key) return &setting;
+  }
+  return nullptr;
+}
 
 template <typename... Fn>
 struct overloaded : Fn... {
@@ -198,39 +236,72 @@ std::string inifile(const std::string& dir, const std::string& name) {
   return dir + libutils::basename(name) + ".ini";
 }
 
+bool usable_setting(const std::string& key, const std::string& value, std::string& why_not) {
+  why_not.clear();
+  if (key == "shrink_level") return true;  // an old setting, no longer used
+  const setting_t* setting = find_setting(key);
+  if (setting == nullptr) return false;
+  const char* stop;
+  std::visit(overloaded{
+                 [&](text_field) {
+                   if (value.find_first_of("\r\n") != std::string::npos) why_not = "holds a line break";
+                 },
+                 [&](number_field) { why_not = number_problem(value.c_str(), &stop, setting->least, setting->most); },
+                 [&](flag_field) { why_not = number_problem(value.c_str(), &stop, 0, number_limit); },
+                 [&](size_field) {
+                   why_not = number_problem(value.c_str(), &stop, setting->least, setting->most);
+                   if (!why_not.empty()) {
+                     why_not = "width " + why_not;
+                   } else if (*stop == '\0') {
+                     why_not = "needs a width and a height";
+                   } else {
+                     why_not = number_problem(stop + 1, &stop, setting->least, setting->most);
+                     if (!why_not.empty()) why_not = "height " + why_not;
+                   }
+                 },
+             },
+             setting->field);
+  return why_not.empty();
+}
+
 bool setinivalue(const std::string& key, const std::string& value) {
   if (key == "shrink_level") return true;  // an old setting, no longer used
-  for (const setting_t& setting : s_settings) {
-    if (key != setting.key) continue;
-    std::visit(overloaded{
-                   [&](text_field f) { g_global.*f = value; },
-                   [&](number_field f) { g_global.*f = tonumber(value); },
-                   [&](flag_field f) { g_global.*f = tonumber(value) != 0; },
-                   [&](size_field f) {
-                     // One character, whatever it is, separates the two
-                     // limits. A value with one number only has nothing to
-                     // skip; its height is then converted from nothing, 0.
-                     const char* stop;
-                     (g_global.*f).x = strtoul32(value.c_str(), &stop);
-                     (g_global.*f).y = *stop ? tonumber(stop + 1) : 0;
-                   },
-               },
-               setting.field);
-    return true;
-  }
-  return false;
+  const setting_t* setting = find_setting(key);
+  if (setting == nullptr) return false;
+  std::visit(overloaded{
+                 [&](text_field f) { g_global.*f = value; },
+                 [&](number_field f) { g_global.*f = tonumber(value); },
+                 [&](flag_field f) { g_global.*f = tonumber(value) != 0; },
+                 [&](size_field f) {
+                   // One character, whatever it is, separates the two
+                   // limits.
+                   const char* stop;
+                   (g_global.*f).x = strtoul32(value.c_str(), &stop);
+                   (g_global.*f).y = *stop ? tonumber(stop + 1) : 0;
+                 },
+             },
+             setting->field);
+  return true;
 }
 
 bool loadini(const std::string& dir, const std::string& name) {
-  std::ifstream in(inifile(dir, name), std::ios::binary);
+  const std::string file = inifile(dir, name);
+  std::ifstream in(file, std::ios::binary);
   if (!in.is_open()) return false;
   std::string line;
-  while (std::getline(in, line)) {
+  for (unsigned long long number = 1; std::getline(in, line); ++number) {
     libutils::chop(line);
     std::pair<std::string, std::string> kv;
     if (!libutils::separate_first_token(kv, line, '=')) continue;
-    if (!setinivalue(kv.first, kv.second)) {
+    std::string why_not;
+    if (usable_setting(kv.first, kv.second, why_not)) {
+      setinivalue(kv.first, kv.second);
+    } else if (why_not.empty()) {
       libutils::fail(std::cerr, "Unrecognized name: ", kv.first);
+    } else {
+      // The setting keeps the value it had, the default at start-up.
+      libutils::fail(std::cerr, file + ":" + std::to_string(number),
+                     ": " + kv.first + ": " + why_not + ", line skipped.");
     }
   }
   return true;

@@ -56,11 +56,22 @@ std::string settings_dir();
 std::string inifile(const std::string& dir, const std::string& name);
 
 // Overlays g_global with the file's settings; false, g_global unchanged, when
-// the file cannot be opened. Unknown names are reported and skipped.
+// the file cannot be opened. Unknown names are reported and skipped, and so
+// is a line whose value cannot be used (reported with the file's name and
+// the line's number): its setting keeps the value it had.
 bool loadini(const std::string& dir, const std::string& name);
 
+// Whether value, read as a line "key=value" of the INI file is read, can be
+// used for the setting key; when not, why_not tells why in a few words
+// ("must be at least 7", "holds a line break"), or is empty when key is not
+// a setting's name. Refused are line breaks in texts, numbers that are
+// missing, negative or larger than 4294967295, and numbers outside the
+// setting's range (docs/cli.md lists them).
+bool usable_setting(const std::string& key, const std::string& value, std::string& why_not);
+
 // Stores one setting in g_global exactly as a line "key=value" of the INI
-// file would; false, nothing changed, when key is not a setting's name.
+// file would; false, nothing changed, when key is not a setting's name. The
+// value is to be one that usable_setting accepts.
 bool setinivalue(const std::string& key, const std::string& value);
 
 // Writes g_global to the file, replacing it; failures are not reported.

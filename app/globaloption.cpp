@@ -131,6 +131,8 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
   header_check.signal_toggled().connect(sigc::mem_fun(*this, &GlobalOptionDialog::button_html_header));
 
   read_from_global();
+  // Before the handler that run() connects and before on_response.
+  signal_response().connect(sigc::mem_fun(*this, &GlobalOptionDialog::refuse_unusable), false);
 
   add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
   add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
@@ -160,26 +162,57 @@ void GlobalOptionDialog::read_from_global() {
   button_html_header();
 }
 
+std::vector<GlobalOptionDialog::shown_setting_t> GlobalOptionDialog::shown_settings() {
+  const auto number = [](Gtk::SpinButton& spin) { return std::to_string(spin_value(spin)); };
+  const auto flag = [](const Gtk::CheckButton& check) { return std::string(check.get_active() ? "1" : "0"); };
+  return {
+      {from_label.get_text(), "from", text_locale(from_entry.get_text())},
+      {album_label.get_text(), "album", text_locale(album_entry.get_text())},
+      {shrink_label.get_text(), "shrink_size", number(shrink_x_spin) + "," + number(shrink_y_spin)},
+      {compress_label.get_text(), "jpeg_compress", number(compress_spin)},
+      {items_label.get_text(), "horizontal_items", number(items_spin)},
+      {show_level_label.get_text(), "show_level", number(show_level_spin)},
+      {view_size_label.get_text(), "view_size", number(view_size_spin)},
+      {header_check.get_label(), "html_header_check", flag(header_check)},
+      {header_label.get_text(), "html_header", text_locale(header_entry.get_text())},
+      {address_label.get_text(), "html_address", text_locale(address_entry.get_text())},
+      {hwaccel_label.get_text(), "hwaccel", text_locale(hwaccel_entry.get_text())},
+      {ffmpeg_label.get_text(), "ffmpeg", text_locale(ffmpeg_entry.get_text())},
+      {movie_label.get_text(), "movie", text_locale(movie_entry.get_text())},
+      {play_size_label.get_text(), "play_size_x", number(play_x_spin)},
+      {play_size_label.get_text(), "play_size_y", number(play_y_spin)},
+      {retina_check.get_label(), "movie_thumbnail_retina", flag(retina_check)},
+      {vexaview_label.get_text(), "vexaview", text_locale(vexaview_entry.get_text())},
+  };
+}
+
 void GlobalOptionDialog::write_to_global() {
-  g_global.from = text_locale(from_entry.get_text());
-  g_global.album = text_locale(album_entry.get_text());
-  g_global.shrink_size.x = spin_value(shrink_x_spin);
-  g_global.shrink_size.y = spin_value(shrink_y_spin);
-  g_global.jpeg_compress = spin_value(compress_spin);
-  g_global.horizontal_items = spin_value(items_spin);
-  g_global.show_level = spin_value(show_level_spin);
-  g_global.view_size = spin_value(view_size_spin);
-  g_global.html_header_check = header_check.get_active();
-  g_global.html_header = text_locale(header_entry.get_text());
-  g_global.html_address = text_locale(address_entry.get_text());
-  g_global.hwaccel = text_locale(hwaccel_entry.get_text());
-  g_global.ffmpeg = text_locale(ffmpeg_entry.get_text());
-  g_global.movie = text_locale(movie_entry.get_text());
-  g_global.play_size_x = spin_value(play_x_spin);
-  g_global.play_size_y = spin_value(play_y_spin);
-  g_global.movie_thumbnail_retina = retina_check.get_active();
-  g_global.vexaview = text_locale(vexaview_entry.get_text());
+  // Through the settings file's own reading, as a line of the file would.
+  for (const shown_setting_t& setting : shown_settings()) setinivalue(setting.key, setting.value);
   make_folder(g_global.album);
+}
+
+Glib::ustring GlobalOptionDialog::unusable_settings() {
+  Glib::ustring lines;
+  for (const shown_setting_t& setting : shown_settings()) {
+    std::string why_not;
+    if (usable_setting(setting.key, setting.value, why_not)) continue;
+    if (!lines.empty()) lines += "\n";
+    lines += setting.row + " (" + setting.key + "): " + why_not;
+  }
+  return lines;
+}
+
+void GlobalOptionDialog::refuse_unusable(int response_id) {
+  if (response_id != Gtk::RESPONSE_OK) return;
+  const Glib::ustring lines = unusable_settings();
+  if (lines.empty()) return;
+  Gtk::MessageDialog box(*this, lines, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_OK, true);
+  box.set_title(msg_utf8(vexalib::msg_error));
+  box.run();
+  // Neither the handler of run() nor on_response sees this OK, so the
+  // dialog keeps running and nothing is stored.
+  g_signal_stop_emission_by_name(gobj(), "response");
 }
 
 void GlobalOptionDialog::button_html_header() {

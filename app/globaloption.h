@@ -5,6 +5,7 @@
 #include <gtkmm.h>
 
 #include <string>
+#include <vector>
 
 #include "vexalib/message.h"
 
@@ -22,6 +23,9 @@ class GlobalOptionDialog : public Gtk::Dialog {
   // Every setting takes its widget's value; the album base directory is
   // created when it does not exist.
   void write_to_global();
+  // One line for each widget value that the program cannot use, naming the
+  // row and saying why; empty when every value can be used.
+  Glib::ustring unusable_settings();
 
   // The header text can be edited exactly while its check box is active.
   void button_html_header();
@@ -51,6 +55,17 @@ class GlobalOptionDialog : public Gtk::Dialog {
   Gtk::Entry vexaview_entry;
 
  private:
+  // A setting as the widgets hold it: the text of its row, its key, and its
+  // value written as a line of the settings file holds it.
+  struct shown_setting_t {
+    Glib::ustring row;
+    const char* key;
+    std::string value;
+  };
+  std::vector<shown_setting_t> shown_settings();
+  // OK is refused while unusable_settings() finds anything: an error box
+  // shows the lines, and the dialog stays open with nothing stored.
+  void refuse_unusable(int response_id);
   void choose_folder(Gtk::Entry& entry, vexalib::e_message_t title_message);
 
   std::string prog_dir;

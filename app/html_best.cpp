@@ -122,6 +122,16 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
   }
 }
 
+// Whether the collection directory dir may be written: it does not exist
+// yet or it lies inside the book. One that leads out of the book, through a
+// link, is reported and left alone.
+bool in_book(const walk_t& walk, const path_t& dir) {
+  std::string collection;
+  dir.make(collection);
+  if (!libutils::exists(collection) || walk.inside(collection)) return true;
+  return libutils::fail(std::cerr, collection, ": leads out of the book, not written.");
+}
+
 // Reports a book directory that cannot be listed; false.
 bool listing_failure(const std::string& dir) {
   return libutils::fail(std::cerr, dir, ": getdirs() fail.");
@@ -225,17 +235,22 @@ bool write_collection(const path_t& book, const char* dirname, const std::list<a
 
 bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index,
                   sigc::signal<void, double>& progress_list) {
-  collection_t c;
-  load_comment(c, book, path_t{book.base, book.book, s_goodpicks_dir});
   std::string bookdir;
   book.make(bookdir);
+  walk_t walk(bookdir);
+  const path_t dir{book.base, book.book, s_goodpicks_dir};
+  if (!in_book(walk, dir)) return false;
+  collection_t c;
+  load_comment(c, book, dir);
   std::list<std::string> names;
   if (!libutils::getdirs(names, bookdir.c_str())) return listing_failure(bookdir);
   // Only the albums directly in the book, newest first for names that begin
   // with a date; secret albums are gathered too, sub-books have no lists.
   std::list<albumdir_t> albums;
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    if (*it != "txt" && (*it)[0] != '_') albums.emplace_back("", *it);
+    std::string album;
+    path_t{book.base, book.book, *it}.make(album);
+    if (*it != "txt" && (*it)[0] != '_' && walk.enter(album)) albums.emplace_back("", *it);
   }
   const rules_t rules{bestname_good, false};
   return write_collection(book, s_goodpicks_dir, albums, rules, progress_index, progress_list, c);
@@ -244,13 +259,15 @@ bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index
 bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, double>& progress_index,
                       sigc::signal<void, double>& progress_list) {
   kind = list_kind(kind).kind;  // any other value is best
-  collection_t c;
   const char* const dirname = list_kind(kind).bestbook;
-  load_comment(c, book, path_t{book.base, book.book, dirname});
   // The walk starts at the book directory, so that every album's path is
   // relative to the book and its prefix leads there from the collection.
   std::string bookdir;
   book.make(bookdir);
+  const path_t dir{book.base, book.book, dirname};
+  if (!in_book(walk_t(bookdir), dir)) return false;
+  collection_t c;
+  load_comment(c, book, dir);
   std::list<std::string> names;
   if (!walk_names(names, bookdir)) return listing_failure(bookdir);
   std::list<albumdir_t> albums;

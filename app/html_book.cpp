@@ -7,6 +7,7 @@
 #include "app/album.h"
 #include "app/html_file.h"
 #include "app/html_page.h"
+#include "app/listing.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
@@ -85,8 +86,18 @@ bool makehtmlbook(const path_t& book, std::ostream& log) {
   if (!libutils::getdirs(entries, dir.c_str()))
     return libutils::fail(log, dir, ": getdirs() fail.");
   // Names that begin with a date, year first, then come newest first. No
-  // name is left out as such: the book's own "txt" has no title file.
+  // name is left out as such: the book's own "txt" has no title file. A
+  // link that leads back to the book, out of it or to an entry listed
+  // already is no entry of its own.
   entries.reverse();
+  walk_t walk(dir);
+  entries.remove_if([&](const std::string& name) {
+    path_t entry = book;
+    entry.album = name;
+    std::string path;
+    entry.make(path);
+    return !walk.enter(path);
+  });
   std::string index;
   book.make(index, "index.html");
   return write_generated_file(index, ": write open error, ", log, [&](std::ostream& os) {

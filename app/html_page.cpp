@@ -1,5 +1,7 @@
 #include "app/html_page.h"
 
+#include <cstdio>
+
 #include <ctime>
 
 #include "app/global.h"
@@ -103,11 +105,31 @@ std::string classification_note(const album_t& album, const std::string& name, b
 
 uint32_t halved(uint32_t side, uint64_t times) { return times >= 32 ? 0 : side >> times; }
 
+namespace {
+
+// stem + suffix, or, when that is longer than a file name may be, the start
+// of stem, "~" and a hash of the whole stem before suffix: a picture whose
+// name is near the limit imports, and its pages must fit too. Every shorter
+// name is left as it is.
+std::string fitting_name(const std::string& stem, const std::string& suffix) {
+  constexpr size_t name_max = 255;
+  if (stem.size() + suffix.size() <= name_max) return stem + suffix;
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (unsigned char c : stem) hash = (hash ^ c) * 16777619u;
+  char mark[10];
+  std::snprintf(mark, sizeof mark, "~%08x", hash);
+  size_t keep = name_max - suffix.size() - 9;
+  while (keep > 0 && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) --keep;  // whole UTF-8 characters
+  return stem.substr(0, keep) + mark + suffix;
+}
+
+}  // namespace
+
 std::vector<std::string> zoom_pages(const std::string& stem, const char* infix, uint64_t first,
                                     uint64_t count) {
   std::vector<std::string> pages;
   for (uint64_t k = first; k < first + count; ++k)
-    pages.push_back(stem + infix + std::to_string(k) + ".html");
+    pages.push_back(fitting_name(stem, infix + std::to_string(k) + ".html"));
   return pages;
 }
 

@@ -54,6 +54,8 @@ uint32_t halved(uint32_t side, uint64_t times);
 // Zoom page names stem + infix + k + ".html" for k = first ... first+count-1:
 // a picture's pages are zoom_pages(B, "_", 1, n), a movie's plain pages
 // zoom_pages(B, "_1_", 1, n) and its retina pages zoom_pages(B, "_2_", 0, n).
+// A name that would be longer than 255 bytes keeps the start of the stem
+// and a hash of it instead.
 std::vector<std::string> zoom_pages(const std::string& stem, const char* infix, uint64_t first,
                                     uint64_t count);
 }  // namespace pictora

@@ -45,16 +45,41 @@ void remove_entry(const std::string& path) { ::unlink(path.c_str()); }
 // also replaces a link at `to` instead of writing through it. A process
 // killed during the copy leaves the temporary file (the target's name plus
 // ".tmp", the process id and a counter); its name ends in no picture, movie
-// or sound extension, so no later stage takes it for one.
+// or sound extension, so no later stage takes it for one, and the album's
+// next build or update removes it. A failure is reported with the system's
+// reason.
 bool copy_into_place(const std::string& from, const std::string& to) {
   const std::string temp = libutils::create_temp_beside(to);
-  if (temp.empty()) return false;
-  if (!libutils::filecopy(from.c_str(), temp.c_str()) ||
-      std::rename(temp.c_str(), to.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
+  if (temp.empty()) {
+    const int err = errno;
+    libutils::fail(std::cerr, to, ": no temporary file can be made beside it.");
+    return libutils::fail_reason(std::cerr, to, err);
   }
-  return true;
+  bool ok = libutils::filecopy(from.c_str(), temp.c_str());
+  if (ok && std::rename(temp.c_str(), to.c_str()) != 0) {
+    const int err = errno;
+    ok = libutils::fail(std::cerr, temp, ": cannot be renamed to " + to + ".");
+    libutils::fail_reason(std::cerr, to, err);
+  }
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+namespace fs = std::filesystem;
+
+// path made absolute, with its links, "." and ".." resolved as far as it
+// exists.
+fs::path resolved(const std::string& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  const fs::path real = fs::weakly_canonical(absolute, ec);
+  return ec ? absolute.lexically_normal() : real;
+}
+
+// Whether path is dir or lies below it; both resolved.
+bool lies_in(const fs::path& path, const fs::path& dir) {
+  const fs::path relative = path.lexically_relative(dir);
+  return !relative.empty() && *relative.begin() != "..";
 }
 
 }  // namespace
@@ -67,6 +92,41 @@ bool ismovie(const std::string& name) {
 
 bool is_audio(const std::string& name) { return ends_with_any(name, {".wav", ".mp3", ".m4a"}); }
 
+std::string import_target(const path_t& album, const std::string& name) {
+  std::string target;
+  album.make(target, is_media(name) ? "original" : "txt", name);
+  return target;
+}
+
+std::vector<files_t> regular_files(const std::string& srcdir, const std::vector<files_t>& files,
+                                   std::ostream& log) {
+  std::vector<files_t> regular;
+  for (const files_t& file : files) {
+    const std::string src = srcdir + path_separator + file.name;
+    libutils::platform::file_info_t info;
+    if (libutils::platform::stat_file(src.c_str(), info) && !info.is_regular)
+      libutils::fail(log, src, ": not a regular file, skipped.");
+    else
+      regular.push_back(file);
+  }
+  return regular;
+}
+
+bool source_outside_album(const std::string& srcdir, const std::vector<files_t>& files,
+                          const path_t& album, std::ostream& log) {
+  std::string dir;
+  album.make(dir);
+  const fs::path album_dir = resolved(dir);
+  std::vector<std::string> sources = {srcdir};
+  for (const files_t& file : files) sources.push_back(srcdir + path_separator + file.name);
+  for (const std::string& source : sources) {
+    if (lies_in(resolved(source), album_dir))
+      return libutils::fail(log, source,
+                            ": lies in the album " + dir + " itself; import from another folder.");
+  }
+  return true;
+}
+
 bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
                sigc::signal<void, double>& progress) {
   std::string dir;
@@ -78,11 +138,9 @@ bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, con
     const std::string src = srcdir + path_separator + name;
     // "txt" normally exists already (the album's title is written first);
     // it is made here too so that a side file never fails for want of it.
-    const char* const subdir = is_media(name) ? "original" : "txt";
-    album.make(dir, subdir);
+    album.make(dir, is_media(name) ? "original" : "txt");
     libutils::platform::make_directory(dir.c_str());
-    std::string dst;
-    album.make(dst, subdir, name);
+    const std::string dst = import_target(album, name);
     // Deleting first means an interrupted import leaves the name missing
     // rather than holding an old file; the next import copies it again.
     remove_entry(dst);
@@ -102,7 +160,11 @@ bool rotatejpeg(const std::string& src, const std::string& dst, unsigned long lo
   // src stays mapped while dst (which may be src itself) is replaced; the
   // save goes through a temporary file and a rename.
   remove_entry(dst);
-  if (!out.save(dst.c_str())) return libutils::fail(std::cerr, dst, ": jpegdata save() fai.");
+  if (!out.save(dst.c_str())) {
+    const int err = errno;
+    libutils::fail(std::cerr, dst, ": jpegdata save() fai.");
+    return libutils::fail_reason(std::cerr, dst, err);
+  }
   return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,24 @@ struct files_t {
   std::string name;            // file name inside the source folder, no directory
   std::uint64_t rotation = 0;  // clockwise quarter turns the user asked for, 0 to 3
 };
+
+// Where copyfiles puts the picked file `name`: album/original/name for a
+// picture, movie or sound, album/txt/name for anything else.
+std::string import_target(const path_t& album, const std::string& name);
+
+// The picked files that can be imported: an entry of srcdir that is no
+// regular file (a pipe, a device, a directory; links are followed) is
+// reported on log and left out. A missing file stays, for the import to
+// report.
+std::vector<files_t> regular_files(const std::string& srcdir, const std::vector<files_t>& files,
+                                   std::ostream& log);
+
+// Whether the folder srcdir and the picked files in it lie outside the
+// album's directory, links resolved. Importing from inside the album would
+// replace its originals by themselves, deleting them; so that is refused
+// with a report on log, before anything is touched.
+bool source_outside_album(const std::string& srcdir, const std::vector<files_t>& files,
+                          const path_t& album, std::ostream& log);
 
 // Copies every file of `files` from srcdir into the album: pictures, movies
 // and sounds into "original", anything else into "txt", replacing what is

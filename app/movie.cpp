@@ -35,6 +35,9 @@
 //   terminal), and its output file is a temporary name beside the target
 //   that keeps the target's extension, renamed into place on success and
 //   removed on failure; echoed commands show that temporary name.
+// - ffmpeg's log is kept, not passed through, and shown with the reports
+//   when a conversion fails; ffmpeg ends when this process ends.
+// - A quiet front end shows no commands.
 // - " -resize WxH" goes before the input even without hwaccel options, as
 //   the command is designed; software decoders ignore it with a warning.
 // - A report line's end (CR, LF) is no part of the texts read from it.
@@ -138,16 +141,36 @@ std::string reserve_temp(const std::string& target) {
 // Runs the ffmpeg command argv, whose last word is its output file target:
 // ffmpeg writes a temporary file that then replaces target, so an
 // interrupted run never leaves a file that would count as current. The
-// command is echoed on `echo` first. True when ffmpeg exits with 0 and the
-// file is in place.
+// command is echoed on `echo` first (unless the front end is quiet).
+// ffmpeg's own log is kept and shown on the standard error stream, where
+// the reports go, only when the conversion fails. True when ffmpeg exits
+// with 0 and the file is in place.
 bool run_ffmpeg_into(words_t argv, const std::string& target, std::ostream& echo) {
   const std::string temp = reserve_temp(target);
-  if (temp.empty()) return libutils::fail(std::cerr, target, ": cannot create a temporary file.");
+  if (temp.empty()) {
+    const int err = errno;
+    libutils::fail(std::cerr, target, ": cannot create a temporary file.");
+    return libutils::fail_reason(std::cerr, target, err);
+  }
   argv.back() = temp;
-  echo << libutils::command_line(argv) << std::endl;
-  if (libutils::run_process(argv) == 0 && std::rename(temp.c_str(), target.c_str()) == 0)
+  if (libutils::echo_commands()) echo << libutils::command_line(argv) << std::endl;
+  std::string report;
+  // ffmpeg may end with 0 although it could not finish its file (a full
+  // disk when it writes the index at the end); its log tells.
+  const bool failed = libutils::run_process(argv, &report) != 0 ||
+                      report.find("Error writing trailer") != std::string::npos ||
+                      report.find("Error closing file") != std::string::npos;
+  if (failed) {
+    libutils::error();
+    if (!report.empty() && report.back() != '\n') report += '\n';
+    std::cerr << report << std::flush;
+  } else if (std::rename(temp.c_str(), target.c_str()) == 0) {
     return true;
-  libutils::error();
+  } else {
+    const int err = errno;
+    libutils::fail(std::cerr, temp, ": cannot be renamed to " + target + ".");
+    libutils::fail_reason(std::cerr, target, err);
+  }
   ::unlink(temp.c_str());
   return false;
 }
@@ -162,9 +185,12 @@ bool save_still(const std::string& movie, const std::string& still, std::ostream
 // The report of "ffmpeg -i movie", both its output streams, after echoing
 // the command.
 std::string run_identification(const std::string& movie) {
+  // ffmpeg would wait for ever on a pipe: only files are asked about.
+  libutils::platform::file_info_t info;
+  if (!libutils::platform::stat_file(movie.c_str(), info) || !info.is_regular) return "";
   const words_t argv = {"ffmpeg", "-i", movie};
   // Both output streams are read, as "2>&1" would give them.
-  std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;
+  if (libutils::echo_commands()) std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;
   std::string report;
   libutils::run_process(argv, &report);  // ffmpeg fails without an output file; the report counts
   return report;

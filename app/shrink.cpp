@@ -59,7 +59,7 @@ struct picture_exif_t {
   bool parsed = false;
 
   explicit picture_exif_t(const libgr::jpeginfo_t& info) {
-    libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
+    libgr::bytes_t payload = info.get_exif();
     if (payload.empty()) return;
     app1.set_app1_buffer(payload);
     parsed = app1.parse();
@@ -84,14 +84,14 @@ bool savejpeg(const std::string& file, libgr::image2d_t& image, markers_t& marke
   libgr::jpeginfo_t info;
   info.markers = markers;
   libgr::jpegdata_t out;
-  // A strip only a few pixels wide halves down to nothing; libjpeg cannot
-  // encode an empty picture, so that level fails like any encoding would.
-  if (image.width == 0 || image.height == 0 ||
-      !info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true)) {
+  if (!info.compress(out, image, static_cast<int>(g_global.jpeg_compress), true))
     return libutils::fail(std::cerr, file, ": svjinfo compress() fail.");
-  }
   std::remove(file.c_str());
-  if (!out.save(file.c_str())) return libutils::fail(std::cerr, file, "svjdata save() fail.");
+  if (!out.save(file.c_str())) {
+    const int err = errno;
+    libutils::fail(std::cerr, file, "svjdata save() fail.");
+    return libutils::fail_reason(std::cerr, file, err);
+  }
   return true;
 }
 
@@ -402,7 +402,9 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
     return libutils::fail(std::cerr, file, ": original decompress() fail.");
   const std::uint64_t max_w = g_global.shrink_size.x / 4;
   const std::uint64_t max_h = g_global.shrink_size.y / 4;
-  while (image.width > max_w || image.height > max_h) {
+  // A side of one pixel halves to one pixel: the loop ends there even when
+  // the box is narrower.
+  while ((image.width > max_w || image.height > max_h) && (image.width > 1 || image.height > 1)) {
     if (!halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
   }
   return true;

@@ -1,14 +1,39 @@
 #include "app/update.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <list>
+#include <set>
 
+#include "app/album.h"
 #include "app/html_album.h"
 #include "app/html_zoom.h"
+#include "app/replacefile.h"
 #include "app/shrink.h"
 #include "libutils/common.h"
+#include "libutils/dirutil.h"
+#include "libutils/platform_posix.h"
+#include "libutils/process.h"
 
 namespace pictora {
 namespace {
+
+// The record of an unfinished build, in the album's directory. Its fields
+// are separated by NUL bytes, the one byte no file name holds: the format
+// tag, the source folder, then each picked file's turns and name.
+constexpr const char* build_record_name = ".pictora-build";
+constexpr const char* build_record_tag = "pictora build 1";
+
+std::string build_record_path(const path_t& album) {
+  std::string path;
+  album.make(path, build_record_name);
+  return path;
+}
 
 // The level stage of an existing album. It has no log of its own, so the
 // stages report on the standard error stream and updatealbum adds its one
@@ -34,7 +59,137 @@ bool has_album_name(const path_t& album, std::ostream& log) {
   return libutils::fail(log, album.album, ": album directory is empty.");
 }
 
+// Deletes what killed runs left in the album's directory and in each of its
+// folders: temporary files of processes that no longer run. Only the movie
+// folders hold temporary names that end in an extension (ffmpeg picks its
+// output format by it); in "original" and "txt", whose names come from the
+// camera, only names ending in the process id and counter are taken.
+void remove_leftovers(const path_t& album) {
+  std::string dir;
+  album.make(dir);
+  libutils::remove_stale_temps(dir, false);
+  std::list<std::string> folders;
+  libutils::getdirs(folders, dir.c_str());
+  for (const std::string& folder : folders)
+    libutils::remove_stale_temps(dir + path_separator + folder, folder.rfind("movie", 0) == 0);
+}
+
+bool end_build(const path_t& album, std::ostream& log) {
+  const std::string record = build_record_path(album);
+  if (std::remove(record.c_str()) == 0 || errno == ENOENT) return true;
+  const int err = errno;
+  libutils::fail(log, record, ": the record of the finished build cannot be removed.");
+  return libutils::fail_reason(log, record, err);
+}
+
+// A comment as read from its file, as it was given to be saved: without CR
+// and without the end of its last line.
+std::string given_comment(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+// The make-album command that builds the album again as recorded, with its
+// title, comments and secret mark, replacing what is there.
+std::string finishing_command(const path_t& album, const build_record_t& record) {
+  std::string dir, title, head, last, secret;
+  album.make(dir);
+  loadcommenttxt(album, title, head, last);
+  head = given_comment(head);
+  last = given_comment(last);
+  std::vector<std::string> words = {"pictora-cli", "make-album", record.source, dir};
+  static const char* const degrees[] = {"", ":90", ":180", ":270"};
+  for (const files_t& file : record.files)
+    words.insert(words.end(), {"--pick", file.name + degrees[file.rotation % 4]});
+  words.insert(words.end(), {"--title", title});
+  if (!head.empty()) words.insert(words.end(), {"--head", head});
+  if (!last.empty()) words.insert(words.end(), {"--last", last});
+  album.make(secret, "txt", "secret.txt");
+  if (is_exist(secret)) words.push_back("--secret");
+  words.push_back("--force");
+  return libutils::command_line(words);
+}
+
+// Finishes the build that the record describes; `files` are the album's
+// files as the update was asked for them.
+bool finish_build(const path_t& album, const build_record_t& record,
+                  const std::vector<files_t>& files, sigc::signal<void, double>& copy_progress,
+                  sigc::signal<void, double>& shrink_progress,
+                  sigc::signal<void, double>& html_progress,
+                  sigc::signal<void, double>& zoom_progress, std::ostream& log) {
+  // A picked file is imported when its copy is missing or is not the
+  // source's (another size or time): the import keeps both. A source that
+  // is gone is no matter once its copy is there.
+  std::vector<files_t> to_import;
+  std::set<std::string> picked;
+  for (const files_t& file : record.files) {
+    picked.insert(file.name);
+    const std::string src = record.source + path_separator + file.name;
+    libutils::platform::file_info_t from, to;
+    const bool readable = libutils::platform::stat_file(src.c_str(), from);
+    const int err = errno;
+    const bool copied = libutils::platform::stat_file(import_target(album, file.name).c_str(), to);
+    if (copied && (!readable || (from.size == to.size && from.mtime.sec == to.mtime.sec))) continue;
+    if (!readable) {
+      std::string dir;
+      album.make(dir);
+      libutils::fail(log, dir,
+                     ": the album is incomplete: its build was interrupted, and " + src +
+                         " cannot be read any more.");
+      libutils::fail_reason(log, src, err);
+      return libutils::fail(log, dir, ": to finish it, run: " + finishing_command(album, record));
+    }
+    to_import.push_back(file);
+  }
+  if (!copyfiles(record.source, to_import, album, copy_progress))
+    return libutils::fail(log, "", "copyfiles() fail.");
+  if (!shrink(album, record.files, shrink_progress, log))
+    return libutils::fail(log, "", "shrink() fail.");
+  std::vector<files_t> others;
+  for (const files_t& file : files)
+    if (picked.count(file.name) == 0) others.push_back(file);
+  if (!others.empty() && !shrinkupdate(album, others, shrink_progress))
+    return libutils::fail(log, "", "shrinkupdate() fail.");
+  return makepages(album, html_progress, zoom_progress, log) && end_build(album, log);
+}
+
 }  // namespace
+
+bool begin_build(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
+                 std::ostream& log) {
+  std::string dir;
+  album.make(dir, "original");
+  libutils::platform::make_directory(dir.c_str());  // an existing one is fine
+  std::error_code ec;
+  const std::string source = std::filesystem::absolute(srcdir, ec).lexically_normal().string();
+  replacefile_t out(build_record_path(album));
+  if (out.is_open()) {
+    std::ostream& os = out.stream();
+    os << build_record_tag << '\0' << (ec ? srcdir : source) << '\0';
+    for (const files_t& file : files) os << file.rotation << '\0' << file.name << '\0';
+    if (out.commit()) return true;
+  }
+  const int err = errno;
+  libutils::fail(log, build_record_path(album), ": the record of the build cannot be written.");
+  return libutils::fail_reason(log, build_record_path(album), err);
+}
+
+bool read_build_record(const path_t& album, build_record_t& record) {
+  const std::string path = build_record_path(album);
+  if (!is_exist(path)) return false;
+  std::vector<std::string> fields;
+  std::string field;
+  std::ifstream in(path, std::ios::binary);
+  while (std::getline(in, field, '\0')) fields.push_back(field);
+  if (fields.size() < 2 || fields[0] != build_record_tag || fields.size() % 2 != 0) return false;
+  record.source = fields[1];
+  record.files.clear();
+  for (size_t i = 2; i + 1 < fields.size(); i += 2)
+    record.files.push_back(
+        files_t{fields[i + 1], std::strtoull(fields[i].c_str(), nullptr, 10) % 4});
+  return true;
+}
 
 bool makealbumwithrotate(const std::string& srcdir, const std::vector<files_t>& files,
                          const path_t& album, sigc::signal<void, double>& copy_progress,
@@ -42,18 +197,27 @@ bool makealbumwithrotate(const std::string& srcdir, const std::vector<files_t>& 
                          sigc::signal<void, double>& html_progress,
                          sigc::signal<void, double>& zoom_progress, std::ostream& log) {
   if (!has_album_name(album, log)) return false;
-  if (!copyfiles(srcdir, files, album, copy_progress))
+  if (!source_outside_album(srcdir, files, album, log)) return false;
+  remove_leftovers(album);
+  const std::vector<files_t> picks = regular_files(srcdir, files, log);
+  if (!begin_build(srcdir, picks, album, log)) return false;
+  if (!copyfiles(srcdir, picks, album, copy_progress))
     return libutils::fail(log, "", "copyfiles() fail.");
-  if (!shrink(album, files, shrink_progress, log)) return libutils::fail(log, "", "shrink() fail.");
-  return makepages(album, html_progress, zoom_progress, log);
+  if (!shrink(album, picks, shrink_progress, log)) return libutils::fail(log, "", "shrink() fail.");
+  return makepages(album, html_progress, zoom_progress, log) && end_build(album, log);
 }
 
 bool updatealbum(const path_t& album, const std::vector<files_t>& files,
-                 sigc::signal<void, double>& /*first_progress*/,
+                 sigc::signal<void, double>& first_progress,
                  sigc::signal<void, double>& shrink_progress,
                  sigc::signal<void, double>& html_progress,
                  sigc::signal<void, double>& zoom_progress, std::ostream& log) {
   if (!has_album_name(album, log)) return false;
+  remove_leftovers(album);
+  build_record_t record;
+  if (read_build_record(album, record))
+    return finish_build(album, record, files, first_progress, shrink_progress, html_progress,
+                        zoom_progress, log);
   if (!shrinkupdate(album, files, shrink_progress))
     return libutils::fail(log, "", "shrinkupdate() fail.");
   // The pages show comments and classifications the user may have changed,

@@ -46,7 +46,8 @@ extern const command_t make_album_command = {
     "none is picked) turned by DEGREES (0, 90, 180 or 270) clockwise, builds\n"
     "the size levels, thumbnails, movie conversions and every page, and then\n"
     "the index page of ALBUM_DIR's book. An existing ALBUM_DIR is refused\n"
-    "unless --force is given.\n",
+    "unless --force is given, and so is a SRC_DIR inside ALBUM_DIR. Entries\n"
+    "that are no regular files (pipes, devices, folders) are skipped.\n",
     run_make_album,
 };
 
@@ -58,7 +59,8 @@ extern const command_t update_command = {
     "For a book, every directory in it (albums, sub-books, collections) in\n"
     "ascending order, then the book's index page; for an album or a\n"
     "collection (a name beginning with \"_\"), that directory alone. Missing\n"
-    "or outdated levels are made, pages are written anew. The failures are\n"
+    "or outdated levels are made, pages are written anew; an album whose\n"
+    "build was interrupted gets that build finished. The failures are\n"
     "printed at the end; the exit status is then 1.\n",
     run_update,
 };
@@ -193,11 +195,19 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
   const std::string complaint = parse_make_album(a, args);
   if (!complaint.empty()) return usage_error(&make_album_command, complaint);
 
+  // A camera folder that cannot be listed is said to be so, with the
+  // system's reason, rather than found empty.
+  std::list<std::string> names;
+  if (!a.source.empty() && !libutils::getfiles(names, a.source.c_str())) {
+    std::cerr << "pictora-cli: " << a.source << ": the camera folder cannot be read: "
+              << std::strerror(errno) << "\n";
+    return exit_usage;
+  }
   if (a.picks.empty()) {
-    std::list<std::string> names;
-    libutils::getfiles(names, a.source.c_str());
     for (const std::string& name : names) a.picks.push_back(files_t{name, 0});
   }
+  // Pipes, devices and folders are skipped, each with a line.
+  a.picks = regular_files(a.source, a.picks, std::cerr);
   // The checks and their order are the book editor's.
   if (a.picks.empty()) return refuse(vexalib::msg_no_picture);
   if (a.source.empty()) return refuse(vexalib::msg_no_source);
@@ -211,6 +221,11 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
     return exit_usage;
   }
   if (a.title.empty()) return refuse(vexalib::msg_no_title);
+  std::ostringstream inside;
+  if (!source_outside_album(a.source, a.picks, target, inside)) {
+    std::cerr << "pictora-cli: " << inside.str();
+    return exit_usage;
+  }
 
   // The book may be new as well.
   std::error_code error;
@@ -219,7 +234,11 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
     libutils::fail(std::cerr, album_dir, ": cannot create the directory, " + error.message());
     return exit_failed;
   }
+  // Recorded before anything else is written into the album, so that an
+  // update finishes a build killed at any point after this.
   std::ostringstream log;
+  if (!begin_build(a.source, a.picks, target, log))
+    return failed(vexalib::msg_build_failed, log.str());
   if (!savecommenttxt(target, a.title, a.head, a.last, log))
     return failed(vexalib::msg_comments_not_saved, log.str());
   std::string secret;

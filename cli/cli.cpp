@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
+#include "libutils/process.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
 
@@ -29,7 +30,7 @@ void print_overview(std::ostream& os) {
         "Options:\n"
         "  --set KEY=VALUE  use VALUE for the setting KEY in this run only, read\n"
         "                   as a line of the settings file (repeatable)\n"
-        "  --quiet          print no progress\n"
+        "  --quiet          print no progress and no commands, only failures\n"
         "  --help           show this help\n"
         "\n"
         "Commands:\n";
@@ -68,8 +69,12 @@ int usage_error(const command_t* command, const std::string& message) {
 }
 
 bool set_setting(const std::string& key, const std::string& value) {
-  if (setinivalue(key, value)) return true;
-  std::cerr << "pictora-cli: unknown setting: " << key << "\n";
+  std::string why_not;
+  if (usable_setting(key, value, why_not)) return setinivalue(key, value);
+  if (why_not.empty())
+    std::cerr << "pictora-cli: unknown setting: " << key << "\n";
+  else
+    std::cerr << "pictora-cli: " << key << ": " << why_not << "\n";
   return false;
 }
 
@@ -95,6 +100,8 @@ int run(int argc, char** argv) {
     }
   }
   if (at == words.size()) return usage_error(nullptr, "no command given");
+  // Quiet means no output but failures: no progress and no commands shown.
+  libutils::set_echo_commands(!ctx.quiet);
   const command_t* command = find_command(words[at]);
   if (!command) return usage_error(nullptr, "unknown command: " + words[at]);
   const std::vector<std::string> args(words.begin() + static_cast<std::ptrdiff_t>(at) + 1, words.end());

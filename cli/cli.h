@@ -36,7 +36,8 @@ int run(int argc, char** argv);
 int usage_error(const command_t* command, const std::string& message);
 
 // Stores "key" = value in g_global as a settings file line would; reports an
-// unknown key on standard error and returns false.
+// unknown key or a value that cannot be used on standard error and returns
+// false.
 bool set_setting(const std::string& key, const std::string& value);
 
 }  // namespace pictora::cli

@@ -4,6 +4,7 @@
 
 #include "app/exif.h"
 #include "cli/cli.h"
+#include "libutils/common.h"
 
 namespace pictora::cli {
 
@@ -41,7 +42,11 @@ int run_exif(context_t&, const std::vector<std::string>& args) {
   if (files.size() != 1) return usage_error(&exif_command, "exif needs one FILE");
   // The caption is complete or not written at all.
   std::ostringstream caption;
-  if (!writeexif(caption, path_t{}, "", files[0], html)) return exit_failed;
+  std::string why;
+  if (!writeexif(caption, path_t{}, "", files[0], html, &why)) {
+    libutils::fail(std::cerr, files[0], ": " + why);
+    return exit_failed;
+  }
   std::cout << caption.str();
   return exit_ok;
 }

@@ -1,6 +1,6 @@
 // pictora-cli jpeg: looking at and reworking single JPEG files with the
 // album's own readers and writers.
-#include <csetjmp>
+#include <cerrno>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -12,6 +12,7 @@
 #include "libgr/loader_jpeg.h"
 #include "libgr/transform.h"
 #include "libutils/common.h"
+#include "libutils/dirutil.h"
 
 namespace pictora::cli {
 
@@ -43,27 +44,8 @@ namespace {
 
 bool load(libgr::jpegdata_t& data, const std::string& file) {
   if (data.load(file.c_str())) return true;
-  return libutils::fail(std::cerr, file, ": jpegdata load fail.");
-}
-
-// The component count is only in the frame header, which jpeginfo_t does not
-// keep; 0 when the header cannot be read (already reported by libjpeg).
-int component_count(const libgr::jpegdata_t& data) {
-  jpeg_decompress_struct cinfo;
-  libgr::my_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr.pub);
-  jerr.pub.error_exit = libgr::my_error_exit;
-  jerr.data = &data;
-  if (setjmp(jerr.setjmp_buffer)) {
-    jpeg_destroy_decompress(&cinfo);
-    return 0;
-  }
-  jpeg_create_decompress(&cinfo);
-  libgr::set_jpegimage_src(&cinfo, data);
-  jpeg_read_header(&cinfo, TRUE);
-  const int components = cinfo.num_components;
-  jpeg_destroy_decompress(&cinfo);
-  return components;
+  const std::string reason = libgr::unreadable_reason(file.c_str());
+  return libutils::fail(std::cerr, file, ": jpegdata load fail" + (reason.empty() ? "." : ", " + reason));
 }
 
 int jpeg_info(const std::string& file) {
@@ -71,20 +53,19 @@ int jpeg_info(const std::string& file) {
   if (!load(data, file)) return exit_failed;
   libgr::jpeginfo_t info;
   if (!info.analyze_markers(data)) return exit_failed;
-  const int components = component_count(data);
-  if (components == 0) return exit_failed;
 
   libgr::app1_marker_t app1;
-  libgr::bytes_t payload = info.get_marker(libgr::e_marker_app1);
+  libgr::bytes_t payload = info.get_exif();
   bool exif = false;
   if (!payload.empty()) {
     app1.set_app1_buffer(payload);
-    exif = app1.parse();
+    // The reader reports what it refuses without the file name.
+    exif = app1.parse() || libutils::fail(std::cerr, file, ": EXIF block not read.");
   }
   std::ostringstream out;
   out << "width " << info.width << "\n"
       << "height " << info.height << "\n"
-      << "components " << components << "\n";
+      << "components " << info.components << "\n";
   if (exif && !app1.tiff_header.tag_0th_ifd.Orientation.empty())
     out << "orientation " << app1.tiff_header.tag_0th_ifd.Orientation[0] << "\n";
   out << "exif-thumbnail " << (exif ? app1.tiff_header.thumbnail.size() : 0) << "\n";
@@ -98,7 +79,9 @@ int jpeg_info(const std::string& file) {
 
 bool save(libgr::jpegdata_t& out, const std::string& file) {
   if (out.save(file.c_str())) return true;
-  return libutils::fail(std::cerr, file, ": jpegdata save fail.");
+  const int err = errno;
+  libutils::fail(std::cerr, file, ": jpegdata save fail.");
+  return libutils::fail_reason(std::cerr, file, err);
 }
 
 int jpeg_rotate(const std::string& count_text, const std::string& src, const std::string& dst) {
@@ -109,8 +92,12 @@ int jpeg_rotate(const std::string& count_text, const std::string& src, const std
   libgr::jpegdata_t data;
   if (!load(data, src)) return exit_failed;
   libgr::jpegdata_t out;
-  if (!libgr::transform(count, out, data) || !save(out, dst)) return exit_failed;
-  return exit_ok;
+  if (!libgr::transform(count, out, data)) {
+    // libjpeg's own message, when there is one, stands on the line before.
+    libutils::fail(std::cerr, src, ": not turned, nothing written.");
+    return exit_failed;
+  }
+  return save(out, dst) ? exit_ok : exit_failed;
 }
 
 int jpeg_halve(const std::string& src, const std::string& dst) {
@@ -118,7 +105,19 @@ int jpeg_halve(const std::string& src, const std::string& dst) {
   if (!load(data, src)) return exit_failed;
   libgr::jpeginfo_t info;
   libgr::image2d_t full;
-  if (!info.decompress(full, data, 0, false, libgr::color3ub_t{})) return exit_failed;
+  if (!info.decompress(full, data, 0, false, libgr::color3ub_t{})) {
+    // The decoder refuses other colour spaces without a report of its own.
+    if (info.components != 0 && info.components != 1 && info.components != 3)
+      libutils::fail(std::cerr, src, ": a picture of " + std::to_string(info.components) +
+                                         " components; only colour and grayscale pictures are decoded.");
+    return exit_failed;
+  }
+  // A picture whose data ends early decodes in part; the album keeps that
+  // part, but a halving asked for on its own is not made from it.
+  if (!info.complete) {
+    libutils::fail(std::cerr, src, ": the picture data ends early, nothing written.");
+    return exit_failed;
+  }
   libgr::image2d_t half;
   if (!libgr::scaledown(half, full)) {
     libutils::fail(std::cerr, src, ": scaledown() fail.");

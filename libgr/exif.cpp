@@ -7,9 +7,11 @@
 // input makes the reader look outside the APP1 segment. Where the checks of a
 // directory are not fixed by the format, this reader decides:
 // - a 0th IFD whose entry count lies outside the TIFF data is rejected with
-//   the 0th IFD's offset report; an entry that does not fit in its window is
-//   rejected with the in-entry value report (0th IFD) or the "too few ifd
-//   area" report (EXIF and 1st IFDs);
+//   the 0th IFD's offset report; a directory whose entries do not all fit
+//   in its window is rejected before any entry is read (a type code above
+//   13 would otherwise end the walk first and hide it), with the in-entry
+//   value report (0th IFD) or the "too few ifd area" report (EXIF and 1st
+//   IFDs) of the first entry that does not fit;
 // - a type code above 13 ends the 0th IFD's walk as it ends the EXIF IFD's;
 // - the next-IFD offset is read only when it lies inside the TIFF data;
 // - a 1st IFD is checked as the EXIF IFD is, and a thumbnail that runs past
@@ -168,16 +170,22 @@ bool walk_ifd(const bytes_t& ifd, const bytes_t& base, const byteorder& order, i
     report_error(name, n, ": size ", 12 * n + 2, " over than ifd.size(", ifd_size, ").");
     return false;
   }
+  // Every entry must fit before any is read, even when a type code would
+  // end the walk early: a directory that claims more entries than its data
+  // holds is garbage, not a short list. The report names the first entry
+  // that does not fit.
+  const uint64_t fitting = ifd_size < 2 ? 0 : (ifd_size - 2) / 12;
+  if (n > fitting) {
+    const uint64_t entry = 2 + 12 * fitting;
+    if (kind == ifd_kind_t::zeroth) {
+      report_error("value over, offset: ", entry + 8, " ifd size: ", ifd_size);
+    } else {
+      report_error("too few ifd area", entry + 12, " > ", ifd_size);
+    }
+    return false;
+  }
   for (uint64_t i = 0; i < n; ++i) {
     const uint64_t entry = 2 + 12 * i;
-    if (entry + 12 > ifd_size) {
-      if (kind == ifd_kind_t::zeroth) {
-        report_error("value over, offset: ", entry + 8, " ifd size: ", ifd_size);
-      } else {
-        report_error("too few ifd area", entry + 12, " > ", ifd_size);
-      }
-      return false;
-    }
     const unsigned char* p = ifd.begin() + entry;
     const unsigned short tag = get16(p, order);
     const unsigned short type = get16(p + 2, order);

@@ -114,8 +114,12 @@ bool scaledown(image2d_t& dst, const image2d_t& src) {
   const image2d_t s = src;
   dst.clear();
   dst.desc = s.desc;
-  dst.width = s.width / 2;
-  dst.height = s.height / 2;
+  // A side of one pixel stays one pixel: its one column (row) stands for
+  // both of each 2 x 2 block, so a 1 x 2n picture halves to 1 x n, each
+  // pixel the mean of two, and 1 x 1 stays as it is. A picture therefore
+  // never halves to nothing, however thin.
+  dst.width = s.width == 1 ? 1 : s.width / 2;
+  dst.height = s.height == 1 ? 1 : s.height / 2;
   dst.flag = 0;
   if (!dst.allocate()) {
     return libutils::fail(std::cerr, "scaledown()", ": allocate() fail.");
@@ -128,14 +132,16 @@ bool scaledown(image2d_t& dst, const image2d_t& src) {
   }
 
   const uint64_t out_bytes = uint64_t{dst.width} * channels;
+  // Bytes from a block's left pixel to its right one; none in one column.
+  const uint64_t right = s.width == 1 ? 0 : channels;
   for (uint32_t y = 0; y < dst.height; ++y) {
     const unsigned char* a = s.row(2 * y);
-    const unsigned char* b = s.row(2 * y + 1);
+    const unsigned char* b = s.height == 1 ? a : s.row(2 * y + 1);
     unsigned char* out = dst.row(y);
     for (uint64_t i = 0; i < out_bytes; ++i) {
       // i is channel c of pixel x; the 2 x 2 block starts at byte 2x * channels + c.
       const uint64_t left = i + (i / channels) * channels;
-      const unsigned sum = a[left] + a[left + channels] + b[left] + b[left + channels];
+      const unsigned sum = a[left] + a[left + right] + b[left] + b[left + right];
       out[i] = static_cast<unsigned char>(sum >> 2);
     }
   }

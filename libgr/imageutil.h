@@ -26,7 +26,8 @@ bool rotate(unsigned long long count, image2d_t& dst, const image2d_t& src);
 bool flip(image2d_t& dst, const image2d_t& src);
 
 // Halves width and height (odd last column or row dropped); each pixel is the
-// truncated mean of a 2 x 2 block. 8-bit GRAYSCALE, RGB, BGR, RGBA, BGRA.
+// truncated mean of a 2 x 2 block. A side of 1 stays 1, its pixels counted
+// twice in each block. 8-bit GRAYSCALE, RGB, BGR, RGBA, BGRA.
 bool scaledown(image2d_t& dst, const image2d_t& src);
 
 // GRAYSCALE of 1, 4 or 8 bits to 8-bit RGB; other formats are shared as they

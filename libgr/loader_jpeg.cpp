@@ -1,6 +1,7 @@
 #include "libgr/loader_jpeg.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include <jerror.h>
 
+#include "libgr/pixel_limit.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 
@@ -24,8 +26,6 @@ const unsigned char marker_array[e_marker_max] = {
 namespace {
 
 constexpr size_t k_dest_step = 1024 * 1024;
-// libjpeg's own limit for a saved segment.
-constexpr unsigned k_marker_limit = 0xFFFF;
 
 // Data made in memory has no name; reports then start with the separator.
 const char* report_name(const jpegdata_t* data) {
@@ -52,6 +52,7 @@ struct source_mgr {
   const jpegdata_t* data;
   bool handed;     // the data went to libjpeg already
   bool exhausted;  // libjpeg asked for more than the data holds
+  std::vector<marker_t>* kept;  // where keep_segment puts APPn and COM segments
 };
 
 void init_source(j_decompress_ptr cinfo) {
@@ -92,6 +93,50 @@ void skip_input_data(j_decompress_ptr cinfo, long num_bytes) {
 
 void term_source(j_decompress_ptr) {}
 
+// What libjpeg learns from a JFIF APP0 and an Adobe APP14 segment when it
+// reads them itself: the colour space of a three- or four-component picture
+// follows from them.
+void examine_segment(j_decompress_ptr cinfo, const JOCTET* p, size_t n) {
+  if (cinfo->unread_marker == JPEG_APP0 && n >= 14 && std::memcmp(p, "JFIF", 5) == 0) {
+    cinfo->saw_JFIF_marker = TRUE;
+    cinfo->JFIF_major_version = p[5];
+    cinfo->JFIF_minor_version = p[6];
+    cinfo->density_unit = p[7];
+    cinfo->X_density = static_cast<UINT16>(p[8] << 8 | p[9]);
+    cinfo->Y_density = static_cast<UINT16>(p[10] << 8 | p[11]);
+  } else if (cinfo->unread_marker == JPEG_APP0 + 14 && n >= 12 && std::memcmp(p, "Adobe", 5) == 0) {
+    cinfo->saw_Adobe_marker = TRUE;
+    cinfo->Adobe_transform = p[11];
+  }
+}
+
+// The processor of every APPn and COM segment. libjpeg's own one for saved
+// segments appends each to its list by walking the list, so a file of many
+// segments takes quadratic time; this one appends in constant time, and
+// keeps the payload as a window into the data instead of a copy. A segment
+// that the data cuts short is skipped, not kept.
+boolean keep_segment(j_decompress_ptr cinfo) {
+  auto* src = reinterpret_cast<source_mgr*>(cinfo->src);
+  size_t length = 0;
+  for (int i = 0; i < 2; ++i) {
+    if (src->pub.bytes_in_buffer == 0) (*src->pub.fill_input_buffer)(cinfo);
+    length = length << 8 | *src->pub.next_input_byte++;
+    --src->pub.bytes_in_buffer;
+  }
+  if (length < 2) return TRUE;  // a bogus length: nothing to keep or skip
+  const size_t payload = length - 2;
+  const size_t held = src->exhausted ? 0 : std::min(payload, src->pub.bytes_in_buffer);
+  examine_segment(cinfo, src->pub.next_input_byte, held);
+  if (payload != 0 && held == payload) {
+    marker_t m;
+    m.code = static_cast<unsigned char>(cinfo->unread_marker);
+    m.data.setwindow(*src->data, src->pub.next_input_byte - src->data->begin(), payload);
+    src->kept->push_back(m);
+  }
+  skip_input_data(cinfo, static_cast<long>(payload));
+  return TRUE;
+}
+
 // ---- memory destination ----
 
 struct dest_mgr {
@@ -120,21 +165,6 @@ void term_destination(j_compress_ptr cinfo) {
   auto* dest = reinterpret_cast<dest_mgr*>(cinfo->dest);
   if (!dest->out->resize(dest->out->size() - dest->pub.free_in_buffer))
     ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
-}
-
-// ---- reading ----
-
-// Decompressor with the jumping error exit, the memory source, every APPn and
-// COM segment saved, and the header read. The caller has set the jump point.
-void open_decompressor(jpeg_decompress_struct& cinfo, my_error_mgr& jerr, const jpegdata_t& data) {
-  cinfo.err = jpeg_std_error(&jerr.pub);
-  jerr.pub.error_exit = my_error_exit;
-  jerr.data = &data;
-  jpeg_create_decompress(&cinfo);
-  set_jpegimage_src(&cinfo, data);
-  jpeg_save_markers(&cinfo, JPEG_COM, k_marker_limit);
-  for (int i = 0; i < 16; ++i) jpeg_save_markers(&cinfo, JPEG_APP0 + i, k_marker_limit);
-  jpeg_read_header(&cinfo, TRUE);
 }
 
 struct layout_t {
@@ -194,10 +224,35 @@ void set_jpegimage_src(j_decompress_ptr cinfo, const jpegdata_t& data) {
   src->data = &data;
   src->handed = false;
   src->exhausted = false;
+  src->kept = nullptr;
 }
 
 bool jpegimage_src_exhausted(j_decompress_ptr cinfo) {
   return reinterpret_cast<const source_mgr*>(cinfo->src)->exhausted;
+}
+
+bool within_pixel_limit(const jpeg_decompress_struct& cinfo, const jpegdata_t& data) {
+  const uint64_t limit = pixel_limit();
+  if (uint64_t{cinfo.image_width} * cinfo.image_height <= limit) return true;
+  return libutils::fail(std::cerr, report_name(&data),
+                        ": " + std::to_string(cinfo.image_width) + " x " +
+                            std::to_string(cinfo.image_height) + " pixels, more than the limit of " +
+                            std::to_string(limit) + " (max_pixels).");
+}
+
+bool is_exif_payload(const bytes_t& bytes) {
+  return bytes.size() >= 6 && std::memcmp(bytes.begin(), "Exif\0\0", 6) == 0;
+}
+
+std::string unreadable_reason(const char* filename) {
+  struct stat info;
+  if (::stat(filename, &info) != 0) return std::strerror(errno);
+  if (S_ISDIR(info.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  const int fd = ::open(filename, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return "";
 }
 
 void set_jpegimage_dest(j_compress_ptr cinfo, jpegdata_t& out) {
@@ -252,30 +307,33 @@ void jpegdata_t::setvector(bytes_t& bytes, const char* name) {
 
 // ---- jpeginfo_t ----
 
-void jpeginfo_t::keep_markers(jpeg_decompress_struct& cinfo) {
-  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
-    // A segment longer than the save limit was cut; it is not kept.
-    if (m->data_length == 0 || m->data_length != m->original_length) continue;
-    marker_t kept;
-    kept.code = m->marker;
-    if (!kept.data.resize(m->data_length)) continue;
-    std::memcpy(kept.data.begin(), m->data, m->data_length);
-    markers.push_back(kept);
-  }
+void jpeginfo_t::open(jpeg_decompress_struct& cinfo, my_error_mgr& jerr, const jpegdata_t& data) {
+  markers.clear();
+  components = 0;
+  complete = false;
+  cinfo.err = jpeg_std_error(&jerr.pub);
+  jerr.pub.error_exit = my_error_exit;
+  jerr.data = &data;
+  jpeg_create_decompress(&cinfo);
+  set_jpegimage_src(&cinfo, data);
+  reinterpret_cast<source_mgr*>(cinfo.src)->kept = &markers;
+  jpeg_set_marker_processor(&cinfo, JPEG_COM, keep_segment);
+  for (int i = 0; i < 16; ++i) jpeg_set_marker_processor(&cinfo, JPEG_APP0 + i, keep_segment);
+  jpeg_read_header(&cinfo, TRUE);
+  width = cinfo.image_width;
+  height = cinfo.image_height;
+  components = cinfo.num_components;
 }
 
 bool jpeginfo_t::analyze_markers(jpegdata_t& data) {
-  markers.clear();
   jpeg_decompress_struct cinfo;
   my_error_mgr jerr;
   if (setjmp(jerr.setjmp_buffer)) {
     jpeg_destroy_decompress(&cinfo);
+    markers.clear();
     return libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, stop.");
   }
-  open_decompressor(cinfo, jerr, data);
-  width = cinfo.image_width;
-  height = cinfo.image_height;
-  keep_markers(cinfo);
+  open(cinfo, jerr, data);
   jpeg_destroy_decompress(&cinfo);
   return true;
 }
@@ -285,16 +343,18 @@ bool jpeginfo_t::analyze_markers(jpegdata_t& data) {
 // (inside the frame when there is one), the rest zeroed or framed.
 bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short align, bool border,
                             const color3ub_t& background) {
-  markers.clear();
   jpeg_decompress_struct cinfo;
   my_error_mgr jerr;
-  if (setjmp(jerr.setjmp_buffer)) {
+  const auto refuse = [&] {
     jpeg_destroy_decompress(&cinfo);
+    markers.clear();
+    return false;
+  };
+  if (setjmp(jerr.setjmp_buffer)) {
+    refuse();
     return libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, stop.");
   }
-  open_decompressor(cinfo, jerr, data);
-  width = cinfo.image_width;
-  height = cinfo.image_height;
+  open(cinfo, jerr, data);
 
   e_image_format_t format;
   if (cinfo.num_components == 3 && cinfo.out_color_space == JCS_RGB) {
@@ -302,9 +362,9 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   } else if (cinfo.num_components == 1 && cinfo.out_color_space == JCS_GRAYSCALE) {
     format = IMAGE_FORMAT_GRAYSCALE;
   } else {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
+    return refuse();
   }
+  if (!within_pixel_limit(cinfo, data)) return refuse();
 
   const uint32_t frame = border ? 1 : 0;
   uint32_t w = cinfo.image_width + 2 * frame;
@@ -321,11 +381,10 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   img.width = w;
   img.height = h;
   if (!img.allocate()) {
-    jpeg_destroy_decompress(&cinfo);
+    refuse();
     return libutils::fail(std::cerr, report_name(&data), ": allocate() fail.");
   }
   if (border) fill_background(img, background);
-  keep_markers(cinfo);
 
   if (setjmp(jerr.setjmp_buffer)) {
     jpeg_destroy_decompress(&cinfo);
@@ -345,6 +404,7 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   }
   // Finishing with rows missing is a libjpeg error: it lands at the jump point.
   jpeg_finish_decompress(&cinfo);
+  complete = !jpegimage_src_exhausted(&cinfo);
   jpeg_destroy_decompress(&cinfo);
   return true;
 }
@@ -390,6 +450,12 @@ bytes_t jpeginfo_t::get_marker(e_marker_num_t n) const {
   if (n < 0 || n >= e_marker_max) return bytes_t();
   for (const marker_t& m : markers)
     if (m.code == marker_array[n]) return m.data;
+  return bytes_t();
+}
+
+bytes_t jpeginfo_t::get_exif() const {
+  for (const marker_t& m : markers)
+    if (m.code == marker_array[e_marker_app1] && is_exif_payload(m.data)) return m.data;
   return bytes_t();
 }
 

@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -56,11 +57,19 @@ struct marker_t {
   bytes_t data;
 };
 
+struct my_error_mgr;
+
 class jpeginfo_t {
  public:
   uint64_t width = 0;   // of the last file read
   uint64_t height = 0;
-  std::vector<marker_t> markers;  // complete APPn and COM segments in file order
+  int components = 0;   // of the last file read; 0 when its header was not read
+  // The last decompress read every row of the picture: its data did not end
+  // early and libjpeg met no error.
+  bool complete = false;
+  // Complete APPn and COM segments in file order. Each payload is a window
+  // into the data that was read, which it keeps alive.
+  std::vector<marker_t> markers;
 
   // Reads the header: size and kept segments. On a libjpeg error reports
   // "<name>: jpeg decompress fail, stop." and returns false.
@@ -68,8 +77,10 @@ class jpeginfo_t {
   // Decodes into img (bottom-up rows). `align` != 0 makes the image a square
   // whose side is the picture's larger side rounded up to a multiple of
   // `align`; `border` adds a one-pixel frame of `background`. False for
-  // header errors and for colour spaces other than RGB and grayscale; a
-  // picture damaged further on decodes as far as it goes and gives true.
+  // header errors, for colour spaces other than RGB and grayscale, and for
+  // pictures of more pixels than pixel_limit() (reported with their size,
+  // before anything is allocated); a picture damaged further on decodes as
+  // far as it goes and gives true.
   bool decompress(image2d_t& img, jpegdata_t& data, unsigned short align, bool border,
                   const color3ub_t& background);
   // Encodes img into out with the kept segments of the last file read.
@@ -78,9 +89,16 @@ class jpeginfo_t {
   // Payload of the first kept segment with marker_array[n]'s code; empty when
   // there is none or n is outside 0 to 16.
   bytes_t get_marker(e_marker_num_t n) const;
+  // Payload of the first kept APP1 segment that holds an EXIF block (it
+  // begins with "Exif", 0, 0), wherever it stands among the APP1 segments:
+  // editing programs put an XMP packet in the first one. Empty when none.
+  bytes_t get_exif() const;
 
  private:
-  void keep_markers(jpeg_decompress_struct& cinfo);
+  // Starts reading `data`: the jumping error exit, the memory source, every
+  // APPn and COM segment kept into `markers`, the header read. The caller
+  // has set the jump point.
+  void open(jpeg_decompress_struct& cinfo, my_error_mgr& jerr, const jpegdata_t& data);
 };
 
 // libjpeg's error record extended with the jump back into the running
@@ -103,6 +121,17 @@ void set_jpegimage_src(j_decompress_ptr cinfo, const jpegdata_t& data);
 // True once the source had to make up an end of image because the data
 // ended early.
 bool jpegimage_src_exhausted(j_decompress_ptr cinfo);
+
+// False, with a report naming the file and its size, when the picture whose
+// header cinfo has read has more pixels than pixel_limit().
+bool within_pixel_limit(const jpeg_decompress_struct& cinfo, const jpegdata_t& data);
+
+// Whether `bytes` begins with the EXIF header "Exif", 0, 0.
+bool is_exif_payload(const bytes_t& bytes);
+
+// The system's text for why `filename` cannot be read ("No such file or
+// directory", "Is a directory", ...); empty when it can be opened.
+std::string unreadable_reason(const char* filename);
 
 // Makes `out` the compressor's output: the buffer grows in 1 MiB steps and is
 // cut to the encoded length when compression finishes.

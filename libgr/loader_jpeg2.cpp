@@ -1,6 +1,7 @@
 #include "libgr/loader_jpeg2.h"
 
 #include "libgr/jpeg_common.h"
+#include "libgr/loader_jpeg.h"
 #include "libutils/platform_posix.h"
 
 namespace libgr {
@@ -93,6 +94,13 @@ bool jpeginfo2_t::analyze(jpegdata2_t& data) {
 bytes_t jpeginfo2_t::get_marker(unsigned short code) const {
   for (const marker_t& m : markers) {
     if (m.code == code) return m.payload;
+  }
+  return bytes_t();
+}
+
+bytes_t jpeginfo2_t::get_exif() const {
+  for (const marker_t& m : markers) {
+    if (m.code == 0xFFE1 && is_exif_payload(m.payload)) return m.payload;
   }
   return bytes_t();
 }

@@ -30,6 +30,10 @@ class jpeginfo2_t {
   bool analyze(jpegdata2_t& data);
   // The payload of the first listed segment with that code; empty when none.
   bytes_t get_marker(unsigned short code) const;
+  // The payload of the first APP1 segment that holds an EXIF block (it
+  // begins with "Exif", 0, 0), wherever it stands: editing programs put an
+  // XMP packet in the first APP1. Empty when none does.
+  bytes_t get_exif() const;
   void clear();
 
   std::vector<marker_t> markers;  // in file order

@@ -1,8 +1,11 @@
 #include "libgr/transform.h"
 
+#include <algorithm>
 #include <iostream>
+#include <limits>
 #include <string>
 
+#include "libgr/pixel_limit.h"
 #include "libgr/transupp.h"
 #include "libutils/common.h"
 
@@ -10,8 +13,8 @@ namespace libgr {
 
 namespace {
 
-// libjpeg's own limit for a saved segment.
-constexpr unsigned k_marker_limit = 0xFFFF;
+// libjpeg's tables and buffers besides the coefficients.
+constexpr uint64_t k_memory_allowance = 16 << 20;
 
 constexpr JXFORM_CODE k_transforms[] = {JXFORM_NONE, JXFORM_ROT_90, JXFORM_ROT_180,
                                         JXFORM_ROT_270};
@@ -52,10 +55,18 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   jpeg_create_compress(&dstinfo);
 
   set_jpegimage_src(&srcinfo, in);
-  // Comments are read but not carried over; APPn segments (EXIF among them)
-  // are skipped.
-  jpeg_save_markers(&srcinfo, JPEG_COM, k_marker_limit);
+  // No segment is carried over, so none is saved: APPn (EXIF among them)
+  // and COM segments are skipped, each in constant time.
   jpeg_read_header(&srcinfo, TRUE);
+  if (!within_pixel_limit(srcinfo, in)) return fail();
+  // The coefficients of the picture and of its turn are held in memory
+  // whole. Besides the pixel limit, their size is bounded by what a picture
+  // of four components at the limit needs (two bytes a coefficient, two
+  // copies), so that a frame of many components cannot take more; libjpeg
+  // refuses a larger request ("Backing store not supported").
+  const uint64_t limit =
+      std::min<uint64_t>(pixel_limit(), (std::numeric_limits<long>::max() - k_memory_allowance) / 16);
+  srcinfo.mem->max_memory_to_use = static_cast<long>(16 * limit + k_memory_allowance);
 
   jpeg_transform_info info;
   info.transform = k_transforms[count];

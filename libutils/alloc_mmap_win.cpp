@@ -34,17 +34,20 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* filename, int prot,
 
   int flags = MAP_PRIVATE;
   if (filename != nullptr) {
-    file_ = ::open(filename, static_cast<int>(access_) | O_CLOEXEC);
+    // Without O_NONBLOCK opening a pipe waits for a writer that may never
+    // come; only regular files are mapped.
+    file_ = ::open(filename, static_cast<int>(access_) | O_CLOEXEC | O_NONBLOCK);
     if (file_ < 0) return nullptr;
-    if (size == 0) {
-      struct stat st;
-      if (::fstat(file_, &st) != 0) {
-        ::close(file_);
-        file_ = -1;
-        return nullptr;
-      }
-      size = static_cast<uint64_t>(st.st_size) > offset ? static_cast<uint64_t>(st.st_size) - offset : 0;
+    struct stat st;
+    if (::fstat(file_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      const int code = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+      ::close(file_);
+      file_ = -1;
+      errno = code;
+      return nullptr;
     }
+    if (size == 0)
+      size = static_cast<uint64_t>(st.st_size) > offset ? static_cast<uint64_t>(st.st_size) - offset : 0;
   } else {
     file_ = -1;
     // Anonymous blocks hold decoded pictures, their halves and encoded

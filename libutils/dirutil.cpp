@@ -1,11 +1,15 @@
 #include "libutils/dirutil.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "libutils/common.h"
+#include "libutils/futil.h"
 #include "libutils/platform_posix.h"
 
 namespace libutils {
@@ -42,6 +47,31 @@ constexpr int temp_attempts = 32767;
 // Only ever increased (wrapping), so names differ within one second too.
 uint64_t s_value = 0;
 
+// Whether name is one that create_temp_beside makes: NAME.tmpPID-N, and
+// with with_suffix also NAME.tmpPID-N.EXT (EXT holding no dot); pid
+// receives PID.
+bool is_temp_name(const std::string& name, bool with_suffix, int& pid) {
+  const auto digits_from = [&name](size_t i) {
+    while (i < name.size() && std::isdigit(static_cast<unsigned char>(name[i]))) ++i;
+    return i;
+  };
+  for (size_t at = name.rfind(".tmp"); at != std::string::npos && at > 0;
+       at = name.rfind(".tmp", at - 1)) {
+    const size_t pid_end = digits_from(at + 4);
+    if (pid_end == at + 4 || pid_end - at > 13 || pid_end == name.size() || name[pid_end] != '-')
+      continue;
+    const size_t end = digits_from(pid_end + 1);
+    if (end == pid_end + 1) continue;
+    const bool suffix = with_suffix && end < name.size() && name[end] == '.' &&
+                        name.find('.', end + 1) == std::string::npos;
+    if (end == name.size() || suffix) {
+      pid = std::atoi(name.c_str() + at + 4);
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool getdirs(std::list<std::string>& out, const char* dir) { return list(out, dir, true); }
@@ -61,6 +91,10 @@ bool filecopy(const char* from, const char* to) {
   if (!platform::stat_file(from, info)) {
     return libutils::fail(std::cerr, from, ": stat(2) error.");
   }
+  // A pipe would block the copy until a writer came, a device could be read
+  // for ever. (A directory opens and fails at its first read.)
+  if (!info.is_regular && !info.is_dir)
+    return libutils::fail(std::cerr, from, ": not a regular file.");
   bool ok = false;
   {
     std::ifstream ifs(from, std::ios::binary);
@@ -73,6 +107,7 @@ bool filecopy(const char* from, const char* to) {
     }
     const auto buffer = std::make_unique<char[]>(copy_chunk);
     uint64_t copied = 0;
+    errno = 0;
     while (ifs.good() && ofs.good() && copied < info.size) {
       const uint64_t chunk = std::min(copy_chunk, info.size - copied);
       ifs.read(buffer.get(), static_cast<std::streamsize>(chunk));
@@ -85,16 +120,24 @@ bool filecopy(const char* from, const char* to) {
     }
     // Flushing here lets a failed final write show in the stream state.
     ofs.flush();
+    // The stream keeps no error number; the failed write left it.
+    const int err = errno;
     if (ifs.fail()) {
       libutils::fail(std::cerr, from, ": ifs failed.");
     } else if (ofs.fail()) {
       libutils::fail(std::cerr, to, ": ofs failed.");
+      fail_reason(std::cerr, to, err);
     } else {
       ok = true;
     }
   }
   copydate(from, to);
   return ok;
+}
+
+bool fail_reason(std::ostream& os, const std::string& subject, int err) {
+  if (err == 0) return false;  // a short read, say: the line before said it all
+  return libutils::fail(os, subject, std::string(": ") + std::strerror(err));
 }
 
 bool copydate(const char* from, const char* to) {
@@ -112,11 +155,19 @@ bool copydate(const char* from, const char* to) {
 }
 
 std::string create_temp_beside(const std::string& target, const std::string& suffix) {
-  const std::string prefix = target + ".tmp" + std::to_string(::getpid()) + "-";
+  // The target's own name is cut where the whole would pass the name limit,
+  // so that a target of any length gets a temporary file beside it.
+  const size_t slash = target.rfind(native_separator);
+  const size_t name_at = slash == std::string::npos ? 0 : slash + 1;
+  const std::string tag = ".tmp" + std::to_string(::getpid()) + "-";
   // O_EXCL keeps two writers of one target apart; later attempts only happen
   // while an earlier temporary file of the same target is still there.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = prefix + std::to_string(attempt) + suffix;
+    const std::string tail = tag + std::to_string(attempt) + suffix;
+    const size_t room =
+        platform::max_name_bytes > tail.size() ? platform::max_name_bytes - tail.size() : 0;
+    const std::string name =
+        target.substr(0, name_at + std::min(room, target.size() - name_at)) + tail;
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       ::close(fd);
@@ -125,6 +176,18 @@ std::string create_temp_beside(const std::string& target, const std::string& suf
     if (errno != EEXIST) break;
   }
   return std::string();
+}
+
+size_t remove_stale_temps(const std::string& dir, bool with_suffix) {
+  std::list<std::string> names;
+  if (!getfiles(names, dir.c_str())) return 0;
+  size_t removed = 0;
+  for (const std::string& name : names) {
+    int pid = 0;
+    if (!is_temp_name(name, with_suffix, pid) || platform::process_running(pid)) continue;
+    if (::unlink((dir + native_separator + name).c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 char* mkdtemp(char* templ) {
@@ -155,6 +218,18 @@ int TimeToSeed() {
   // Unsigned arithmetic: a process id above 32767 shifted by 16 overflows int.
   return static_cast<int>(static_cast<uint32_t>(platform::current_time()) ^
                           (static_cast<uint32_t>(platform::process_id()) << 16));
+}
+
+bool dir_identity(const std::string& dir, dir_identity_t& out) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  char* real = ::realpath(dir.c_str(), nullptr);
+  if (real == nullptr) return false;
+  out.device = st.st_dev;
+  out.inode = st.st_ino;
+  out.real_path = real;
+  std::free(real);
+  return true;
 }
 
 }  // namespace libutils

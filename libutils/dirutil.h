@@ -2,7 +2,9 @@
 // times, and unique temporary directories.
 #pragma once
 
+#include <cstddef>
 #include <list>
+#include <ostream>
 #include <string>
 
 namespace libutils {
@@ -15,8 +17,13 @@ bool getfiles(std::list<std::string>& out, const char* dir);
 // Whether target must be rebuilt from source: false when source is missing,
 // true when target is missing or its modification second is earlier.
 bool need_update(const std::string& source, const std::string& target);
-// Copies a whole file in 16 MiB chunks, then its modification time.
+// Copies a whole file in 16 MiB chunks, then its modification time. A pipe
+// or a device is refused. A failed write is reported by name, with the
+// system's reason on a line of its own.
 bool filecopy(const char* from, const char* to);
+// The second line of a failure report: subject, ": " and the system's text
+// for the error number err, on os. Returns false.
+bool fail_reason(std::ostream& os, const std::string& subject, int err);
 // Sets to's modification time to from's.
 bool copydate(const char* from, const char* to);
 // Replaces the trailing "XXXXXX" of templ and creates that directory; returns
@@ -24,12 +31,28 @@ bool copydate(const char* from, const char* to);
 char* mkdtemp(char* templ);
 // Creates an empty file beside target that no other writer uses, named
 // target + ".tmp" + process id + "-" + the first free number from 0 + suffix,
-// and returns its name; "" (errno set) when none can be made. Writers fill it
-// and rename it over target, so readers never see a partial file. Unless
-// suffix gives it one, a file left behind by a killed process ends in no
-// picture, movie or sound extension, so no stage takes it for its input.
+// and returns its name; "" (errno set) when none can be made. The target's
+// name is cut short where the whole would be longer than a name may be.
+// Writers fill it and rename it over target, so readers never see a partial
+// file. Unless suffix gives it one, a file left behind by a killed process
+// ends in no picture, movie or sound extension, so no stage takes it for its
+// input.
 std::string create_temp_beside(const std::string& target, const std::string& suffix = "");
+// Deletes the files in dir named as create_temp_beside names them
+// ("...tmpPID-N", and with with_suffix also "...tmpPID-N.EXT") whose process
+// PID no longer runs: what a killed run left. Returns how many went.
+size_t remove_stale_temps(const std::string& dir, bool with_suffix);
 // Current time in seconds XOR (process id << 16).
 int TimeToSeed();
+
+// Where a directory really is, whatever name reaches it: its device and
+// inode numbers, and its absolute path with every link resolved.
+struct dir_identity_t {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  std::string real_path;
+};
+// False when dir cannot be reached or is no directory.
+bool dir_identity(const std::string& dir, dir_identity_t& out);
 
 }  // namespace libutils

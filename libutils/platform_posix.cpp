@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@ void fill(file_info_t& info, const struct stat& st) {
   info.mtime.sec = st.st_mtim.tv_sec;
   info.mtime.nsec = st.st_mtim.tv_nsec;
   info.is_dir = S_ISDIR(st.st_mode);
+  info.is_regular = S_ISREG(st.st_mode);
 }
 }  // namespace
 
@@ -74,6 +76,8 @@ std::string executable_path() {
 }
 
 int process_id() { return static_cast<int>(::getpid()); }
+
+bool process_running(int pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
 
 int64_t current_time() { return static_cast<int64_t>(std::time(nullptr)); }
 

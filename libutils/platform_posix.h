@@ -2,6 +2,7 @@
 // small layer so that the units above it stay free of POSIX headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,7 +24,11 @@ struct file_info_t {
   uint64_t size = 0;
   file_time_t mtime;
   bool is_dir = false;
+  bool is_regular = false;  // a plain file: no directory, pipe, socket or device
 };
+
+// The longest name of one directory entry the system takes, in bytes.
+constexpr size_t max_name_bytes = 255;
 
 struct dir_entry_t {
   std::string name;
@@ -46,6 +51,8 @@ std::string current_directory();
 // The full path of the running program's file; empty when it cannot be read.
 std::string executable_path();
 int process_id();
+// Whether the process pid still runs (also when it is not ours to signal).
+bool process_running(int pid);
 int64_t current_time();
 
 }  // namespace platform

@@ -24,11 +24,18 @@ std::string shell_quote(const std::string& word);
 // The words of argv, each quoted by shell_quote, separated by blanks.
 std::string command_line(const std::vector<std::string>& argv);
 
+// Whether the commands the program builds are shown before they run: on,
+// unless a front end was asked to be quiet.
+void set_echo_commands(bool on);
+bool echo_commands();
+
 // Runs the program argv[0] (searched in PATH when the name holds no '/')
 // with argv as its arguments, standard input reading /dev/null, and waits
-// for it. With output not null, everything it writes to its standard output
-// and standard error goes, interleaved as written, into *output (replacing
-// it); otherwise both go where this process's own streams go. Returns the
+// for it. It is killed when this process dies, so that nothing it was
+// making for this process goes on without it. With output not null,
+// everything it writes to its standard output and standard error goes,
+// interleaved as written, into *output (replacing it); otherwise both go
+// where this process's own streams go. Returns the
 // exit status, 127 when the program cannot be started, and 128 plus the
 // signal number when a signal ended it.
 int run_process(const std::vector<std::string>& argv, std::string* output = nullptr);

@@ -1,6 +1,7 @@
-// The POSIX side of libutils/process.h: posix_spawnp and a pipe.
+// The POSIX side of libutils/process.h: fork, exec and a pipe.
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,8 +10,6 @@
 #include <iostream>
 
 #include "libutils/process.h"
-
-extern char** environ;
 
 namespace libutils {
 
@@ -61,26 +60,35 @@ int run_process(const std::vector<std::string>& argv, std::string* output) {
   int pipe_fd[2] = {-1, -1};
   if (output != nullptr && ::pipe2(pipe_fd, O_CLOEXEC) != 0) return 127;
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (output != nullptr) {
-    posix_spawn_file_actions_adddup2(&actions, pipe_fd[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fd[1], 2);
+  // Forked rather than spawned, so that the child can ask to be killed when
+  // this process dies: a killed build must not leave an ffmpeg running on
+  // in the album. Only async-signal-safe calls in the child.
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) ::_exit(127);
+    const int null_fd = ::open("/dev/null", O_RDONLY);
+    if (null_fd > 0) {
+      ::dup2(null_fd, 0);
+      ::close(null_fd);
+    }
+    if (output != nullptr) {
+      ::dup2(pipe_fd[1], 1);
+      ::dup2(pipe_fd[1], 2);
+    }
+    ::execvp(args[0], args.data());
+    ::_exit(127);
   }
-  pid_t pid = -1;
-  const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
 
   if (output != nullptr) {
     ::close(pipe_fd[1]);
     output->clear();
-    if (spawned == 0)
+    if (pid > 0)
       drain(pipe_fd[0], *output);
     else
       ::close(pipe_fd[0]);
   }
-  if (spawned != 0) return 127;
+  if (pid < 0) return 127;
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return 127;

@@ -14,6 +14,7 @@
 #include "libgr/imageutil.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg2.h"
+#include "libgr/pixel_limit.h"
 #include "libgr/transform.h"
 #include "tests/pictures/pictures.h"
 #include "tests/support/exif_writer.h"
@@ -293,6 +294,94 @@ TEST(ImageOperations, OneRowOneColumnAndOddSizesLikeTheReferences) {
       }
       EXPECT_EQ(0u, testutil::max_difference(p, topdown(source)));  // left as it was
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A picture of more pixels than the limit is refused by name before any
+// memory is taken for it, by the decoder and the lossless turn alike; one at
+// the limit is read.
+TEST(JpegAdapter, PicturesAboveThePixelLimitAreRefusedBeforeDecoding) {
+  const auto saved = libgr::pixel_limit;
+  libgr::pixel_limit = [] { return uint64_t{24 * 16}; };
+  for (const auto& [width, height] : {std::pair{24u, 16u}, {16u, 24u}, {25u, 16u}, {16u, 25u}}) {
+    libgr::bytes_t bytes = block_of(testutil::make_jpeg({width, height}));
+    libgr::jpegdata_t data, turned;
+    data.setvector(bytes, "p.jpg");
+    libgr::image2d_t image;
+    const std::string report = testutil::capture_stderr(
+        [&] { libgr::jpeginfo_t().decompress(image, data, 0, false, {}), libgr::transform(1, turned, data); });
+    const std::string refusal = "p.jpg: " + std::to_string(width) + " x " + std::to_string(height) +
+                                " pixels, more than the limit of 384 (max_pixels).\n";
+    EXPECT_EQ(width * height > 384 ? refusal + refusal : "", report);
+    EXPECT_EQ(width * height <= 384, !image.empty() && !turned.empty());
+  }
+  libgr::pixel_limit = saved;
+}
+
+long peak_memory_kb() {
+  const std::string status = testutil::read_file("/proc/self/status");
+  return std::stol(status.substr(status.find("VmHWM:") + 6));
+}
+
+// 200,000 comment segments (1.2 MB): all are kept and written into a new
+// picture, each without a block of its own (the peak memory grows by a few
+// megabytes, not by a page a segment), in time linear in their number.
+TEST(JpegAdapter, ManySegmentsAreAllKeptWithoutABlockEach) {
+  testutil::jpeg_options o(16, 16);
+  o.segments.assign(200000, {0xFE, "ab"});
+  libgr::bytes_t bytes = block_of(testutil::make_jpeg(o));
+  libgr::jpegdata_t data, out;
+  data.setvector(bytes, "p.jpg");
+  libgr::jpeginfo_t info;
+  libgr::image2d_t image;
+  const long before = peak_memory_kb();
+  ASSERT_TRUE(info.decompress(image, data, 0, false, {}));
+  EXPECT_LT(peak_memory_kb() - before, 64 << 10);
+  ASSERT_TRUE(info.compress(out, image, 90, true));
+  libgr::jpegdata2_t written;  // the marker walker counts them
+  written.buffer = out;
+  libgr::jpeginfo2_t walk;
+  walk.analyze(written);
+  EXPECT_EQ(200000, std::count_if(walk.markers.begin(), walk.markers.end(), [](const auto& m) { return m.code == 0xFFFE; }));
+}
+
+// On the command line a failure names the file and why, on a line of its
+// own after the library's report (the hostile-file table checks the names of
+// every command), and writes nothing; a page build names a picture whose
+// EXIF block it cannot read.
+TEST(CommandLine, EveryFailureNamesTheFileAndWhy) {
+  testutil::TempDir dir;
+  testutil::make_dirs(dir / "folder.jpg");
+  testutil::jpeg_options cmyk(16, 16), garbage(16, 16);
+  cmyk.sampling = testutil::jpeg_sampling::cmyk;
+  testutil::write_jpeg(dir / "cmyk.jpg", cmyk);
+  testutil::make_dirs(dir / "camera");
+  garbage.app1 = "Exif\0\0II*\0\x08\0\0\0\xff\xff"s + std::string(200, '\x7f');  // 65535 entries declared
+  testutil::write_jpeg(dir / "camera/garbage.jpg", garbage);
+  const struct {
+    std::vector<std::string> args;  // after pictora-cli; "D" stands for the folder
+    int status;
+    std::string line;  // of the standard error, after the folder
+  } cases[] = {
+      {{"exif", "D/absent.jpg"}, 1, "/absent.jpg: No such file or directory\n"},
+      {{"jpeg", "info", "D/folder.jpg"}, 1, "/folder.jpg: jpegdata load fail, Is a directory\n"},
+      {{"jpeg", "halve", "D/cmyk.jpg", "D/out.jpg"}, 1,
+       "/cmyk.jpg: a picture of 4 components; only colour and grayscale pictures are decoded.\n"},
+      {{"--quiet", "make-album", "D/camera", "D/book/a", "--title", "T"}, 0,
+       "/book/a/original/garbage.jpg: EXIF block not read, no caption.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    std::vector<std::string> args;
+    for (const std::string& a : c.args) args.push_back(a[0] == 'D' ? dir.path() + a.substr(1) : a);
+    const pictures::cli_result r = pictures::run_cli(args);
+    EXPECT_EQ(c.status, r.status);
+    EXPECT_NE(std::string::npos, ("\n" + r.err).find("\n" + dir.path() + c.line)) << r.err;
+    EXPECT_FALSE(testutil::exists(dir / "out.jpg"));
+  }
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   std::memcpy(data.buffer.begin(), bytes, size);
   libgr::jpeginfo2_t info;
   info.analyze(data);
-  libgr::bytes_t payload = info.get_marker(0xFFE1);
+  libgr::bytes_t payload = info.get_exif();
   libgr::app1_marker_t app1;
   app1.set_app1_buffer(payload);
   if (app1.parse()) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <iomanip>
@@ -87,7 +88,12 @@ const std::regex s_settings(R"((\w)?(?:, f=([\d.]+)mm(?:\((\d+)mm\))?)?(?:, f/([
 // One caption, its "<br>"s taken out, against exiftool's reading.
 void expect_agrees(const std::string& caption, reading_t tool) {
   std::vector<std::string> lines = split(caption.substr(0, caption.size() - 1), '\n');
-  for (std::string& l : lines) l.erase(0, l.compare(0, 5, "\t<br>") == 0 ? 5 : 1);
+  for (std::string& l : lines) {
+    l.erase(0, l.compare(0, 5, "\t<br>") == 0 ? 5 : 1);
+    // Texts from the file are escaped for the page; exiftool shows them as they are.
+    for (const auto& [entity, c] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
+      for (size_t at; (at = l.find(entity)) != std::string::npos;) l.replace(at, std::strlen(entity), c);
+  }
   size_t at = 0;
   EXPECT_TRUE(tool["DateTimeOriginal"].empty() || same_text(lines.at(at++), tool["DateTimeOriginal"])) << lines[0];
   if (!tool["Model"].empty()) {
@@ -136,9 +142,9 @@ TEST(Caption, CameraPicturesAgreeWithExiftoolAndTheExpectedText) {
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
     const pictures::cli_result r = pictures::run_cli({"exif", "--html", file});
-    // No caption for damaged files, an XMP block before the EXIF one,
-    // progressive files (the marker walker reads baseline files only), and
-    // Olympus maker notes of the newer layout under an "OLYMPUS" make.
+    // No caption for damaged files, progressive files (the marker walker
+    // reads baseline files only), and Olympus maker notes of the newer
+    // layout under an "OLYMPUS" make.
     ASSERT_EQ(r.out.empty() ? 1 : 0, r.status) << r.err;
     all += "== " + file.substr(dir.size() + 1) + "\n" + (r.status == 0 ? r.out : "(no caption)\n");
     if (r.status == 0) expect_agrees(r.out, tool.at(file));
@@ -231,6 +237,28 @@ TEST(Caption, CaptionsOfOnePageShareOneNumberFormat) {
   for (int i = 0; i < 2; ++i) ASSERT_TRUE(pictora::writeexif(page, pictora::path_t{dir.path(), "", ""}, "", "p.jpg", false));
   page << 1.5;  // the page's own format is given back
   EXPECT_EQ("\tN, X\n\t, f=5.8mm, f/2.8, 1.30sec\n\t, \n\tN, X\n\t, f=5.8mm, f/2.8, 1.30sec\n\t, \n1.500e+00", page.str());
+}
+
+}  // namespace
+
+namespace {
+
+// The texts inside a picture file are whoever made it, not the user: on a
+// page they make no markup.
+TEST(Caption, TextsFromThePictureMakeNoMarkupOnAPage) {
+  exif_block b;
+  b.ifd0.ascii(0x010F, "<script>").ascii(0x0110, "\"&'");
+  b.exif.ascii(0x9003, "<b>").ascii(0xA434, "</p>");
+  testutil::TempDir camera, book;
+  testutil::jpeg_options o(16, 16);
+  o.app1 = b.app1_payload();
+  testutil::write_jpeg(camera / "p.jpg", o);
+  const std::string page = "\t&lt;b&gt;\n\t<br>&lt;script&gt;, &quot;&amp;'\n\t<br>&lt;/p&gt;\n";
+  EXPECT_EQ(page + "\t<br>\n\t<br>, \n", pictures::run_cli({"exif", "--html", camera / "p.jpg"}).out);
+  ASSERT_EQ(0, pictures::run_cli({"--quiet", "make-album", camera.path(), book / "a", "--title", "T"}).status);
+  const std::string album = testutil::read_file(book / "a/index.html");
+  EXPECT_NE(std::string::npos, album.find(page)) << album;
+  EXPECT_EQ(std::string::npos, album.find("<script>")) << album;
 }
 
 }  // namespace

@@ -42,7 +42,10 @@ TEST(Levels, EveryLevelIsTheFullSizeHalvedOncePerLevel) {
     bool segments = false;  // EXIF, a comment and a profile
   } cases[] = {{"wide.jpg", 200, 150, jpeg_sampling::yuv420, 3}, {"odd.jpg", 97, 61, jpeg_sampling::yuv444, 2, true},
                {"gray.jpg", 131, 35, jpeg_sampling::gray, 3},    {"strip.jpg", 259, 40, jpeg_sampling::yuv422, 3},
-               {"turned.jpg:90", 97, 61, jpeg_sampling::yuv420, 2}};
+               {"turned.jpg:90", 97, 61, jpeg_sampling::yuv420, 2},
+               // A side of one pixel halves to one pixel.
+               {"dot.jpg", 1, 1, jpeg_sampling::yuv420, 1},       {"speck.jpg", 3, 3, jpeg_sampling::gray, 1},
+               {"line.jpg", 1024, 3, jpeg_sampling::yuv444, 5}};
   testutil::TempDir camera, base;
   std::vector<std::string> args = {"--set", "shrink_size=64x64", "make-album", camera.path(), base / "day", "--title", "D"};
   for (const auto& c : cases) {

@@ -14,9 +14,13 @@ namespace {
 TEST(CommandLine, MistakesExitWithTwoAndTheReasonAndWriteNothing) {
   user_t user;
   testutil::make_dirs(user / "cwd/empty");
-  testutil::make_dirs(user / "cwd/book/old");
+  testutil::make_dirs(user / "cwd/book/old/original");
   testutil::make_dirs(user / "cwd/cam");
   testutil::write_jpeg(user / "cwd/cam/a.jpg", {32, 32});
+  // An album's own files, also reached through links.
+  testutil::write_jpeg(user / "cwd/book/old/original/a.jpg", {32, 32});
+  std::filesystem::create_symlink("book/old", user / "cwd/link");
+  std::filesystem::create_symlink("../book/old/original/a.jpg", user / "cwd/cam/in.jpg");
   const auto before = snapshot(user.home.path());
   const struct {
     std::vector<std::string> args;
@@ -43,6 +47,14 @@ TEST(CommandLine, MistakesExitWithTwoAndTheReasonAndWriteNothing) {
       // Refused in the words of the album creation dialog.
       {{"make-album", "cam", "book/new", "--title", ""}, "The title is empty.", ""},
       {{"make-album", "empty", "book/new", "--title", "T"}, "No picture is selected.", ""},
+      {{"make-album", "missing", "book/new", "--title", "T"}, "missing: the camera folder cannot be read: No such file or directory", ""},
+      // Importing an album's own originals again would delete them.
+      {{"make-album", "book/old/original", "book/old", "--title", "T", "--force"},
+       "book/old/original: lies in the album book/old itself; import from another folder.", ""},
+      {{"make-album", "link/original", "book/old", "--title", "T", "--force"},
+       "link/original: lies in the album book/old itself; import from another folder.", ""},
+      {{"make-album", "cam", "book/old", "--title", "T", "--force", "--pick", "in.jpg"},
+       "cam/in.jpg: lies in the album book/old itself; import from another folder.", ""},
       {{"make-album", "cam", "book/old", "--title", "T"}, "The album folder already exists. Continue?",
        "pictora-cli: "},
   };

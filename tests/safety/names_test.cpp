@@ -66,7 +66,7 @@ TEST_F(ShellNames, BuildAndUpdatePassEachNameAsOneArgument) {
   const std::string album = user / "book/album";
   // The encoder options are split into words as a shell splits them.
   const auto run = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {"--quiet", "--set", "shrink_size=100,100", "--set",
+    args.insert(args.begin(), {"--set", "shrink_size=100,100", "--set",
                                "ffmpeg=-c:v libx264 -metadata 'title=$(touch w) x'"});
     return user.run(args);
   };

@@ -46,9 +46,12 @@ struct user_t {
     r.status = testutil::run_program(argv, &r.out, &r.err, environment(env));
     return r;
   }
-  // Starts pictora-cli with args and kills it and its children (SIGKILL) as
-  // soon as `path` exists; false when it ended before that.
-  bool run_killed_when(words_t args, const std::string& path) const {
+  // Starts pictora-cli with args and kills it alone (SIGKILL) as soon as
+  // `path` exists ("PID" in it stands for its process id) and, with `busy`,
+  // a program it started runs too. What it started is then given a few
+  // seconds to end with it before it is killed as well.
+  enum killed_t { ended_first, killed, killed_but_its_programs_ran_on };
+  killed_t run_killed_when(words_t args, std::string path, bool busy = false) const {
     args.insert(args.begin(), testutil::cli_path());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -56,7 +59,7 @@ struct user_t {
     words_t env = environment();
     const pid_t pid = ::fork();
     if (pid == 0) {
-      ::setpgid(0, 0);  // its ffmpeg runs die with it
+      ::setpgid(0, 0);
       for (auto& e : env) ::putenv(e.data());
       if (::chdir((home / "cwd").c_str()) == 0 && std::freopen("/dev/null", "w", stdout) &&
           std::freopen("/dev/null", "w", stderr))
@@ -64,11 +67,29 @@ struct user_t {
       ::_exit(127);
     }
     ::setpgid(pid, pid);
+    for (size_t at; (at = path.find("PID")) != std::string::npos;) path.replace(at, 3, std::to_string(pid));
+    const std::string children = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children";
     for (int status; ::waitpid(pid, &status, WNOHANG) == 0; ::usleep(200)) {
-      if (!testutil::exists(path)) continue;
-      ::kill(-pid, SIGKILL);
+      if (!testutil::exists(path) || (busy && testutil::read_file(children).empty())) continue;
+      ::kill(pid, SIGKILL);
       ::waitpid(pid, &status, 0);
-      return true;
+      bool ran_on = true;
+      for (int tries = 0; tries < 500 && (ran_on = group_runs(pid)); ++tries) ::usleep(10000);
+      ::kill(-pid, SIGKILL);
+      return ran_on ? killed_but_its_programs_ran_on : killed;
+    }
+    return ended_first;
+  }
+  // Whether a process of the group still runs (zombies do not count).
+  static bool group_runs(pid_t group) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+      const std::string stat = testutil::read_file(entry.path() / "stat");
+      const size_t end = stat.rfind(')');
+      char state = 0;
+      int parent = 0, pgrp = 0;
+      if (end != std::string::npos && std::sscanf(stat.c_str() + end + 1, " %c %d %d", &state, &parent, &pgrp) == 3 &&
+          pgrp == group && state != 'Z')
+        return true;
     }
     return false;
   }
@@ -79,14 +100,12 @@ struct user_t {
 
 // Every entry below dir by its relative path: a directory as "<dir>", a file
 // (through links) as its bytes, the time stamp line of a page left out.
-// Temporary files of an interrupted run are not listed.
 inline std::map<std::string, std::string> snapshot(const std::string& dir) {
   namespace fs = std::filesystem;
-  static const std::regex temporary(R"(\.tmp[0-9]+-)"), stamp("<!-- hhmts start -->\n[^\n]*\n");
+  static const std::regex stamp("<!-- hhmts start -->\n[^\n]*\n");
   std::map<std::string, std::string> entries;
   for (auto it = fs::recursive_directory_iterator(dir); it != fs::recursive_directory_iterator(); ++it) {
     const std::string relative = it->path().lexically_relative(dir).string();
-    if (std::regex_search(relative, temporary)) continue;
     const std::string bytes = fs::is_directory(it->path()) ? "<dir>" : testutil::read_file(it->path());
     entries[relative] = it->path().extension() == ".html" ? std::regex_replace(bytes, stamp, "") : bytes;
   }

@@ -8,6 +8,8 @@
 
 #include "app/global.h"
 #include "tests/safety/user.h"
+#include "tests/support/make_jpeg.h"
+#include "tests/support/make_movie.h"
 
 namespace settings {
 namespace {
@@ -67,32 +69,77 @@ TEST(SettingsFile, ConfigSetWritesEverySettingAndTheFileReadsBack) {
   }
 }
 
+// A value is read alike from `--set`, `config set` and the file; one that
+// no build can use is refused by the first two (exit status 2, nothing
+// stored) and skipped by the file, each time with the reason.
 TEST(SettingsFile, EachValueIsReadAlikeFromTheFileAndFromSet) {
-  const std::pair<const char*, lines_t> cases[] = {
+  const struct {
+    const char* line;
+    lines_t changed;          // the lines that differ from the defaults afterwards
+    const char* why_not = "";  // the reason it is refused
+  } cases[] = {
       {"jpeg_compress=0x50", {"jpeg_compress=80"}},
       {"jpeg_compress=010", {"jpeg_compress=8"}},
       {"jpeg_compress=12abc", {"jpeg_compress=12"}},
-      {"play_size_x=abc", {"play_size_x=0"}},
-      {"play_size_x=-1", {"play_size_x=4294967295"}},
-      {"play_size_x=99999999999", {"play_size_x=4294967295"}},
+      {"jpeg_compress=0", {"jpeg_compress=0"}},
+      {"jpeg_compress=101", {}, "must be from 0 to 100"},
+      {"jpeg_compress=-1", {}, "is negative"},
+      {"jpeg_compress=99999999999", {}, "is larger than 4294967295"},
+      {"play_size_x=abc", {}, "is not a number"},
+      {"play_size_y=1", {}, "must be at least 2"},
+      {"max_pixels=0", {}, "must be at least 1"},
+      {"horizontal_items=0", {}, "must be at least 1"},
       {"shrink_size=0x320,600", {"shrink_size=800,600"}},
-      {"shrink_size=800", {"shrink_size=800,0"}},
-      {"movie_thumbnail_retina=yes", {"movie_thumbnail_retina=0"}},
+      {"shrink_size=7x7", {"shrink_size=7,7"}},
+      {"shrink_size=1x1", {}, "width must be at least 7"},
+      {"shrink_size=", {}, "width is not a number"},
+      {"shrink_size=4294967296x1", {}, "width is larger than 4294967295"},
+      {"shrink_size=800x6", {}, "height must be at least 7"},
+      {"shrink_size=800", {}, "needs a width and a height"},
+      {"movie_thumbnail_retina=yes", {}, "is not a number"},
       {"html_header_check=2", {"html_header_check=1\r\nhtml_header=<meta http-equiv=\"Content-Type\" "
                                "content=\"text/html; charset=UTF-8\">"}},
       {"vexaview= feh  -F =x", {"vexaview= feh  -F =x"}},
+      {"html_address=a\rb", {}, "holds a line break"},
+      {"html_address=x\r\nalba=/etc", {}, "holds a line break"},  // not a line of a file
       {"max_pixels=1000", {"max_pixels=1000"}},
       {"shrink_level=3", {}},
   };
-  for (const auto& [line, changed] : cases) {
-    SCOPED_TRACE(line);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
     user_t user;
-    const std::string expected = settings_text(user, changed, "\n");
-    EXPECT_EQ(user.run({"--set", line, "config", "show"}).out, expected);
+    const std::string line = c.line, key = line.substr(0, line.find('=')), file = user / "config/pictora/pictora.ini";
+    const std::string expected = settings_text(user, c.changed, "\n"), refused = *c.why_not ? key + ": " + c.why_not : "";
+    const safety::result_t set = user.run({"--set", line, "config", "show"});
+    EXPECT_EQ(set.out, refused.empty() ? expected : "");
+    EXPECT_EQ(set.err, refused.empty() ? "" : "pictora-cli: " + refused + "\n");
+    EXPECT_EQ(set.status, refused.empty() ? 0 : 2);
+    EXPECT_EQ(user.run({"config", "set", key, line.substr(key.size() + 1)}).status, refused.empty() ? 0 : 2);
+    EXPECT_EQ(testutil::exists(file) ? testutil::read_file(file) : "", refused.empty() ? settings_text(user, c.changed) : "");
+    if (line.find('\n') != std::string::npos) continue;
     testutil::make_dirs(user / "config/pictora");
-    testutil::write_file(user / "config/pictora/pictora.ini", std::string(line) + "\r\n");
-    EXPECT_EQ(user.run({"config", "show"}).out, expected);
+    testutil::write_file(file, line + "\r\n");
+    const safety::result_t read = user.run({"config", "show"});
+    EXPECT_EQ(read.out, expected);
+    EXPECT_EQ(read.err, refused.empty() ? "" : file + ":1: " + refused + ", line skipped.\n");
   }
+}
+
+// The smallest boxes accepted still build every level: a picture one pixel
+// larger than the shrink box ends in a thumbnail of one pixel, a movie in
+// levels down to two pixels, which the smallest play box fits.
+TEST(SettingsFile, TheSmallestBoxesBuildEveryLevel) {
+  user_t user;
+  const std::string camera = user / "camera", album = user / "book/a";
+  testutil::make_dirs(camera);
+  testutil::write_jpeg(camera + "/p.jpg", {8, 8});
+  testutil::write_movie(camera + "/m.mp4", {16, 16});
+  const safety::result_t built = user.run({"--set", "shrink_size=7,7", "--set", "play_size_x=2", "--set",
+                                           "play_size_y=2", "make-album", camera, album, "--title", "T"});
+  EXPECT_EQ(built.status, 0) << built.err;
+  const testutil::decoded_t thumb = testutil::reference_decode(testutil::read_file(album + "/thumb/p.jpg"));
+  EXPECT_EQ(std::to_string(thumb.width) + "x" + std::to_string(thumb.height), "1x1");
+  EXPECT_EQ(testutil::movie_frame_size(album + "/movie3/m.mp4"), (testutil::frame_size_t{2, 2}));
 }
 
 TEST(SettingsFile, DefaultsAndThePlaceOfTheFile) {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -33,19 +34,21 @@ decoded_t rotate_reference(const decoded_t& picture, unsigned turns) {
 decoded_t halve_reference(const decoded_t& picture) {
   decoded_t out;
   out.components = picture.components;
-  out.width = picture.width / 2;
-  out.height = picture.height / 2;
+  // A side of one pixel stays one pixel: the block's second column (row) is
+  // its first again.
+  out.width = std::max(picture.width / 2, std::min(picture.width, 1u));
+  out.height = std::max(picture.height / 2, std::min(picture.height, 1u));
   const unsigned c = picture.components;
   // Picture buffers pair rows from the bottom up, so an odd top row is the
   // one dropped.
-  const unsigned top = picture.height % 2;
+  const unsigned top = picture.height > 1 ? picture.height % 2 : 0;
   for (unsigned y = 0; y < out.height; ++y) {
     const uint8_t* a = picture.row(top + 2 * y);
-    const uint8_t* b = picture.row(top + 2 * y + 1);
+    const uint8_t* b = picture.row(std::min(top + 2 * y + 1, picture.height - 1));
     for (unsigned x = 0; x < out.width; ++x)
       for (unsigned k = 0; k < c; ++k) {
-        const unsigned sum = a[2 * x * c + k] + a[(2 * x + 1) * c + k] + b[2 * x * c + k] +
-                             b[(2 * x + 1) * c + k];
+        const unsigned x2 = std::min(2 * x + 1, picture.width - 1);
+        const unsigned sum = a[2 * x * c + k] + a[x2 * c + k] + b[2 * x * c + k] + b[x2 * c + k];
         out.pixels.push_back(static_cast<uint8_t>(sum / 4));
       }
   }

@@ -14,10 +14,13 @@ With SCREENSHOT_DIR set it leaves pictures of the windows there. Scenarios:
   session       the main window's list; the viewer buttons of the rows named
                 in VIEW_ROWS (separated by "|") and the browser button, each
                 waiting for one more call in the log CALLS; the settings
-                dialog: an edit dropped by Cancel, then edits kept by OK (the
-                album folder typed, NEW_ALBUM, and kept when its folder
-                chooser is cancelled; the source folder picked in its folder
-                chooser, NEW_FROM); the list again; Close.
+                dialog: an edit dropped by Cancel, values refused by OK (a
+                picture size of 0 and an address with a line break: an
+                error box, the dialog and the settings file stay), then
+                edits kept by OK (the album folder typed, NEW_ALBUM, and kept
+                when its folder chooser is cancelled; the source folder
+                picked in its folder chooser, NEW_FROM); the list again;
+                Close.
   album         the typical request: Edit; New Album over the camera folder
                 once every thumbnail has come (THUMBNAILS of them): the files
                 not in PICKS ("NAME" or "NAME:DEGREES", separated by "|")
@@ -247,7 +250,18 @@ def session():
     quality = field(dialog, "JPEG Quality", pyatspi.ROLE_SPIN_BUTTON)
     report("quality after cancel", int(quality.queryValue().currentValue))
     quality.queryValue().currentValue = 85
-    field(dialog, "HTML Address", pyatspi.ROLE_TEXT).queryEditableText().setTextContents("(C) A. Tester")
+    address = field(dialog, "HTML Address", pyatspi.ROLE_TEXT).queryEditableText()
+    width = field(dialog, "Picture Size", pyatspi.ROLE_SPIN_BUTTON).queryValue()
+    address.setTextContents("x\r\nalba=/etc")
+    width.currentValue = 0
+    settings = os.path.join(os.environ["XDG_CONFIG_HOME"], "pictora", "pictora.ini")
+    before = open(settings, "rb").read()
+    error = press(dialog, "OK", "the error box", lambda: toplevel(pyatspi.ROLE_ALERT, "Error"))
+    report("refused", " | ".join(shown(label.name) for label in descendants(error, pyatspi.ROLE_LABEL) if label.name))
+    press(error, "OK", "the error box to close", lambda: toplevel(pyatspi.ROLE_ALERT, "Error") is None)
+    report("settings kept", toplevel(pyatspi.ROLE_DIALOG, "Settings") is not None and open(settings, "rb").read() == before)
+    width.currentValue = 1024
+    address.setTextContents("(C) A. Tester")
     field(dialog, "Album Folder", pyatspi.ROLE_TEXT).queryEditableText().setTextContents(os.environ["NEW_ALBUM"])
     choose_folder(dialog, "Album Folder", None)
     choose_folder(dialog, "Source Folder", os.environ["NEW_FROM"])
