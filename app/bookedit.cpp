@@ -132,7 +132,13 @@ bool check_album(const album_request_t& request, bool replace_existing, refusal_
     } else if (request.title.empty()) {
       why.message = vexalib::msg_no_title;
     } else {
-      return true;
+      // Importing an album from its own folders would replace its originals
+      // with themselves while they are read.
+      std::ostringstream inside;
+      if (source_outside_album(request.source, request.files, request.target, inside)) return true;
+      why.message = vexalib::msg_build_failed;
+      why.detail = inside.str();
+      if (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
     }
   }
   return false;

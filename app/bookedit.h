@@ -52,7 +52,8 @@ struct refusal_t {
 // The checks of a new album, in this order: no picked file, no camera
 // folder, no album name, a name that is not one directory of the book (a
 // path separator, "." or ".."), an existing album directory (a question;
-// replace_existing answers it), no title. True when nothing is refused.
+// replace_existing answers it), no title, a camera folder that lies in the
+// album itself. True when nothing is refused.
 bool check_album(const album_request_t& request, bool replace_existing, refusal_t& why);
 
 // Makes the album: its directory, its comment files and secret mark, then

@@ -284,7 +284,7 @@ void MakeAlbumDialog::rescan() {
   rescanning = false;
 }
 
-bool MakeAlbumDialog::loading() const { return items.size() < files.size() || (loader && !loader->finished()); }
+bool MakeAlbumDialog::loading() const { return !listed || items.size() < files.size() || (loader && !loader->finished()); }
 
 void MakeAlbumDialog::stop_loading() {
   if (!loader) return;

@@ -24,10 +24,11 @@ namespace fs = std::filesystem;
 using pictora::MakeAlbumDialog;
 
 // Runs fn in the main loop, answering what opens meanwhile: each message box
-// is noted as "title: text" and answered OK when it asks to remove, No
-// otherwise; the album creation dialog, once its thumbnails are in, gets
+// is noted as "title: text" and answered OK when it asks to remove, `yes`
+// to the question whether to go on; the album creation dialog, once its thumbnails are in, gets
 // fill and OK the first time, Cancel after.
-std::string answering(const std::function<void()>& fn, const std::function<void(MakeAlbumDialog&)>& fill) {
+std::string answering(const std::function<void()>& fn, const std::function<void(MakeAlbumDialog&)>& fill,
+                      bool yes) {
   std::string boxes;
   bool filled = false;
   sigc::connection poll = Glib::signal_timeout().connect(
@@ -37,7 +38,10 @@ std::string answering(const std::function<void()>& fn, const std::function<void(
           if (!window->get_mapped()) continue;
           if (auto* box = dynamic_cast<Gtk::MessageDialog*>(window)) {
             boxes += box->get_title() + ": " + box->property_text().get_value() + "\n";
-            box->response(box->get_title().find("Remove (") == 0 ? Gtk::RESPONSE_OK : Gtk::RESPONSE_NO);
+            if (box->get_title().find("Remove (") == 0)
+              box->response(Gtk::RESPONSE_OK);
+            else
+              box->response(yes ? Gtk::RESPONSE_YES : Gtk::RESPONSE_NO);
             return true;
           }
           if (auto* dialog = dynamic_cast<MakeAlbumDialog*>(window)) album = dialog;
@@ -98,6 +102,7 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
     const char* what;
     std::function<void(MakeAlbumDialog&)> fill;  // null: remove the old album instead
     std::string boxes;
+    std::string from = "";  // the camera folder, when not the camera
   } cases[] = {
       {"nothing picked", [](MakeAlbumDialog& d) { d.button_invert(); }, "Error: No picture is selected.\n"},
       {"no title", name("2024 New", ""), "Error: The title is empty.\n"},
@@ -105,6 +110,10 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
        "Pictora: The album folder already exists. Continue?\n"},
       {"a path separator", name("Trips/2024 New", "New"),
        "Error: No album name is given.\nTrips/2024 New: not a name of one directory.\n"},
+      {"the album's own originals, replacing it", name("2023-01 Old", "Again"),
+       "Pictora: The album folder already exists. Continue?\nError: Building the album or the book page failed.\n" +
+           old + "/original: lies in the album " + old + " itself; import from another folder.\n",
+       old + "/original"},
       {"a folder that cannot be removed", nullptr,
        "Remove (1/2): Remove\n" + old + "\nRemove (2/2): Remove\n" + old + "\nError: Remove\n"},
   };
@@ -116,12 +125,13 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
       std::cout << "skipped: no file can be made that root cannot remove here (chattr +i failed)\n";
       continue;
     }
+    pictora::g_global.from = c.from.empty() ? camera : c.from;
     const auto before = safety::snapshot(base);
     Gtk::Window parent;
     std::string boxes;
     {
       pictora::EditBookDialog editor(parent, pictora::path_t{"", base, ""}, "", "pictora");
-      boxes = answering([&] { c.fill ? editor.response(1) : editor.button_remove(0); }, c.fill);
+      boxes = answering([&] { c.fill ? editor.response(1) : editor.button_remove(0); }, c.fill, !c.from.empty());
     }
     if (!c.fill) unlock(locked);
     EXPECT_EQ(boxes, c.boxes + (reason.empty() ? "" : reason + "\n"));
