@@ -57,6 +57,7 @@ bool read_menu_listing(const std::string& base, menu_listing_t& out) {
     row.is_album = libutils::exists(row.path + path_separator + "original");
     if (row.has_viewer()) row.count = loadcounttxt(dir);
     row.comment = first_two_lines(head);
+    row.secret = libutils::exists(row.path + path_separator + "txt" + path_separator + "secret.txt");
     out.rows.push_back(std::move(row));
   }
   return listed;

@@ -1,7 +1,8 @@
-// What the main window lists: the books, albums and collection directories at
-// the top of the album base, read from disk, and what the viewer button of a
-// row hands to the picture viewer. Kept apart from the window so that the
-// listing needs no display.
+// What the main window and the book editor list: the books, albums and
+// collection directories inside a book (the main window's is the album
+// base), read from disk, and what the viewer button of a row hands to the
+// picture viewer. Kept apart from the windows so that the listing needs no
+// display.
 #pragma once
 
 #include <list>
@@ -18,6 +19,7 @@ struct menu_row_t {
   std::string count;      // first line of txt/count.txt (albums and collections only)
   std::string title;      // title from its comment files
   std::string comment;    // first two lines of its head comment
+  bool secret = false;    // it has txt/secret.txt
 
   // Albums and directories named "_..." (the collections) can be shown in
   // the picture viewer and carry a count; books cannot.
@@ -29,9 +31,9 @@ struct menu_listing_t {
   std::vector<menu_row_t> rows;   // descending order of name
 };
 
-// The album base's comments and one row per subdirectory that has comment
-// files ("txt" itself excepted). base is the album setting. False when base
-// cannot be listed; the base's comments are read all the same.
+// The comments of the book directory base and one row per subdirectory that
+// has comment files ("txt" itself excepted). False when base cannot be
+// listed; the book's comments are read all the same.
 bool read_menu_listing(const std::string& base, menu_listing_t& out);
 
 // The arguments that the picture viewer gets for row `name` of base: the

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/editbook.h"
 #include "app/exif.h"
 #include "app/global.h"
 #include "app/globaloption.h"
 #include "app/launch.h"
-#include "app/menu_rows.h"
 #include "app/path.h"
 #include "app/wintext.h"
 #include "libutils/futil.h"
@@ -25,12 +25,50 @@ namespace {
 constexpr int col_name = 0, col_item = 2, col_viewer = 3, col_count = 4, col_title = 5, col_comment = 6;
 constexpr int max_list_height = 640;
 
-void attach(Gtk::Table& table, Gtk::Widget& widget, int column, int row) {
+}  // namespace
+
+void row_labels_t::fill(const menu_row_t& row) {
+  if (row.has_viewer()) count_label.set_text(text_utf8(row.count));
+  title_label.set_text(text_utf8(row.title));
+  title_label.set_selectable(true);
+  comment_label.set_text(text_utf8(row.comment));
+  comment_label.set_xalign(0);
+  comment_label.set_selectable(true);
+}
+
+comment_box_t::comment_box_t() {
+  set_shadow_type(Gtk::SHADOW_IN);
+  set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+  view.set_wrap_mode(Gtk::WRAP_WORD_CHAR);
+  view.set_size_request(300, 60);
+  add(view);
+}
+
+std::string comment_box_t::text() { return view_text(view); }
+
+void comment_box_t::set_text(const std::string& text) { view.get_buffer()->set_text(text_utf8(text)); }
+
+field_row_t::field_row_t(vexalib::e_message_t label_message) : Gtk::HBox(false, 6), label(msg_utf8(label_message)) {
+  label.set_width_chars(20);
+  label.set_xalign(0);
+  pack_start(label, Gtk::PACK_SHRINK);
+}
+
+void attach_cell(Gtk::Table& table, Gtk::Widget& widget, int column, int row) {
   const Gtk::AttachOptions grow = Gtk::EXPAND | Gtk::FILL;
   table.attach(widget, column, column + 1, row, row + 1, grow, grow, 0, 0);
 }
 
-}  // namespace
+void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
+  if (rect.get_height() < 1) return;
+  const int screen_width = scrolled.get_screen()->get_width();
+  scrolled.set_size_request(std::min(screen_width, rect.get_width()), std::min(rect.get_height(), max_list_height));
+}
+
+void return_to_window(Gtk::Window& window) {
+  if (ostype != nullptr && ::strncasecmp(ostype, "Win", 3) != 0) window.iconify();
+  window.present();
+}
 
 MenuWindow::MenuWindow(int argc, char** argv)
     : argc(argc),
@@ -88,6 +126,7 @@ MenuWindow::MenuWindow(int argc, char** argv)
 
   browser_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_run_browser));
   setting_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_optionsetting));
+  edit_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_edit));
   close_button.signal_clicked().connect(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_close));
   // Packed from the right edge: browser, settings, edit, close read left to right.
   button_box.pack_end(close_button, Gtk::PACK_SHRINK);
@@ -126,36 +165,27 @@ bool MenuWindow::make_items() {
     item.name_label.set_text(name);
     item.name_label.set_width_chars(static_cast<int>(name.length()));
     item.name_label.set_selectable(true);
-    item.title_label.set_text(text_utf8(row.title));
-    item.title_label.set_selectable(true);
-    item.comment_label.set_text(text_utf8(row.comment));
-    item.comment_label.set_xalign(0);
-    item.comment_label.set_selectable(true);
+    item.fill(row);
 
-    attach(table, item.name_label, col_name, index);
-    attach(table, item.item_button, col_item, index);
+    attach_cell(table, item.name_label, col_name, index);
+    attach_cell(table, item.item_button, col_item, index);
     if (row.has_viewer()) {
       item.item_button.set_label(msg_utf8(vexalib::msg_pictures));
       item.vexaview_button.set_label(msg_utf8(vexalib::msg_viewer));
-      item.count_label.set_text(text_utf8(row.count));
-      attach(table, item.vexaview_button, col_viewer, index);
+      attach_cell(table, item.vexaview_button, col_viewer, index);
       item.vexaview_button.signal_clicked().connect(
           sigc::bind(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_vexaview), index));
     } else {
       item.item_button.set_label(msg_utf8(vexalib::msg_view));
     }
-    attach(table, item.count_label, col_count, index);
-    attach(table, item.title_label, col_title, index);
-    attach(table, item.comment_label, col_comment, index);
+    attach_cell(table, item.count_label, col_count, index);
+    attach_cell(table, item.title_label, col_title, index);
+    attach_cell(table, item.comment_label, col_comment, index);
   }
   return true;
 }
 
-void MenuWindow::table_size_allocate(Gdk::Rectangle& rect) {
-  if (rect.get_height() < 1) return;
-  const int screen_width = get_screen()->get_width();
-  scrolled.set_size_request(std::min(screen_width, rect.get_width()), std::min(rect.get_height(), max_list_height));
-}
+void MenuWindow::table_size_allocate(Gdk::Rectangle& rect) { fit_list(scrolled, rect); }
 
 void MenuWindow::on_btn_clicked_run_browser() { run_browser(g_global.album); }
 
@@ -173,14 +203,16 @@ void MenuWindow::on_btn_clicked_optionsetting() {
 
 void MenuWindow::on_btn_clicked_close() { std::exit(0); }
 
-void MenuWindow::on_btn_clicked_vexaview(int index) {
-  run_vexaview(prog_dir, row_viewer_arguments(g_global.album, items[static_cast<size_t>(index)]->name));
-  return_to_window();
+void MenuWindow::on_btn_clicked_edit() {
+  edit_book(*this, path_t{"", g_global.album, ""}, prog_dir, prog_name);
+  make_items();
+  show_all_children();
+  return_to_window(*this);
 }
 
-void MenuWindow::return_to_window() {
-  if (ostype != nullptr && ::strncasecmp(ostype, "Win", 3) != 0) iconify();
-  present();
+void MenuWindow::on_btn_clicked_vexaview(int index) {
+  run_vexaview(prog_dir, row_viewer_arguments(g_global.album, items[static_cast<size_t>(index)]->name));
+  return_to_window(*this);
 }
 
 }  // namespace pictora

@@ -9,7 +9,48 @@
 #include <string>
 #include <vector>
 
+#include "app/menu_rows.h"
+#include "vexalib/message.h"
+
 namespace pictora {
+
+// The labels of a listed directory that the main window and the book editor
+// share: the count of an album or collection, the title and the first two
+// lines of the head comment (titles and comments selectable).
+struct row_labels_t {
+  Gtk::Label count_label;
+  Gtk::Label title_label;
+  Gtk::Label comment_label;
+
+  void fill(const menu_row_t& row);
+};
+
+// A comment as the dialogs edit it: a text view in a framed box that asks
+// for 300 x 60 pixels and scrolls beyond. Texts in the locale's encoding.
+struct comment_box_t : Gtk::ScrolledWindow {
+  comment_box_t();
+  std::string text();
+  void set_text(const std::string& text);
+
+  Gtk::TextView view;
+};
+
+// A label of width 20 characters before a field, the row the dialogs use for
+// their named entries.
+struct field_row_t : Gtk::HBox {
+  explicit field_row_t(vexalib::e_message_t label_message);
+
+  Gtk::Label label;
+};
+
+// Puts widget into one cell of a list, growing with the list.
+void attach_cell(Gtk::Table& table, Gtk::Widget& widget, int column, int row);
+// Lets a list's scrolled window grow with its rows up to the screen's width
+// and 640 pixels of height; it scrolls beyond.
+void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect);
+// After a dialog or an outside program: a window is iconified when OSTYPE
+// was set at start and does not begin with "Win", then brought to the front.
+void return_to_window(Gtk::Window& window);
 
 class MenuWindow : public Gtk::Window {
  public:
@@ -23,16 +64,13 @@ class MenuWindow : public Gtk::Window {
   static void usage(const std::string& name);
 
   // One row of the list; it owns its widgets.
-  struct item_t {
+  struct item_t : row_labels_t {
     bool is_album = false;
     std::string path;
     std::string name;
     Gtk::Label name_label;
     Gtk::Button item_button;
     Gtk::Button vexaview_button;
-    Gtk::Label count_label;
-    Gtk::Label title_label;
-    Gtk::Label comment_label;
   };
 
   // Rebuilds the rows from disk; false when the album base cannot be listed.
@@ -43,6 +81,9 @@ class MenuWindow : public Gtk::Window {
 
   void on_btn_clicked_run_browser();
   void on_btn_clicked_optionsetting();
+  // The book editor on the album base, opened again after each of its
+  // actions; then the list again.
+  void on_btn_clicked_edit();
   void on_btn_clicked_close();
   void on_btn_clicked_vexaview(int index);
 
@@ -63,10 +104,6 @@ class MenuWindow : public Gtk::Window {
   std::vector<std::unique_ptr<item_t>> items;
   Gtk::HBox button_box;
   Gtk::Button browser_button, setting_button, edit_button, close_button;
-
- private:
-  // After a dialog or an outside program: bring the window back to the front.
-  void return_to_window();
 };
 
 }  // namespace pictora

@@ -1,9 +1,38 @@
 #include "app/progwin.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/wintext.h"
 
 namespace pictora {
+
+namespace {
+
+// Ends the process at once: a thread may still be working, so no static
+// object is destroyed under it (the designed end after a quit is status 0
+// with nothing unwound).
+[[noreturn]] void end_now() {
+  std::cout.flush();
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
+// What a job's thread reports, for the main loop to show.
+struct relay_t {
+  std::mutex mutex;
+  double fraction[6] = {};
+  std::string title;
+  bool retitled = false;
+  bool done = false;
+};
+
+}  // namespace
 
 const char* default_title = "progress window";
 
@@ -52,6 +81,59 @@ void ProgWin::clear() {
   setProgress4(0);
   setProgress5(0);
   setProgress6(0);
+}
+
+bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
+  relay_t relay;
+  batch_progress_t progress;
+  for (int i = 0; i < 6; ++i) {
+    progress.stage[i].connect([&relay, i](double value) {
+      const std::lock_guard<std::mutex> lock(relay.mutex);
+      relay.fraction[i] = value;
+    });
+  }
+  progress.begin_directory = [&relay](const std::string& directory) {
+    const std::lock_guard<std::mutex> lock(relay.mutex);
+    relay.title = directory;
+    relay.retitled = true;
+    std::fill(std::begin(relay.fraction), std::end(relay.fraction), 0.0);
+  };
+  Gtk::ProgressBar* bars[6] = {&bar1, &bar2, &bar3, &bar4, &bar5, &bar6};
+  // Shows what the job reported last; a bar is drawn only when it moved.
+  auto show = [&] {
+    const std::lock_guard<std::mutex> lock(relay.mutex);
+    if (relay.retitled) set_title(text_utf8(relay.title));
+    relay.retitled = false;
+    for (int i = 0; i < 6; ++i) {
+      const double fraction = std::min(relay.fraction[i], 1.0);
+      if (bars[i]->get_fraction() != fraction) bars[i]->set_fraction(fraction);
+    }
+    return relay.done;
+  };
+
+  Glib::Dispatcher finished;  // wakes the main loop when the job ends
+  bool result = false;
+  std::thread worker([&] {
+    result = job(progress);
+    {
+      const std::lock_guard<std::mutex> lock(relay.mutex);
+      relay.done = true;
+    }
+    finished.emit();
+  });
+  // The bars move 25 times a second, however often the job reports.
+  sigc::connection timer = Glib::signal_timeout().connect([&] { return !show(); }, 40);
+  for (;;) {
+    {
+      const std::lock_guard<std::mutex> lock(relay.mutex);
+      if (relay.done) break;
+    }
+    if (Gtk::Main::iteration(true)) end_now();
+  }
+  timer.disconnect();
+  worker.join();
+  show();
+  return result;
 }
 
 }  // namespace pictora

@@ -1,11 +1,16 @@
 // The modal progress window that long operations report into: six bars, each
 // driven by its own progress signal. Every report redraws its bar and pumps
-// pending events, which keeps the single-threaded program drawn while it works.
+// pending events; work() runs an operation on a thread of its own instead,
+// so that the windows stay drawn and answer between two reports as well.
 #pragma once
 
 #include <gtkmm.h>
 
 #include <sigc++/sigc++.h>
+
+#include <functional>
+
+#include "app/batchupdate.h"
 
 namespace pictora {
 
@@ -32,6 +37,15 @@ class ProgWin : public Gtk::Dialog {
 
   // Title back to default_title, every bar back to 0.
   void clear();
+
+  // Runs job on a thread of its own and returns its result, while the main
+  // loop keeps running here: the windows redraw and answer, and bar N
+  // follows stage signal N of the progress job reports on (emitted on its
+  // thread, shown from the main loop); a directory job begins clears the
+  // bars and becomes the title. When the main loop is asked to quit
+  // meanwhile the process ends at once (status 0), as during a report. The
+  // caller shows and hides the window. job must not touch widgets.
+  bool work(const std::function<bool(batch_progress_t& progress)>& job);
 
   Gtk::ProgressBar bar1, bar2, bar3, bar4, bar5, bar6;
   // Handed to the pipeline and page functions; signal N drives bar N.

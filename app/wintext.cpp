@@ -1,6 +1,7 @@
 #include "app/wintext.h"
 
 #include <glibmm/convert.h>
+#include <gtkmm.h>
 
 #include "vexalib/message.h"
 
@@ -12,6 +13,15 @@ std::string locale_charset() {
   std::string charset;
   Glib::get_charset(charset);
   return charset;
+}
+
+int message_box(Gtk::Window& parent, const std::string& title, const std::string& text, Gtk::MessageType type,
+                Gtk::ButtonsType buttons) {
+  Gtk::MessageDialog box(parent, text_utf8(text), false, type, buttons, true);
+  box.set_title(text_utf8(title));
+  // Read out by its title, not by its kind ("Warning").
+  box.get_accessible()->set_name(text_utf8(title));
+  return box.run();
 }
 
 }  // namespace
@@ -38,5 +48,32 @@ std::string text_locale(const Glib::ustring& text) {
 }
 
 Glib::ustring msg_utf8(vexalib::e_message_t n) { return text_utf8(vexalib::getmsg(n)); }
+
+std::string view_text(Gtk::TextView& view) { return text_locale(view.get_buffer()->get_text()); }
+
+void error_box(Gtk::Window& parent, const std::string& text) {
+  message_box(parent, vexalib::getmsg(vexalib::msg_error), text, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_OK);
+}
+
+bool ask(Gtk::Window& parent, const std::string& text) {
+  return message_box(parent, vexalib::getmsg(vexalib::msg_program), text, Gtk::MESSAGE_QUESTION,
+                     Gtk::BUTTONS_YES_NO) == Gtk::RESPONSE_YES;
+}
+
+bool confirm(Gtk::Window& parent, const std::string& title, const std::string& text) {
+  return message_box(parent, title, text, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_OK_CANCEL) == Gtk::RESPONSE_OK;
+}
+
+bool choose_folder(Gtk::Window& parent, std::string& folder) {
+  Gtk::FileChooserDialog chooser(parent, msg_utf8(vexalib::msg_source_folder), Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
+  chooser.set_modal(true);
+  // File names are the locale's bytes.
+  chooser.set_current_folder(folder);
+  chooser.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+  chooser.add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
+  if (chooser.run() != Gtk::RESPONSE_OK) return false;
+  folder = chooser.get_filename();
+  return true;
+}
 
 }  // namespace pictora

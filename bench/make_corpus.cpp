@@ -2,12 +2,12 @@
 // codec what a photograph does (smooth areas, edges and grain) rather than
 // the flat or periodic patterns that compress unusually well.
 //
-//   make_corpus DIR [SMALL LARGE]   (defaults 24 and 4)
+//   make_corpus DIR [SMALL LARGE [--no-thumbnail]]   (defaults 24 and 4)
 //
 // SMALL pictures of 4000x3000 and LARGE of 6000x4000, named P0001.JPG on,
 // quality 92, 4:2:0, each with an EXIF block (Make, Model, DateTimeOriginal,
-// exposure values) holding a 160x120 thumbnail. The same arguments always
-// give the same bytes.
+// exposure values) holding a 160x120 thumbnail, or none with
+// --no-thumbnail. The same arguments always give the same bytes.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -125,7 +125,7 @@ bench::rgb_image reduce(const bench::rgb_image& image, unsigned width, unsigned 
   return small;
 }
 
-std::string camera_app1(const bench::rgb_image& picture, unsigned index) {
+std::string camera_app1(const bench::rgb_image& picture, unsigned index, bool thumbnail) {
   testutil::camera_settings camera;
   camera.make = "Pictora";
   camera.model = "Bench Camera";
@@ -134,27 +134,28 @@ std::string camera_app1(const bench::rgb_image& picture, unsigned index) {
   camera.datetime = when;
   camera.exposure_time = {1, 60 + 10 * index};
   camera.iso = static_cast<uint16_t>(100 * (1 + index % 8));
-  camera.thumbnail = bench::encode_jpeg(reduce(picture, 160, 120), 80, "");
+  if (thumbnail) camera.thumbnail = bench::encode_jpeg(reduce(picture, 160, 120), 80, "");
   return testutil::camera_exif(camera).app1_payload();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 4) {
-    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE]\n");
+  const bool thumbnail = !(argc == 5 && std::string(argv[4]) == "--no-thumbnail");
+  if (argc != 2 && argc != 4 && (argc != 5 || thumbnail)) {
+    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE [--no-thumbnail]]\n");
     return 2;
   }
   const std::string dir = argv[1];
-  const unsigned small = argc == 4 ? std::strtoul(argv[2], nullptr, 10) : 24;
-  const unsigned large = argc == 4 ? std::strtoul(argv[3], nullptr, 10) : 4;
+  const unsigned small = argc >= 4 ? std::strtoul(argv[2], nullptr, 10) : 24;
+  const unsigned large = argc >= 4 ? std::strtoul(argv[3], nullptr, 10) : 4;
   try {
     for (unsigned i = 1; i <= small + large; ++i) {
       const bool big = i > small;
       const bench::rgb_image picture = make_picture(big ? 6000 : 4000, big ? 4000 : 3000, i);
       char name[32];
       std::snprintf(name, sizeof name, "/P%04u.JPG", i);
-      bench::write_whole(dir + name, bench::encode_jpeg(picture, k_quality, camera_app1(picture, i)));
+      bench::write_whole(dir + name, bench::encode_jpeg(picture, k_quality, camera_app1(picture, i, thumbnail)));
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make_corpus: %s\n", e.what());

@@ -21,6 +21,14 @@ With SCREENSHOT_DIR set it leaves pictures of the windows there. Scenarios:
                 when its folder chooser is cancelled; the source folder
                 picked in its folder chooser, NEW_FROM); the list again;
                 Close.
+  album         the typical request: Edit; New Album over the camera folder
+                once every thumbnail has come (THUMBNAILS of them): the files
+                not in PICKS ("NAME" or "NAME:DEGREES", separated by "|")
+                unpicked, the turns set, the album NAME, TITLE, HEAD and LAST
+                typed, OK; New Book (SUB_BOOK: "FOLDER|TITLE"); the row RENAME
+                ("OLD|NEW") renamed and Apply; the row REMOVE removed through
+                both confirmations; Update All; OK; Close. The editor's rows,
+                the buttons of the files and any message box are reported.
 """
 import os
 import subprocess
@@ -264,6 +272,151 @@ def session():
     press_close(main, "Close")
 
 
+def dialog(name):
+    return wait_for(f"the {name} dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, name))
+
+
+def gone(acc):
+    try:
+        return not showing(acc)
+    except Exception:  # destroyed
+        return True
+
+
+def after(label, role, root):
+    """The first widget of role in or after the sibling that follows label."""
+    caption = find(root, pyatspi.ROLE_LABEL, label)
+    siblings = list(caption.parent)
+    for sibling in siblings[siblings.index(caption) + 1:]:
+        if sibling.getRole() == role:
+            return sibling
+        found = next(descendants(sibling, role), None)
+        if found is not None:
+            return found
+    fail(f"no field after {label}")
+
+
+def type_into(root, label, role, text):
+    after(label, role, root).queryEditableText().setTextContents(text)
+
+
+def answer_box(title, button):
+    box = wait_for(f"the box {title}", lambda: toplevel(pyatspi.ROLE_ALERT, title))
+    report("box", f"{title}: " + shown(next(descendants(box, pyatspi.ROLE_LABEL)).name))
+    press(box, button, f"the {title} box to close", lambda: gone(box))
+
+
+def editor_rows(editor):
+    """The rows of the book editor: secret mark, name, buttons, texts."""
+    cells = {}
+    for acc in next(descendants(editor, pyatspi.ROLE_VIEWPORT))[0]:
+        x, y, _, _ = extents(acc)
+        role = acc.getRole()
+        if role == pyatspi.ROLE_CHECK_BOX:
+            text = "secret" if acc.getState().contains(pyatspi.STATE_CHECKED) else "-"
+        elif role == pyatspi.ROLE_TEXT:
+            text = acc.queryText().getText(0, -1)
+        elif role == pyatspi.ROLE_PUSH_BUTTON:
+            text = f"[{acc.name}]"
+        else:
+            text = shown(acc.name)
+        cells.setdefault(y, []).append((x, text))
+    for y in sorted(cells):
+        report("row", " | ".join(text for _, text in sorted(cells[y])))
+
+
+def row_cell(editor, name, role, label=None):
+    """The widget of role (and label) in the row whose name entry reads name."""
+    entry = wait_for(f"the row {name}", lambda: next(
+        (acc for acc in descendants(editor, pyatspi.ROLE_TEXT) if acc.queryText().getText(0, -1) == name), None))
+    y = extents(entry)[1]
+    return entry if role == pyatspi.ROLE_TEXT else next(
+        acc for acc in entry.parent if acc.getRole() == role and acc.name == label and extents(acc)[1] == y)
+
+
+def thumbnails(album):
+    return [acc for acc in descendants(album, pyatspi.ROLE_TOGGLE_BUTTON) if acc.queryImage().getImageSize()[0] > 0]
+
+
+def report_files(album):
+    """The file buttons in reading order: name, size of the picture shown, picked or not."""
+    buttons = sorted(descendants(album, pyatspi.ROLE_TOGGLE_BUTTON), key=lambda acc: extents(acc)[1::-1])
+    for button in buttons:
+        width, height = button.queryImage().getImageSize()
+        picked = "picked" if button.getState().contains(pyatspi.STATE_CHECKED) else "-"
+        report("file", f"{button.name} | {width}x{height if width > 0 else ''} | {picked}".replace("| -1x |", "| - |"))
+
+
+def turn(album, name, degrees):
+    """Ticks the Rotate box below the file's name and sets its angle."""
+    label = find(album, pyatspi.ROLE_LABEL, name)
+    x, y, width, _ = extents(label)
+    check = min((acc for acc in descendants(album, pyatspi.ROLE_CHECK_BOX)
+                 if acc.name == "Rotate" and extents(acc)[1] > y and x <= extents(acc)[0] < x + width),
+                key=lambda acc: extents(acc)[1])
+    check.queryAction().doAction(0)
+    spin = next(acc for acc in check.parent if acc.getRole() == pyatspi.ROLE_SPIN_BUTTON)
+    wait_for("the angle", lambda: spin.getState().contains(pyatspi.STATE_SENSITIVE))
+    spin.queryValue().currentValue = degrees
+
+
+def press_and_reopen(editor, button, what):
+    """Presses one of the editor's buttons and waits for the editor to come back."""
+    press(editor, button, f"{what} to begin", lambda: gone(editor))
+    return dialog("Edit")
+
+
+def album():
+    main = wait_for("the main window", lambda: toplevel(pyatspi.ROLE_FRAME, MAIN_TITLE))
+    editor = press(main, "Edit", "the book editor", lambda: toplevel(pyatspi.ROLE_DIALOG, "Edit"))
+    editor_rows(editor)
+    new = press(editor, "New Album", "the album creation dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "New Album"))
+    count = int(os.environ["THUMBNAILS"])
+    wait_for("the thumbnails", lambda: len(thumbnails(new)) >= count)
+    picks = dict((pick.split(":") + ["0"])[:2] for pick in os.environ["PICKS"].split("|"))
+    for button in descendants(new, pyatspi.ROLE_TOGGLE_BUTTON):
+        if button.name not in picks:
+            button.queryAction().doAction(0)
+    for name, degrees in picks.items():
+        if degrees != "0":
+            turn(new, name, int(degrees))
+    type_into(new, "Album", pyatspi.ROLE_TEXT, os.environ["NAME"])
+    type_into(new, "Title", pyatspi.ROLE_TEXT, os.environ["TITLE"])
+    type_into(new, "Head Comment", pyatspi.ROLE_TEXT, os.environ["HEAD"])
+    type_into(new, "Closing Comment", pyatspi.ROLE_TEXT, os.environ["LAST"])
+    time.sleep(0.5)  # the turned thumbnail drawn
+    report_files(new)
+    screenshot(new, "program-album-creation-dialog")
+    press(new, "OK", "the album to be built", lambda: gone(new))
+    editor = dialog("Edit")
+    row_cell(editor, os.environ["NAME"], pyatspi.ROLE_TEXT)
+    editor_rows(editor)
+    screenshot(editor, "program-book-editor")
+
+    book = press(editor, "New Book", "the book creation dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "New Book"))
+    folder, title = os.environ["SUB_BOOK"].split("|")
+    type_into(book, "Book Folder", pyatspi.ROLE_TEXT, folder)
+    type_into(book, "Title", pyatspi.ROLE_TEXT, title)
+    screenshot(book, "program-book-creation-dialog")
+    press(book, "OK", "the book to be made", lambda: gone(book))
+    editor = dialog("Edit")
+
+    old, new_name = os.environ["RENAME"].split("|")
+    row_cell(editor, old, pyatspi.ROLE_TEXT).queryEditableText().setTextContents(new_name)
+    editor = press_and_reopen(editor, "Apply", "the save")
+    remove = row_cell(editor, os.environ["REMOVE"], pyatspi.ROLE_PUSH_BUTTON, "Remove")
+    press_until(remove, "the first confirmation", lambda: toplevel(pyatspi.ROLE_ALERT, "Remove (1/2)"))
+    answer_box("Remove (1/2)", "OK")
+    answer_box("Remove (2/2)", "OK")
+    wait_for("the row to go", lambda: not any(
+        acc.queryText().getText(0, -1) == os.environ["REMOVE"] for acc in descendants(editor, pyatspi.ROLE_TEXT)))
+    editor = press_and_reopen(editor, "Update All", "the update")
+    editor_rows(editor)
+    press(editor, "OK", "the editor to close", lambda: gone(editor))
+    report_list(main)
+    press_close(main, "Close")
+
+
 def main():
     global PROC
     scenario, program = sys.argv[2], sys.argv[3:]
@@ -272,8 +425,8 @@ def main():
     # GTK's own allocations that live until exit are no finding of ours.
     env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
     PROC = subprocess.Popen(program, env=env)
-    if scenario == "session":
-        session()
+    if scenario in ("session", "album"):
+        globals()[scenario]()
         return
     dialog = wait_for("the settings dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "Settings"))
     report("main window before the dialog", toplevel(pyatspi.ROLE_FRAME, MAIN_TITLE) is not None)

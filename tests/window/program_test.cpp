@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "tests/gui_support/gui_env.h"
+#include "tests/safety/user.h"
 #include "tests/support/base_fixture.h"
+#include "tests/support/make_movie.h"
 #include "tests/support/test_util.h"
 
 namespace {
@@ -121,6 +123,59 @@ TEST_F(PictoraWindow, SessionOverAnAlbumBase) {
   EXPECT_EQ(testutil::read_file(calls), data_file("session-calls.txt", paths));
   EXPECT_EQ(testutil::read_file(ini()), data_file("session.ini", paths));
   EXPECT_TRUE(fs::is_directory(album));
+}
+
+// The typical request, all in the window: Edit, New Album over a camera
+// folder of real pictures, a movie, a sound and a note; some files
+// unpicked, one picture turned, the album named, titled and described, OK.
+// The album on disk is the one pictora-cli make-album builds from the same
+// picks. Then a sub-book is made, an old album is renamed into another
+// sub-book, a book is removed through both confirmations, and Update All
+// restores the old album's lost thumbnail in its new place. Pictures of
+// the three dialogs are left in the build tree's test-artefacts.
+TEST_F(PictoraWindow, TheTypicalRequestMakesTheAlbumPictoraCliMakes) {
+  const std::string samples = testutil::samples_dir();
+  if (samples.empty()) GTEST_SKIP() << "needs the camera samples of ../shared/testdata/exif-samples";
+  const std::string camera = home / "camera", base = home / "book", reference = home / "reference";
+  testutil::make_dirs(camera);
+  for (const char* sample : {"Canon_40D.jpg", "orientation/landscape_6.jpg", "mobile/jolla.jpg",
+                             "Reconyx_HC500_Hyperfire.jpg"})
+    fs::copy_file(samples + "/jpg/" + sample, camera + "/" + fs::path(sample).filename().string());
+  testutil::write_movie(camera + "/CLIP0001.MOV", testutil::movie_options(320, 240));
+  testutil::write_sound(camera + "/VOICE001.WAV");
+  testutil::write_file(camera + "/README.TXT", "notes\r\n");
+  testutil::make_dirs(home / "config/pictora");
+  testutil::write_file(ini(), "album=" + base + "\r\n");
+  auto cli = [this](std::vector<std::string> args) {
+    std::string out, err;
+    args.insert(args.begin(), {testutil::cli_path(), "--quiet"});
+    EXPECT_EQ(testutil::run_program(args, &out, &err, env()), 0) << err;
+  };
+  for (const std::string& dir : {base, base + "/2022 Attic"}) {
+    testutil::make_dirs(dir + "/txt");
+    testutil::write_file(dir + "/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
+  }
+  cli({"make-album", camera, base + "/2023-01 Old", "--pick", "Canon_40D.jpg", "--title", "Old times"});
+  fs::remove(base + "/2023-01 Old/thumb/Canon_40D.jpg");
+
+  const std::string name = "2024-05-01 Walk", title = "A walk in May", head = "Morning in the hills\nand the way back",
+                    last = "Thanks for looking";
+  const std::string report =
+      drive("album", {program, camera, base},
+            {"SCREENSHOT_DIR=" PICTORA_BINARY_DIR "/test-artefacts", "THUMBNAILS=5",
+             "PICKS=CLIP0001.MOV|Canon_40D.jpg|VOICE001.WAV|jolla.jpg|landscape_6.jpg:90", "NAME=" + name,
+             "TITLE=" + title, "HEAD=" + head, "LAST=" + last, "SUB_BOOK=2025 Plans|Plans for 2025", "REMOVE=2022 Attic",
+             "RENAME=2023-01 Old|Trips/2023-01 Old"});
+  EXPECT_EQ(report, data_file("album.txt", {{"BOOK", base}}));
+
+  cli({"make-album", camera, reference + "/" + name, "--pick", "CLIP0001.MOV", "--pick", "Canon_40D.jpg", "--pick",
+       "VOICE001.WAV", "--pick", "jolla.jpg", "--pick", "landscape_6.jpg:90", "--title", title, "--head", head,
+       "--last", last});
+  EXPECT_EQ(safety::difference(safety::snapshot(reference + "/" + name), safety::snapshot(base + "/" + name)), "");
+  EXPECT_TRUE(fs::is_regular_file(base + "/Trips/2023-01 Old/thumb/Canon_40D.jpg"));
+  EXPECT_FALSE(fs::exists(base + "/2022 Attic"));
+  for (const char* page : {"index.html", "Trips/index.html", "Trips/_Best/index.html", "2025 Plans/index.html"})
+    EXPECT_TRUE(fs::is_regular_file(base + "/" + page)) << page;
 }
 
 TEST_F(PictoraWindow, WrongCommandLinePrintsUsage) {

@@ -2,9 +2,11 @@
 // windows of their own on the tests' X server, judged by screenshots of what
 // they draw. The screenshots stay in the build tree's test-artefacts.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -130,18 +132,30 @@ TEST_F(WindowWidgets, ProgressWindowShowsEachSignalOnItsBar) {
   });
 }
 
-// Quitting the program while an operation reports progress ends it at once.
-TEST_F(WindowWidgets, QuittingDuringAReportEndsTheProgram) {
+// Quitting the program while an operation reports progress, or while one
+// runs on a thread of its own, ends it at once.
+TEST_F(WindowWidgets, QuittingDuringAnOperationEndsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  Gtk::Window parent;
-  EXPECT_EXIT(testutil::in_main_loop([&] {
-                pictora::ProgWin win(parent);
-                win.show();
-                gtk_main_quit();
-                win.signal1.emit(0.5);
-                std::_Exit(3);  // not reached when the report ended the program
-              }),
-              ::testing::ExitedWithCode(0), "");
+  const std::function<void(pictora::ProgWin&)> operations[] = {
+      [](pictora::ProgWin& win) { win.signal1.emit(0.5); },
+      [](pictora::ProgWin& win) {
+        win.work([](pictora::batch_progress_t&) {
+          ::sleep(20);  // far longer than ending the program takes
+          return true;
+        });
+      },
+  };
+  for (const auto& operation : operations) {
+    Gtk::Window parent;
+    EXPECT_EXIT(testutil::in_main_loop([&] {
+                  pictora::ProgWin win(parent);
+                  win.show();
+                  gtk_main_quit();
+                  operation(win);
+                  std::_Exit(3);  // not reached when the operation ended the program
+                }),
+                ::testing::ExitedWithCode(0), "");
+  }
 }
 
 }  // namespace

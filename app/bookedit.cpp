@@ -1,0 +1,244 @@
+#include "app/bookedit.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+
+#include "app/album.h"
+#include "app/html_best.h"
+#include "app/html_book.h"
+#include "app/update.h"
+#include "libutils/common.h"
+#include "libutils/futil.h"
+
+namespace pictora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool has_separator(const std::string& name) { return name.find_first_of("/\\") != std::string::npos; }
+
+std::string system_error(int code) { return std::strerror(code); }
+
+// What keeps one file or directory from being unlinked: the immutable or
+// append-only flag of the file system ("" when it has neither or cannot
+// tell). Links and special files carry no such flag.
+std::string locked(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return "";
+  int flags = 0;
+  const bool read = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  ::close(fd);
+  if (read && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0) return path.string() + ": " + system_error(EPERM);
+  return "";
+}
+
+// A directory whose entries must go: it must be listed, written and entered.
+std::string unwritable(const fs::path& dir) {
+  if (::access(dir.c_str(), R_OK | W_OK | X_OK) != 0) return dir.string() + ": " + system_error(errno);
+  return locked(dir);
+}
+
+// The first file or directory that keeps dir from being removed with
+// everything in it; "" when nothing does.
+std::string obstacle(const fs::path& dir) {
+  const fs::path parent = dir.parent_path();
+  if (::access(parent.c_str(), W_OK | X_OK) != 0) return parent.string() + ": " + system_error(errno);
+  std::string found = locked(parent);
+  if (found.empty()) found = unwritable(dir);
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(dir, error), end; found.empty() && !error && it != end;
+       it.increment(error)) {
+    const bool directory = it->is_directory(error) && !it->is_symlink(error);
+    found = directory ? unwritable(it->path()) : locked(it->path());
+  }
+  if (found.empty() && error) found = dir.string() + ": " + error.message();
+  return found;
+}
+
+std::string without_trailing_separators(std::string dir) {
+  while (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+  return dir;
+}
+
+// The last component of a directory part such as "Trips/" or "a/Trips".
+std::string last_component(const std::string& part) {
+  const std::string dir = without_trailing_separators(part);
+  const size_t cut = dir.find_last_of("/\\");
+  return cut == std::string::npos ? dir : dir.substr(cut + 1);
+}
+
+}  // namespace
+
+path_t book_of(const path_t& p) {
+  std::string dir;
+  p.make(dir);
+  return path_t{"", dir, ""};
+}
+
+void mark_secret(const path_t& dir, bool secret) {
+  std::string file;
+  dir.make(file, "txt", "secret.txt");
+  if (secret) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc);
+  } else {
+    std::remove(file.c_str());
+  }
+}
+
+std::string default_album_name(std::time_t now) {
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y%m%d", &local);
+  return text;
+}
+
+std::string refusal_t::text() const {
+  const std::string message_text = vexalib::getmsg(message);
+  return detail.empty() ? message_text : message_text + "\n" + detail;
+}
+
+bool check_album(const album_request_t& request, bool replace_existing, refusal_t& why) {
+  const std::string& name = request.target.album;
+  why = refusal_t();
+  if (request.files.empty()) {
+    why.message = vexalib::msg_no_picture;
+  } else if (request.source.empty()) {
+    why.message = vexalib::msg_no_source;
+  } else if (name.empty()) {
+    why.message = vexalib::msg_no_album_name;
+  } else if (has_separator(name) || name == "." || name == "..") {
+    // An album is one directory of the book it is made in.
+    why.message = vexalib::msg_no_album_name;
+    why.detail = name + ": not a name of one directory.";
+  } else {
+    std::string dir;
+    request.target.make(dir);
+    if (!replace_existing && libutils::exists(dir)) {
+      why.message = vexalib::msg_album_exists;
+      why.question = true;
+    } else if (request.title.empty()) {
+      why.message = vexalib::msg_no_title;
+    } else {
+      // Importing an album from its own folders would replace its originals
+      // with themselves while they are read.
+      std::ostringstream inside;
+      if (source_outside_album(request.source, request.files, request.target, inside)) return true;
+      why.message = vexalib::msg_build_failed;
+      why.detail = inside.str();
+      if (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
+    }
+  }
+  return false;
+}
+
+bool make_album(const album_request_t& request, batch_progress_t& progress, refusal_t& why) {
+  const path_t& album = request.target;
+  std::string dir;
+  album.make(dir);
+  std::error_code error;
+  fs::create_directory(dir, error);  // an existing one is fine; a failure shows when the comments are saved
+  std::ostringstream log;
+  if (!savecommenttxt(album, request.title, request.head, request.last, log)) {
+    why = refusal_t{vexalib::msg_comments_not_saved, log.str()};
+    return false;
+  }
+  mark_secret(album, request.secret);
+  sigc::signal<void, double>* s = progress.stage;
+  s[0].emit(0);
+  if (!makealbumwithrotate(request.source, request.files, album, s[0], s[1], s[2], s[3], log) ||
+      !makehtmlbook(path_t{"", album.book, ""}, log)) {
+    why = refusal_t{vexalib::msg_build_failed, log.str()};
+    return false;
+  }
+  return true;
+}
+
+bool rename_row(const std::string& book_dir, const std::string& from, const std::string& to, std::ostream& err) {
+  const std::string source = book_dir + path_separator + from, target = book_dir + path_separator + to;
+  const std::string sub = libutils::dirname(to);
+  if (!sub.empty() && !libutils::exists(book_dir + path_separator + sub)) {
+    std::error_code error;
+    fs::create_directories(book_dir + path_separator + sub, error);
+    savecommenttxt(path_t{"", book_dir, sub}, last_component(sub), "", "", err);
+  }
+  if (::rename(source.c_str(), target.c_str()) == 0) return true;
+  return libutils::fail(err, "move " + source + " " + target, ": " + system_error(errno));
+}
+
+bool save_book(const path_t& book, const std::vector<row_change_t>& rows, bool secret, batch_progress_t& progress,
+               std::ostream& err) {
+  std::string dir;
+  book.make(dir);
+  sigc::signal<void, double>* s = progress.stage;
+  s[4].emit(0);
+  s[5].emit(0);
+  std::set<std::string> moved_into;
+  for (const row_change_t& row : rows) {
+    if (row.secret != row.was_secret) mark_secret(path_t{"", dir, row.name}, row.secret);
+    if (row.new_name == row.name || row.new_name.empty()) continue;
+    const std::string sub = without_trailing_separators(libutils::dirname(row.new_name));
+    if (rename_row(dir, row.name, row.new_name, err) && !sub.empty()) moved_into.insert(sub);
+  }
+  for (const std::string& sub : moved_into) {
+    const path_t sub_book = book_of(path_t{"", dir, sub});
+    if (!makebesthtml(sub_book, s[4], s[5])) libutils::fail(err, sub_book.book, ": makebesthtml() fail.");
+    if (!makehtmlbook(sub_book, err)) libutils::fail(err, sub_book.book, ": makehtmlbook() fail.");
+  }
+  s[4].emit(0);
+  s[5].emit(0);
+  const path_t own = book_of(book);
+  if (!makebesthtml(own, s[4], s[5])) libutils::fail(err, dir, ": makebesthtml() fail.");
+  mark_secret(own, secret);
+  if (makehtmlbook(own, err)) return true;
+  return libutils::fail(err, dir, ": makehtmlbook() fail.");
+}
+
+bool make_book(const path_t& book, const std::string& name, const std::string& title, const std::string& head,
+               const std::string& last, bool secret, std::ostream& log) {
+  std::string dir;
+  book.make(dir);
+  const path_t sub{"", dir, name};
+  std::string sub_dir;
+  sub.make(sub_dir);
+  std::error_code error;
+  fs::create_directories(sub_dir, error);  // an existing one is fine
+  if (!savecommenttxt(sub, title, head, last, log)) return false;
+  mark_secret(sub, secret);
+  if (!makehtmlbook(book_of(sub), std::cerr)) {
+    std::cerr << "makehtmlindex(book_directory) fail." << std::endl;
+    return true;
+  }
+  if (!makehtmlbook(book_of(book), std::cerr)) std::cerr << "makehtmlindex(m_album) fail." << std::endl;
+  return true;
+}
+
+bool remove_row(const path_t& book, const std::string& name, refusal_t& why) {
+  std::string book_dir;
+  book.make(book_dir);
+  const fs::path dir = fs::path(book_dir) / name;
+  why = refusal_t{vexalib::msg_remove, obstacle(dir)};
+  if (!why.detail.empty()) return false;
+  std::error_code error;
+  fs::remove_all(dir, error);
+  if (error) {
+    why.detail = dir.string() + ": " + error.message();
+    return false;
+  }
+  if (!makehtmlbook(book_of(book), std::cerr)) libutils::fail(std::cerr, book_dir, ": makehtmlbook() fail.");
+  return true;
+}
+
+}  // namespace pictora

@@ -1,0 +1,296 @@
+#include "app/editbook.h"
+
+#include <iostream>
+#include <sstream>
+
+#include "app/album.h"
+#include "app/bookedit.h"
+#include "app/global.h"
+#include "app/html_book.h"
+#include "app/launch.h"
+#include "app/loopmeter.h"
+#include "app/makealbum.h"
+#include "app/makebook.h"
+#include "app/wintext.h"
+
+namespace pictora {
+
+namespace {
+
+// The list's columns.
+constexpr int col_secret = 0, col_name = 1, col_item = 2, col_count = 3, col_title = 4, col_comment = 5,
+              col_remove = 6;
+
+std::string message(vexalib::e_message_t n) { return vexalib::getmsg(n); }
+
+// A message box text: the message, then the collected reports when there are any.
+std::string with_log(vexalib::e_message_t n, const std::string& log) {
+  return log.empty() ? message(n) : message(n) + "\n" + log;
+}
+
+}  // namespace
+
+EditBookDialog::EditBookDialog(Gtk::Window& parent, const path_t& book, const std::string& prog_dir,
+                               const std::string& prog_name)
+    : Gtk::Dialog(msg_utf8(vexalib::msg_edit), parent, true),
+      prog_dir(prog_dir),
+      prog_name(prog_name),
+      path(book),
+      secret_box(false, 6),
+      secret_label(msg_utf8(vexalib::msg_secret)),
+      title_row(vexalib::msg_title),
+      head_label(msg_utf8(vexalib::msg_head_comment), 0, 0.5),
+      last_label(msg_utf8(vexalib::msg_closing_comment), 0, 0.5),
+      table(1, 1, false),
+      progwin(*this) {
+  path.make(book_dir);
+  std::string secret_file;
+  path.make(secret_file, "txt", "secret.txt");
+  secret_check.set_active(libutils::exists(secret_file));
+  secret_box.pack_start(secret_label, Gtk::PACK_SHRINK);
+  secret_box.pack_start(secret_check, Gtk::PACK_SHRINK);
+  title_entry.set_width_chars(50);
+  title_row.pack_start(title_entry);
+  table.set_row_spacings(2);
+  table.set_col_spacings(6);
+  scrolled.add(table);
+
+  set_border_width(6);
+  Gtk::Box& box = *get_content_area();
+  box.set_spacing(4);
+  for (Gtk::Widget* widget :
+       std::initializer_list<Gtk::Widget*>{&secret_box, &title_row, &head_label, &head_text})
+    box.pack_start(*widget, Gtk::PACK_SHRINK);
+  box.pack_start(scrolled);
+  box.pack_start(last_label, Gtk::PACK_SHRINK);
+  box.pack_start(last_text, Gtk::PACK_SHRINK);
+
+  add_button(msg_utf8(vexalib::msg_browser), response_browser);
+  add_button(msg_utf8(vexalib::msg_new_book), response_make_book);
+  add_button(msg_utf8(vexalib::msg_new_album), response_make_album);
+  add_button(msg_utf8(vexalib::msg_update_all), response_update_all);
+  add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
+  add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
+  add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+
+  make_items();
+  table.signal_size_allocate().connect(sigc::mem_fun(*this, &EditBookDialog::table_size_allocate));
+  show_all_children();
+}
+
+bool EditBookDialog::make_items() {
+  table.resize(1, 1);
+  items.clear();
+  menu_listing_t listing;
+  const bool listed = read_menu_listing(book_dir, listing);
+  title_entry.set_text(text_utf8(listing.title));
+  head_text.set_text(listing.head);
+  last_text.set_text(listing.last);
+  if (!listed) return false;
+
+  for (const menu_row_t& row : listing.rows) {
+    const int index = static_cast<int>(items.size());
+    items.push_back(std::make_unique<item_t>());
+    item_t& item = *items.back();
+    item.is_album = row.has_viewer();
+    item.path = row.path;
+    item.name = row.name;
+    item.secret = row.secret;
+    item.secret_check.set_active(row.secret);
+    item.secret_check.get_accessible()->set_name(msg_utf8(vexalib::msg_secret));
+    const Glib::ustring name = text_utf8(row.name);
+    item.name_entry.set_text(name);
+    item.name_entry.set_width_chars(static_cast<int>(name.length()));
+    item.item_button.set_label(msg_utf8(item.is_album ? vexalib::msg_pictures : vexalib::msg_edit));
+    item.remove_button.set_label(msg_utf8(vexalib::msg_remove));
+    item.fill(row);
+
+    attach_cell(table, item.secret_check, col_secret, index);
+    attach_cell(table, item.name_entry, col_name, index);
+    attach_cell(table, item.item_button, col_item, index);
+    attach_cell(table, item.count_label, col_count, index);
+    attach_cell(table, item.title_label, col_title, index);
+    attach_cell(table, item.comment_label, col_comment, index);
+    attach_cell(table, item.remove_button, col_remove, index);
+    item.item_button.signal_clicked().connect(sigc::bind(sigc::mem_fun(*this, &EditBookDialog::button_list), index));
+    item.remove_button.signal_clicked().connect(
+        sigc::bind(sigc::mem_fun(*this, &EditBookDialog::button_remove), index));
+  }
+  return true;
+}
+
+void EditBookDialog::table_size_allocate(Gdk::Rectangle& rect) { fit_list(scrolled, rect); }
+
+void EditBookDialog::write_book_page() {
+  if (!makehtmlbook(book_of(path), std::cerr)) std::cerr << "makehtmlindex(m_albumdir) fail." << std::endl;
+}
+
+void EditBookDialog::button_list(int index) {
+  const item_t& item = *items[static_cast<size_t>(index)];
+  // Albums and collections open their own editors, which are not part of
+  // this window.
+  if (item.is_album || libutils::exists(item.path + path_separator + "thumb")) return;
+  edit_book(*this, path_t{"", book_dir, item.name}, prog_dir, prog_name, [this](int response) {
+    if (response == Gtk::RESPONSE_OK || response == Gtk::RESPONSE_APPLY) write_book_page();
+  });
+  make_items();
+  show_all_children();
+}
+
+void EditBookDialog::button_remove(int index) {
+  const item_t& item = *items[static_cast<size_t>(index)];
+  const std::string text = message(vexalib::msg_remove) + "\n" + item.path;
+  if (!confirm(*this, message(vexalib::msg_remove) + " (1/2)", text) ||
+      !confirm(*this, message(vexalib::msg_remove) + " (2/2)", text))
+    return;
+  refusal_t why;
+  const std::string name = item.name;
+  progwin.show();
+  const bool removed = progwin.work([&](batch_progress_t&) { return remove_row(path, name, why); });
+  progwin.hide();
+  if (!removed) {
+    error_box(*this, why.text());
+    return;
+  }
+  make_items();
+  show_all_children();
+}
+
+void EditBookDialog::on_response(int id) {
+  Gtk::Dialog::on_response(id);
+  switch (id) {
+    case response_browser:
+      run_browser(book_dir);
+      break;
+    case response_make_book:
+      make_book();
+      break;
+    case response_make_album:
+      make_album();
+      break;
+    case response_update_all:
+    case Gtk::RESPONSE_OK:
+    case Gtk::RESPONSE_APPLY:
+      save(id == response_update_all);
+      break;
+    default:
+      break;
+  }
+}
+
+void EditBookDialog::make_book() {
+  MakeBookDialog dialog(*this, path);
+  for (;;) {
+    const int response = dialog.run();
+    if (response == Gtk::RESPONSE_CANCEL || response == Gtk::RESPONSE_DELETE_EVENT) break;
+    const bool made = !dialog.made_title.empty();
+    if (response == Gtk::RESPONSE_OK && made) {
+      make_items();
+      show_all_children();
+      break;
+    }
+    if ((response == Gtk::RESPONSE_OK || response == Gtk::RESPONSE_APPLY) && !made)
+      error_box(dialog, message(vexalib::msg_no_title));
+  }
+}
+
+void EditBookDialog::make_album() {
+  loop_mark("album dialog asked");
+  MakeAlbumDialog dialog(*this, g_global.from, book_dir, prog_name);
+  ProgWin progress(dialog);
+  for (;;) {
+    const int response = dialog.run();
+    if (response == Gtk::RESPONSE_CANCEL || response == Gtk::RESPONSE_DELETE_EVENT) break;
+    if (response != Gtk::RESPONSE_OK) continue;
+    const album_request_t request = dialog.request();
+    refusal_t why;
+    if (!check_album(request, false, why)) {
+      if (!why.question) {
+        error_box(dialog, why.text());
+        continue;
+      }
+      if (!ask(dialog, why.text())) continue;
+      if (!check_album(request, true, why)) {
+        error_box(dialog, why.text());
+        continue;
+      }
+    }
+    progress.show();
+    loop_mark("build started");
+    const bool made = progress.work([&](batch_progress_t& stages) { return pictora::make_album(request, stages, why); });
+    loop_mark("build ended");
+    if (!made) {
+      progress.hide();
+      error_box(dialog, why.text());
+      continue;
+    }
+    hide();
+    progress.hide();
+    make_items();
+    show_all_children();
+    break;
+  }
+  dialog.stop_loading();
+}
+
+void EditBookDialog::save(bool update_all) {
+  const std::string title = text_locale(title_entry.get_text());
+  if (title.empty()) {
+    error_box(*this, message(vexalib::msg_no_title));
+  } else {
+    std::ostringstream log;
+    if (!savecommenttxt(path, title, head_text.text(), last_text.text(), log))
+      error_box(*this, with_log(vexalib::msg_comments_not_saved, log.str()));
+  }
+  std::vector<row_change_t> rows;
+  for (const auto& item : items)
+    rows.push_back(row_change_t{item->name, text_locale(item->name_entry.get_text()), item->secret,
+                                item->secret_check.get_active()});
+  const bool secret = secret_check.get_active();
+  progwin.show();
+  const bool saved =
+      progwin.work([&](batch_progress_t& stages) { return save_book(path, rows, secret, stages, std::cerr); });
+  progwin.hide();
+  if (!saved) return;
+  make_items();
+  show_all_children();
+  if (!update_all) return;
+
+  std::ostringstream log;
+  progwin.show();
+  progwin.work([&](batch_progress_t& stages) {
+    pictora::update_all(path, log, stages);
+    return true;
+  });
+  progwin.hide();
+  if (!log.str().empty()) error_box(*this, with_log(vexalib::msg_update_all, log.str()));
+}
+
+void edit_book(Gtk::Window& parent, const path_t& book, const std::string& prog_dir, const std::string& prog_name,
+               const std::function<void(int response)>& after_pass) {
+  double scroll = 0;
+  for (;;) {
+    EditBookDialog dialog(parent, book, prog_dir, prog_name);
+    // The list comes back where the user left it, once it is as long again.
+    Glib::RefPtr<Gtk::Adjustment> adjustment = dialog.scrolled.get_vadjustment();
+    sigc::connection restore;
+    if (scroll > 0) {
+      restore = adjustment->signal_changed().connect([&] {
+        if (adjustment->get_upper() - adjustment->get_page_size() < scroll) return;
+        adjustment->set_value(scroll);
+        restore.disconnect();
+      });
+    }
+    const int response = dialog.run();
+    restore.disconnect();
+    scroll = adjustment->get_value();
+    const bool titled = !dialog.title_entry.get_text().empty();
+    dialog.hide();
+    if (after_pass) after_pass(response);
+    const bool again = response == Gtk::RESPONSE_APPLY || (response >= 0 && response <= 3) ||
+                       (response == Gtk::RESPONSE_OK && !titled);
+    if (!again) break;
+  }
+}
+
+}  // namespace pictora

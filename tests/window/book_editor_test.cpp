@@ -1,0 +1,142 @@
+// What the book editor refuses, in its real dialogs in this process: the
+// album creation dialog filled and confirmed, the removal confirmed twice,
+// each message box read and answered as a user would. Every refusal shows
+// its box and leaves the book as it was.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/editbook.h"
+#include "app/global.h"
+#include "app/makealbum.h"
+#include "tests/gui_support/gui_env.h"
+#include "tests/safety/user.h"
+#include "tests/support/make_jpeg.h"
+#include "tests/support/test_util.h"
+#include "vexalib/message.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using pictora::MakeAlbumDialog;
+
+// Runs fn in the main loop, answering what opens meanwhile: each message box
+// is noted as "title: text" and answered OK when it asks to remove, `yes`
+// to the question whether to go on; the album creation dialog, once its thumbnails are in, gets
+// fill and OK the first time, Cancel after.
+std::string answering(const std::function<void()>& fn, const std::function<void(MakeAlbumDialog&)>& fill,
+                      bool yes) {
+  std::string boxes;
+  bool filled = false;
+  sigc::connection poll = Glib::signal_timeout().connect(
+      [&] {
+        MakeAlbumDialog* album = nullptr;
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+          if (!window->get_mapped()) continue;
+          if (auto* box = dynamic_cast<Gtk::MessageDialog*>(window)) {
+            boxes += box->get_title() + ": " + box->property_text().get_value() + "\n";
+            if (box->get_title().find("Remove (") == 0)
+              box->response(Gtk::RESPONSE_OK);
+            else
+              box->response(yes ? Gtk::RESPONSE_YES : Gtk::RESPONSE_NO);
+            return true;
+          }
+          if (auto* dialog = dynamic_cast<MakeAlbumDialog*>(window)) album = dialog;
+        }
+        if (album == nullptr || album->loading()) return true;
+        if (!filled) fill(*album);
+        album->response(filled ? Gtk::RESPONSE_CANCEL : Gtk::RESPONSE_OK);
+        filled = true;
+        return true;
+      },
+      50);
+  testutil::in_main_loop(fn);
+  poll.disconnect();
+  return boxes;
+}
+
+// Makes file one that cannot be unlinked; the reason remove reports.
+std::string lock(const std::string& file) {
+  std::string out, err;
+  if (::geteuid() != 0) {
+    fs::permissions(fs::path(file).parent_path(), fs::perms::owner_write, fs::perm_options::remove);
+    return fs::path(file).parent_path().string() + ": Permission denied";
+  }
+  return testutil::run_program({"chattr", "+i", file}, &out, &err) == 0 ? file + ": Operation not permitted" : "";
+}
+
+void unlock(const std::string& file) {
+  std::string out, err;
+  fs::permissions(fs::path(file).parent_path(), fs::perms::owner_all, fs::perm_options::add);
+  if (::geteuid() == 0) testutil::run_program({"chattr", "-i", file}, &out, &err);
+}
+
+TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
+  testutil::start_gui();
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  testutil::TempDir home;
+  const std::string camera = home / "camera", base = home / "book", old = base + "/2023-01 Old";
+  testutil::make_dirs(camera);
+  testutil::write_jpeg(camera + "/P1.JPG", {320, 240});
+  testutil::write_jpeg(camera + "/P2.JPG", {240, 320});
+  testutil::make_dirs(base + "/txt");
+  testutil::write_file(base + "/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
+  std::string out, err;
+  ASSERT_EQ(testutil::run_program({testutil::cli_path(), "--quiet", "make-album", camera, old, "--title", "Old"}, &out,
+                                  &err, {"XDG_CONFIG_HOME=" + home / "config"}),
+            0)
+      << err;
+  pictora::g_global.from = camera;
+  pictora::g_global.album = base;
+
+  auto name = [](const char* album, const char* title) {
+    return [album, title](MakeAlbumDialog& d) {
+      d.target_entry.set_text(album);
+      d.title_entry.set_text(title);
+    };
+  };
+  const struct {
+    const char* what;
+    std::function<void(MakeAlbumDialog&)> fill;  // null: remove the old album instead
+    std::string boxes;
+    std::string from = "";  // the camera folder, when not the camera
+  } cases[] = {
+      {"nothing picked", [](MakeAlbumDialog& d) { d.button_invert(); }, "Error: No picture is selected.\n"},
+      {"no title", name("2024 New", ""), "Error: The title is empty.\n"},
+      {"an existing album, not replaced", name("2023-01 Old", "Again"),
+       "Pictora: The album folder already exists. Continue?\n"},
+      {"a path separator", name("Trips/2024 New", "New"),
+       "Error: No album name is given.\nTrips/2024 New: not a name of one directory.\n"},
+      {"the album's own originals, replacing it", name("2023-01 Old", "Again"),
+       "Pictora: The album folder already exists. Continue?\nError: Building the album or the book page failed.\n" +
+           old + "/original: lies in the album " + old + " itself; import from another folder.\n",
+       old + "/original"},
+      {"a folder that cannot be removed", nullptr,
+       "Remove (1/2): Remove\n" + old + "\nRemove (2/2): Remove\n" + old + "\nError: Remove\n"},
+  };
+  const std::string locked = old + "/original/P2.JPG";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string reason = c.fill ? "" : lock(locked);
+    if (!c.fill && reason.empty()) {
+      std::cout << "skipped: no file can be made that root cannot remove here (chattr +i failed)\n";
+      continue;
+    }
+    pictora::g_global.from = c.from.empty() ? camera : c.from;
+    const auto before = safety::snapshot(base);
+    Gtk::Window parent;
+    std::string boxes;
+    {
+      pictora::EditBookDialog editor(parent, pictora::path_t{"", base, ""}, "", "pictora");
+      boxes = answering([&] { c.fill ? editor.response(1) : editor.button_remove(0); }, c.fill, !c.from.empty());
+    }
+    if (!c.fill) unlock(locked);
+    EXPECT_EQ(boxes, c.boxes + (reason.empty() ? "" : reason + "\n"));
+    EXPECT_EQ(safety::difference(before, safety::snapshot(base)), "");
+  }
+}
+
+}  // namespace
