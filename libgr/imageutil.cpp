@@ -108,6 +108,33 @@ uint32_t scaledown_channels(const image_desc_t& desc) {
   }
 }
 
+// One row of halves from the buffer rows a and b, C bytes a pixel. The
+// channel count is a constant here, so that the inner loop is four loads, an
+// add and a shift a byte; this loop is a large share of an album build.
+template <uint32_t C>
+void halve_row(const unsigned char* a, const unsigned char* b, unsigned char* out, uint32_t out_width) {
+  for (const unsigned char* const end = out + uint64_t{out_width} * C; out != end; out += C) {
+    for (uint32_t c = 0; c < C; ++c) out[c] = static_cast<unsigned char>((a[c] + a[c + C] + b[c] + b[c + C]) >> 2);
+    a += 2 * C;
+    b += 2 * C;
+  }
+}
+
+template <uint32_t C>
+void halve_rows(image2d_t& dst, const image2d_t& s) {
+  for (uint32_t y = 0; y < dst.height; ++y) {
+    const unsigned char* a = s.row(2 * y);
+    const unsigned char* b = s.height == 1 ? a : s.row(2 * y + 1);
+    unsigned char* out = dst.row(y);
+    if (s.width == 1) {
+      // One column stands for both of each block.
+      for (uint32_t c = 0; c < C; ++c) out[c] = static_cast<unsigned char>((2 * a[c] + 2 * b[c]) >> 2);
+    } else {
+      halve_row<C>(a, b, out, dst.width);
+    }
+  }
+}
+
 }  // namespace
 
 bool scaledown(image2d_t& dst, const image2d_t& src) {
@@ -124,28 +151,22 @@ bool scaledown(image2d_t& dst, const image2d_t& src) {
   if (!dst.allocate()) {
     return libutils::fail(std::cerr, "scaledown()", ": allocate() fail.");
   }
-  const uint32_t channels = scaledown_channels(s.desc);
-  if (channels == 0) {
-    std::ostringstream format;
-    format << s.desc.format;
-    return libutils::fail(std::cerr, "scaledown()", ": " + format.str() + ": unsupported format.");
-  }
-
-  const uint64_t out_bytes = uint64_t{dst.width} * channels;
-  // Bytes from a block's left pixel to its right one; none in one column.
-  const uint64_t right = s.width == 1 ? 0 : channels;
-  for (uint32_t y = 0; y < dst.height; ++y) {
-    const unsigned char* a = s.row(2 * y);
-    const unsigned char* b = s.height == 1 ? a : s.row(2 * y + 1);
-    unsigned char* out = dst.row(y);
-    for (uint64_t i = 0; i < out_bytes; ++i) {
-      // i is channel c of pixel x; the 2 x 2 block starts at byte 2x * channels + c.
-      const uint64_t left = i + (i / channels) * channels;
-      const unsigned sum = a[left] + a[left + right] + b[left] + b[left + right];
-      out[i] = static_cast<unsigned char>(sum >> 2);
+  switch (scaledown_channels(s.desc)) {
+    case 1:
+      halve_rows<1>(dst, s);
+      return true;
+    case 3:
+      halve_rows<3>(dst, s);
+      return true;
+    case 4:
+      halve_rows<4>(dst, s);
+      return true;
+    default: {
+      std::ostringstream format;
+      format << s.desc.format;
+      return libutils::fail(std::cerr, "scaledown()", ": " + format.str() + ": unsupported format.");
     }
   }
-  return true;
 }
 
 bool grayscale2rgb(image2d_t& dst, const image2d_t& src) {
