@@ -90,7 +90,7 @@ bench::rgb_image make_picture(unsigned width, unsigned height, unsigned seed) {
   bench::rgb_image image;
   image.width = width;
   image.height = height;
-  image.pixels.resize(size_t{width} * height * 3);
+  image.allocate();
   std::vector<float> y_row(width), a_row(width), b_row(width);
   for (unsigned y = 0; y < height; ++y) {
     const float v = static_cast<float>(y) / (height - 1);
@@ -117,7 +117,7 @@ bench::rgb_image reduce(const bench::rgb_image& image, unsigned width, unsigned 
   bench::rgb_image small;
   small.width = width;
   small.height = height;
-  small.pixels.resize(size_t{width} * height * 3);
+  small.allocate();
   for (unsigned y = 0; y < height; ++y)
     for (unsigned x = 0; x < width; ++x)
       std::copy_n(image.row(y * image.height / height) + 3 * (x * image.width / width), 3,
