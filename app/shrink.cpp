@@ -33,13 +33,6 @@ bool rotate_in_place(libgr::image2d_t& image, unsigned long long count, const st
   return true;
 }
 
-bool halve(libgr::image2d_t& image) {
-  libgr::image2d_t half;
-  if (!libgr::scaledown(half, image)) return false;
-  image = half;
-  return true;
-}
-
 // Creates album.make(dir); an existing directory is fine.
 void make_album_dir(const path_t& album, const std::string& dir) {
   std::string path;
@@ -131,7 +124,7 @@ bool writelevels(const path_t& album, const std::vector<std::string>& levels,
   std::string orig;
   album.make(orig, "original", name);
   for (std::uint64_t k = 0; k < first; ++k) {
-    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
+    if (!libgr::halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
   }
   for (std::uint64_t k = first; k <= L + 1; ++k) {
     make_album_dir(album, levels[k]);
@@ -141,7 +134,7 @@ bool writelevels(const path_t& album, const std::vector<std::string>& levels,
       return libutils::fail(log, target, ": savejpeg fail.");
     // Halved whether or not the level was rewritten, so that level k always
     // holds the picture halved k times.
-    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
+    if (!libgr::halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
   }
   return true;
 }
@@ -405,7 +398,7 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
   // A side of one pixel halves to one pixel: the loop ends there even when
   // the box is narrower.
   while ((image.width > max_w || image.height > max_h) && (image.width > 1 || image.height > 1)) {
-    if (!halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
+    if (!libgr::halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
   }
   return true;
 }
