@@ -362,6 +362,7 @@ bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
           // The movie stage keeps current files in a build and an update alike.
           failed[i] = !shrinkmovie(album, file.name, out);
         }
+        return true;
       },
       [&](size_t i, size_t done) { emit_progress(progress, done, n, files[i].name); });
   // What the jobs of this thread kept for the next picture goes back.

@@ -99,22 +99,25 @@ unsigned usable_processors() {
   return n > 0 ? n : 1;
 }
 
-void run_in_order(std::size_t n, unsigned jobs, std::ostream& log,
-                  const std::function<void(std::size_t i, std::ostream& out)>& work,
+bool run_in_order(std::size_t n, unsigned jobs, std::ostream& log,
+                  const std::function<bool(std::size_t i, std::ostream& out)>& work,
                   const std::function<void(std::size_t i, std::size_t done)>& finished) {
   if (jobs <= 1 || n <= 1) {
     for (std::size_t i = 0; i < n; ++i) {
-      work(i, log);
+      const bool go_on = work(i, log);
       finished(i, i + 1);
+      if (!go_on) return false;
     }
-    return;
+    return true;
   }
   const bool log_is_standard = &log == &std::cout || &log == &std::cerr;
   std::vector<held_t> held(n);
   std::mutex mutex;
   std::condition_variable changed;
-  std::size_t next = 0;                 // the next item to start
-  std::vector<std::size_t> just_done;   // finished, not yet told
+  std::size_t next = 0;                // the next item to start
+  std::size_t stop = n;                // the first item that ended the run
+  std::size_t running = 0;             // items started and not finished
+  std::vector<std::size_t> just_done;  // finished, not yet told
   std::exception_ptr failure;
 
   std::cout.flush();
@@ -124,24 +127,28 @@ void run_in_order(std::size_t n, unsigned jobs, std::ostream& log,
       std::size_t i;
       {
         std::lock_guard<std::mutex> lock(mutex);
-        if (next == n) return;
+        if (next >= stop) return;
         i = next++;
+        ++running;
       }
       t_held = &held[i];
+      bool go_on = false;
       try {
         if (log_is_standard) {
-          work(i, log);
+          go_on = work(i, log);
         } else {
           log_buf_t buf(log);
           std::ostream item_log(&buf);
-          work(i, item_log);
+          go_on = work(i, item_log);
         }
       } catch (...) {
         std::lock_guard<std::mutex> lock(mutex);
-        if (!failure) failure = std::current_exception();
+        if (!failure || i < stop) failure = std::current_exception();
       }
       t_held = nullptr;
       std::lock_guard<std::mutex> lock(mutex);
+      if (!go_on && i < stop) stop = i;
+      --running;
       just_done.push_back(i);
       changed.notify_all();
     }
@@ -151,19 +158,23 @@ void run_in_order(std::size_t n, unsigned jobs, std::ostream& log,
 
   std::vector<bool> is_done(n, false);
   std::size_t done = 0, written = 0;
-  while (done < n) {
+  for (;;) {
     std::vector<std::size_t> now;
+    std::size_t last;
     {
       std::unique_lock<std::mutex> lock(mutex);
-      changed.wait(lock, [&] { return !just_done.empty(); });
+      changed.wait(lock, [&] { return !just_done.empty() || (running == 0 && next >= stop); });
+      if (just_done.empty()) break;
       now.swap(just_done);
+      last = stop;  // items up to the one that ended the run are written
     }
     for (std::size_t i : now) is_done[i] = true;
-    for (; written < n && is_done[written]; ++written) held[written].write_out();
+    for (; written < n && written <= last && is_done[written]; ++written) held[written].write_out();
     for (std::size_t i : now) finished(i, ++done);
   }
   for (std::thread& t : threads) t.join();
   if (failure) std::rethrow_exception(failure);
+  return stop == n;
 }
 
 }  // namespace libutils
