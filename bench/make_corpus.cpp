@@ -2,9 +2,10 @@
 // codec what a photograph does (smooth areas, edges and grain) rather than
 // the flat or periodic patterns that compress unusually well.
 //
-//   make_corpus DIR [SMALL LARGE]   (defaults 24 and 4)
+//   make_corpus DIR [SMALL LARGE [WxH]]   (defaults 24 and 4)
 //
-// SMALL pictures of 4000x3000 and LARGE of 6000x4000, named P0001.JPG on,
+// SMALL pictures of 4000x3000 (of WxH when given) and LARGE of 6000x4000,
+// named P0001.JPG on,
 // quality 92, 4:2:0, each with an EXIF block (Make, Model, DateTimeOriginal,
 // exposure values) holding a 160x120 thumbnail. The same arguments always
 // give the same bytes.
@@ -141,17 +142,19 @@ std::string camera_app1(const bench::rgb_image& picture, unsigned index) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 4) {
-    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE]\n");
+  unsigned width = 4000, height = 3000;
+  if ((argc != 2 && argc != 4 && argc != 5) ||
+      (argc == 5 && std::sscanf(argv[4], "%ux%u", &width, &height) != 2)) {
+    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE [WxH]]\n");
     return 2;
   }
   const std::string dir = argv[1];
-  const unsigned small = argc == 4 ? std::strtoul(argv[2], nullptr, 10) : 24;
-  const unsigned large = argc == 4 ? std::strtoul(argv[3], nullptr, 10) : 4;
+  const unsigned small = argc >= 4 ? std::strtoul(argv[2], nullptr, 10) : 24;
+  const unsigned large = argc >= 4 ? std::strtoul(argv[3], nullptr, 10) : 4;
   try {
     for (unsigned i = 1; i <= small + large; ++i) {
       const bool big = i > small;
-      const bench::rgb_image picture = make_picture(big ? 6000 : 4000, big ? 4000 : 3000, i);
+      const bench::rgb_image picture = make_picture(big ? 6000 : width, big ? 4000 : height, i);
       char name[32];
       std::snprintf(name, sizeof name, "/P%04u.JPG", i);
       bench::write_whole(dir + name, bench::encode_jpeg(picture, k_quality, camera_app1(picture, i)));
