@@ -140,7 +140,8 @@ path_t book_path(const std::string& dir) { return path_t{"", without_trailing_sl
 void attach_bars(progress_bars_t& bars, batch_progress_t& progress, const char* first) {
   const char* labels[6] = {first, "shrink", "page", "zoom", "best", "best list"};
   for (int i = 0; i < 6; ++i) bars.attach(progress.stage[i], labels[i]);
-  set_progress_item_listener([&bars](const std::string& item) { bars.set_item(item); });
+  set_progress_item_listener(
+      [&bars](const std::string& item, size_t done, size_t total) { bars.set_item(item, done, total); });
 }
 
 // "NAME" or "NAME:DEGREES" as a picked file.
