@@ -40,6 +40,8 @@ TEST(CommandLine, MistakesExitWithTwoAndTheReasonAndWriteNothing) {
       {{"exif", "a.jpg", "b.jpg"}, "exif needs one FILE", "Usage: pictora-cli exif [--html] FILE"},
       {{"update"}, "update needs one directory", "Usage: pictora-cli update DIR"},
       {{"best-book", "book", "nice"}, "unknown KIND: nice", "Usage: pictora-cli best-book DIR KIND"},
+      {{"update", "book", "--jobs", "65"}, "--jobs needs a number from 1 to 64: 65", "Usage: pictora-cli update DIR"},
+      {{"best-book", "book", "good", "--jobs"}, "--jobs needs a number from 1 to 64", "Usage: pictora-cli best-book"},
       {{"make-album", "cam"}, "make-album needs SRC_DIR and ALBUM_DIR", "Usage: pictora-cli make-album"},
       {{"make-album", "cam", "book/new", "--title", "T", "--pick", "a.jpg:45"},
        "--pick needs NAME or NAME:DEGREES (0, 90, 180, 270): a.jpg:45", "Usage: pictora-cli make-album"},
