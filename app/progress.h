@@ -6,6 +6,7 @@
 
 #include <sigc++/sigc++.h>
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -20,5 +21,24 @@ void emit_progress(sigc::signal<void, double>& progress, size_t done, size_t tot
 // whole process, as there is one front end.
 using progress_item_listener_t = std::function<void(const std::string& item, size_t done, size_t total)>;
 void set_progress_item_listener(progress_item_listener_t listener);
+
+// The count of a stage's items done and, once a few are done, the time left
+// at the pace of the items done since the stage's first report: what the
+// terminal bars and the progress window print beside a bar.
+class stage_pace_t {
+ public:
+  // Notes that done of total items are done now. A new stage (as the next
+  // album of a book), or a count not above the first one noted, starts the
+  // reckoning again.
+  void report(size_t done, size_t total, bool new_stage,
+              std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+  // "3/500", then "3/500  1:23 left" (m:ss, or h:mm:ss past an hour) once
+  // enough items tell the pace; "" while no total is known.
+  std::string text() const;
+
+ private:
+  size_t first_done_ = 0, done_ = 0, total_ = 0;
+  std::chrono::steady_clock::time_point first_time_, last_time_;
+};
 
 }  // namespace pictora

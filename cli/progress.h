@@ -5,10 +5,11 @@
 
 #include <sigc++/sigc++.h>
 
-#include <chrono>
 #include <cstddef>
 #include <ostream>
 #include <string>
+
+#include "app/progress.h"
 
 namespace pictora::cli {
 
@@ -43,16 +44,13 @@ class progress_bars_t {
   std::string open_label_;  // the stage whose line is open, "" when none
   std::string item_;
   size_t done_ = 0, total_ = 0;
-  // The stage's first report, which the time left is reckoned from.
-  size_t first_done_ = 0;
-  std::chrono::steady_clock::time_point first_time_;
+  stage_pace_t pace_;
 };
 
 // One bar line without its carriage return: the label padded to a column,
-// the bar of `width` cells, the percentage, the count (as "3/500", none
-// when total is 0), the time left (when seconds_left is not negative) and
-// the item.
-std::string format_bar(const std::string& label, double fraction, size_t done, size_t total,
-                       double seconds_left, const std::string& item, unsigned width);
+// the bar of `width` cells, the percentage, the pace (the count and the time
+// left, see stage_pace_t) and the item.
+std::string format_bar(const std::string& label, double fraction, const std::string& pace, const std::string& item,
+                       unsigned width);
 
 }  // namespace pictora::cli
