@@ -119,13 +119,21 @@ inline std::map<std::string, std::string> snapshot(const std::string& dir) {
 }
 
 // The entries that differ between two snapshots, one "missing", "differs" or
-// "extra" line each; empty when they are the same.
+// "extra" line each (a page that differs with its first differing lines);
+// empty when they are the same.
 inline std::string difference(const std::map<std::string, std::string>& expected,
                               const std::map<std::string, std::string>& actual) {
   std::string out;
   for (const auto& [name, bytes] : expected) {
     const auto it = actual.find(name);
-    if (it == actual.end() || it->second != bytes) out += (it == actual.end() ? "missing " : "differs ") + name + "\n";
+    if (it != actual.end() && it->second == bytes) continue;
+    out += (it == actual.end() ? "missing " : "differs ") + name + "\n";
+    if (it == actual.end() || name.size() < 5 || name.compare(name.size() - 5, 5, ".html") != 0) continue;
+    const std::string& got = it->second;
+    size_t first = 0;
+    while (first < bytes.size() && first < got.size() && bytes[first] == got[first]) ++first;
+    const size_t start = first == 0 ? 0 : bytes.rfind('\n', first - 1) + 1;  // npos + 1 is 0
+    out += "  expected: " + bytes.substr(start, 200) + "\n  actual:   " + got.substr(start, 200) + "\n";
   }
   for (const auto& entry : actual)
     if (expected.count(entry.first) == 0) out += "extra " + entry.first + "\n";
