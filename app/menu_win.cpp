@@ -12,6 +12,7 @@
 #include "app/globaloption.h"
 #include "app/launch.h"
 #include "app/path.h"
+#include "app/viewbook.h"
 #include "app/wintext.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
@@ -144,20 +145,27 @@ void MenuWindow::usage(const std::string& name) {
 
 bool MenuWindow::make_items() {
   base_dir = g_global.album + path_separator;
+  return fill_book_rows(g_global.album, table, items, title_label, head_text, last_text,
+                        [this](int i) { on_btn_clicked_itembutton(i); }, [this](int i) { on_btn_clicked_vexaview(i); });
+}
+
+bool fill_book_rows(const std::string& book_dir, Gtk::Table& table, std::vector<std::unique_ptr<MenuWindow::item_t>>& items,
+                    Gtk::Label& title, Gtk::TextView& head, Gtk::TextView& last,
+                    const std::function<void(int)>& on_item, const std::function<void(int)>& on_viewer) {
   table.resize(1, 1);
   items.clear();
 
   menu_listing_t listing;
-  const bool listed = read_menu_listing(g_global.album, listing);
-  title_label.set_text(text_utf8(listing.title));
-  head_text.get_buffer()->set_text(text_utf8(listing.head));
-  last_text.get_buffer()->set_text(text_utf8(listing.last));
+  const bool listed = read_menu_listing(book_dir, listing);
+  title.set_text(text_utf8(listing.title));
+  head.get_buffer()->set_text(text_utf8(listing.head));
+  last.get_buffer()->set_text(text_utf8(listing.last));
   if (!listed) return false;
 
   for (const menu_row_t& row : listing.rows) {
     const int index = static_cast<int>(items.size());
-    items.push_back(std::make_unique<item_t>());
-    item_t& item = *items.back();
+    items.push_back(std::make_unique<MenuWindow::item_t>());
+    MenuWindow::item_t& item = *items.back();
     item.is_album = row.is_album;
     item.path = row.path;
     item.name = row.name;
@@ -169,12 +177,12 @@ bool MenuWindow::make_items() {
 
     attach_cell(table, item.name_label, col_name, index);
     attach_cell(table, item.item_button, col_item, index);
+    item.item_button.signal_clicked().connect([on_item, index] { on_item(index); });
     if (row.has_viewer()) {
       item.item_button.set_label(msg_utf8(vexalib::msg_pictures));
       item.vexaview_button.set_label(msg_utf8(vexalib::msg_viewer));
       attach_cell(table, item.vexaview_button, col_viewer, index);
-      item.vexaview_button.signal_clicked().connect(
-          sigc::bind(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_vexaview), index));
+      item.vexaview_button.signal_clicked().connect([on_viewer, index] { on_viewer(index); });
     } else {
       item.item_button.set_label(msg_utf8(vexalib::msg_view));
     }
@@ -208,6 +216,15 @@ void MenuWindow::on_btn_clicked_edit() {
   make_items();
   show_all_children();
   return_to_window(*this);
+}
+
+void MenuWindow::on_btn_clicked_itembutton(int index) {
+  view_row(*this, g_global.album, items[static_cast<size_t>(index)]->name, prog_dir);
+  // Not from inside the handler of a button that the rebuild destroys.
+  Glib::signal_idle().connect_once([this] {
+    make_items();
+    show_all_children();
+  });
 }
 
 void MenuWindow::on_btn_clicked_vexaview(int index) {

@@ -5,6 +5,7 @@
 
 #include <gtkmm.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,8 @@ class MenuWindow : public Gtk::Window {
   void on_btn_clicked_edit();
   void on_btn_clicked_close();
   void on_btn_clicked_vexaview(int index);
+  // The row's own dialog: its album or book viewer, or its collection.
+  void on_btn_clicked_itembutton(int index);
 
   int argc;
   char** argv;
@@ -105,5 +108,13 @@ class MenuWindow : public Gtk::Window {
   Gtk::HBox button_box;
   Gtk::Button browser_button, setting_button, edit_button, close_button;
 };
+
+// Lists the book directory book_dir as the main window lists the album base:
+// its title and comments into the label and views, one row per directory
+// in items, attached to table, its buttons calling on_item and on_viewer
+// with the row's index. False when the book cannot be listed.
+bool fill_book_rows(const std::string& book_dir, Gtk::Table& table, std::vector<std::unique_ptr<MenuWindow::item_t>>& items,
+                    Gtk::Label& title, Gtk::TextView& head, Gtk::TextView& last,
+                    const std::function<void(int)>& on_item, const std::function<void(int)>& on_viewer);
 
 }  // namespace pictora
