@@ -47,8 +47,18 @@ struct field_row_t : Gtk::HBox {
 // Puts widget into one cell of a list, growing with the list.
 void attach_cell(Gtk::Table& table, Gtk::Widget& widget, int column, int row);
 // Lets a list's scrolled window grow with its rows up to the screen's width
-// and 640 pixels of height; it scrolls beyond.
+// and 640 pixels of height, less where the rest of its window would not fit
+// on the screen; it scrolls beyond.
 void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect);
+// The height a list may take: 640 pixels, less where the rest of its window
+// would not fit on the screen's work area.
+int list_height_limit(Gtk::ScrolledWindow& scrolled);
+// The work area of the monitor that shows widget (the primary one before it is shown).
+Gdk::Rectangle work_area(Gtk::Widget& widget);
+// From now on every dialog of the program whose content is larger than the
+// screen's work area shows it in a scrolled window of the work area's size,
+// its buttons below; a dialog that fits is left as it is.
+void fit_dialogs_to_screen();
 // After a dialog or an outside program: a window is iconified when OSTYPE
 // was set at start and does not begin with "Win", then brought to the front.
 void return_to_window(Gtk::Window& window);

@@ -67,10 +67,8 @@ thumbnail_loader_t::job_t picture_job(const path_t& album, const std::string& na
 
 void fit_pictures(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
   if (rect.get_height() < 1) return;
-  // Room for the dialog's other rows on a screen 720 pixels high.
-  const int screen_height = scrolled.get_screen()->get_height();
-  const int height = std::min({rect.get_height(), 640, std::max(200, screen_height - 420)});
-  scrolled.set_size_request(std::min(scrolled.get_screen()->get_width() - 40, rect.get_width()), height);
+  scrolled.set_size_request(std::min(work_area(scrolled).get_width() - 40, rect.get_width()),
+                            std::min(rect.get_height(), list_height_limit(scrolled)));
 }
 
 }  // namespace

@@ -155,7 +155,9 @@ def click(acc):
     (An accessible click action would not return while a dialog it opens
     is running.)"""
     x, y, width, height = settled_extents(acc)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x + width // 2), str(y + height // 2)], check=True)
+    scale = int(os.environ.get("GDK_SCALE", "1"))  # the places are in logical pixels, the mouse moves in the screen's
+    subprocess.run(["xdotool", "mousemove", "--sync", str(scale * (x + width // 2)), str(scale * (y + height // 2))],
+                   check=True)
     time.sleep(0.1)
     subprocess.run(["xdotool", "click", "1"], check=True)
 

@@ -190,7 +190,7 @@ TEST_F(PictoraWindow, TheTypicalRequestMakesTheAlbumPictoraCliMakes) {
 TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
   const std::string samples = testutil::samples_dir();
   if (samples.empty()) GTEST_SKIP() << "needs the camera samples of ../shared/testdata/exif-samples";
-  for (const char* scale : {"1"}) {
+  for (const char* scale : {"1", "2"}) {
     SCOPED_TRACE(scale);
     const std::string base = home / ("book" + std::string(scale)), camera = home / "camera";
     const std::string album = base + "/2024-05-01 Walk", sea = base + "/2024 Trips/2024-06 Sea";
