@@ -80,7 +80,8 @@ int list_height_limit(Gtk::ScrolledWindow& scrolled) {
 
 void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
   if (rect.get_height() < 1) return;
-  const int screen_width = work_area(scrolled).get_width();
+  // Room for the window's borders beside the list.
+  const int screen_width = work_area(scrolled).get_width() - 80;
   scrolled.set_size_request(std::min(screen_width, rect.get_width()),
                             std::min(rect.get_height(), list_height_limit(scrolled)));
 }

@@ -9,6 +9,7 @@
 #include "app/exif.h"
 #include "app/global.h"
 #include "app/launch.h"
+#include "app/loopmeter.h"
 #include "app/movie.h"
 #include "app/shrink.h"
 #include "app/wintext.h"
@@ -67,7 +68,7 @@ thumbnail_loader_t::job_t picture_job(const path_t& album, const std::string& na
 
 void fit_pictures(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
   if (rect.get_height() < 1) return;
-  scrolled.set_size_request(std::min(work_area(scrolled).get_width() - 40, rect.get_width()),
+  scrolled.set_size_request(std::min(work_area(scrolled).get_width() - 80, rect.get_width()),
                             std::min(rect.get_height(), list_height_limit(scrolled)));
 }
 
@@ -100,8 +101,10 @@ void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_
   const int scale = window_.get_scale_factor();
   std::vector<thumbnail_loader_t::job_t> jobs;
   for (const entry_t& e : entries_) jobs.push_back(picture_job(e.album, e.name, scale));
-  loader_ = std::make_unique<thumbnail_loader_t>(std::move(jobs),
-                                                 [this](thumbnail_loader_t::result_t& r) { deliver(r); });
+  loop_mark("picture list asked");
+  loader_ = std::make_unique<thumbnail_loader_t>(
+      std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r); },
+      [] { loop_mark("picture thumbnails done"); });
   slicer_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &picture_list_t::build_slice));
 }
 
@@ -115,6 +118,7 @@ bool picture_list_t::build_slice() {
     build_row(rows.size());
     if (std::chrono::steady_clock::now() - start > slice_budget) return true;
   }
+  loop_mark("picture rows built");
   return false;
 }
 
