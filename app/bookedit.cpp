@@ -87,6 +87,12 @@ path_t book_of(const path_t& p) {
   return path_t{"", dir, ""};
 }
 
+bool is_secret(const path_t& dir) {
+  std::string file;
+  dir.make(file, "txt", "secret.txt");
+  return libutils::exists(file);
+}
+
 void mark_secret(const path_t& dir, bool secret) {
   std::string file;
   dir.make(file, "txt", "secret.txt");

@@ -24,6 +24,8 @@ path_t book_of(const path_t& p);
 
 // Creates dir's "txt/secret.txt" (emptied) when secret holds, else deletes it.
 void mark_secret(const path_t& dir, bool secret);
+// Whether dir carries that mark.
+bool is_secret(const path_t& dir);
 
 // The name a new album gets unless the user types another: the local date
 // of `now` as eight digits, year, month, day.

@@ -1,6 +1,8 @@
 #include "app/html_album.h"
 
+#include <iostream>
 #include <list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "app/progress.h"
 #include "app/shrink.h"
 #include "libutils/dirutil.h"
+#include "libutils/jobs.h"
 
 namespace pictora {
 
@@ -67,11 +70,16 @@ album_contents_t load_contents(const path_t& album, movie_ids_t& ids) {
       ++c.movies;
     }
   }
-  for (const std::string& name : listing(album, "thumb")) {
-    entry_t e = make_entry(album, record, media_t::picture, name);
-    e.level = getshrinklevel(album, name);
-    c.pictures.push_back(e);
-  }
+  for (const std::string& name : listing(album, "thumb"))
+    c.pictures.push_back(make_entry(album, record, media_t::picture, name));
+  // Reading the pictures' headers is most of an unchanged album's time.
+  libutils::run_in_order(
+      c.pictures.size(), build_jobs(), std::cerr,
+      [&](size_t i, std::ostream&) {
+        c.pictures[i].level = getshrinklevel(album, c.pictures[i].name);
+        return true;
+      },
+      [](size_t, size_t) {});
   return c;
 }
 
@@ -81,10 +89,26 @@ bool write_index(std::ostream& os, album_contents_t& c, sigc::signal<void, doubl
   for (entry_t& e : c.media) {
     if (!write_entry(os, e, log)) return false;
   }
-  for (size_t i = 0; i < c.pictures.size(); ++i) {
-    if (!write_entry(os, c.pictures[i], log)) return false;
-    emit_progress(progress, i + 1, c.pictures.size(), c.pictures[i].name);
+  // The pictures' blocks are made build_jobs() at a time and written in
+  // order, up to the first that fails, as one job would.
+  const size_t n = c.pictures.size();
+  std::vector<std::string> blocks(n);
+  std::vector<char> written(n, 0);
+  const bool all = libutils::run_in_order(
+      n, build_jobs(), log,
+      [&](size_t i, std::ostream& out) {
+        std::ostringstream block;
+        written[i] = write_entry(block, c.pictures[i], out);
+        blocks[i] = block.str();
+        return written[i] != 0;
+      },
+      [&](size_t i, size_t done) { emit_progress(progress, done, n, c.pictures[i].name); });
+  // The block that failed is written as far as it got.
+  for (size_t i = 0; i < n; ++i) {
+    os << blocks[i];
+    if (!written[i]) break;
   }
+  if (!all) return false;
   write_album_foot(os, c.last);
   return true;
 }

@@ -80,7 +80,7 @@ void write_comment(std::ostream& os, const entry_t& e) {
 bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
                const std::vector<std::string>& sizes, const std::vector<std::string>& zooms,
                const std::string& name, std::ostream& log) {
-  const uint64_t n = getshrinklevel(album, name);
+  const uint64_t n = sizes.size() - 3;
   for (uint64_t i = 0; i < n; ++i) {
     std::string path;
     album.make(path, sizes[i], name);

@@ -33,9 +33,10 @@ struct entry_t {
   movie_ids_t* ids = nullptr;     // the page build's identifications of movies
 };
 
-// The size links of a picture: one line per level 0 ... n-1 with the level's
-// pixel size and kilobytes, leading to the level's file (level 0) or its
-// zoom page. Failures, naming the level file, go to log; false then.
+// The size links of a picture of shrink level n, whose level list `sizes`
+// holds n + 3 names: one line per level 0 ... n-1 with the level's pixel
+// size and kilobytes, leading to the level's file (level 0) or its zoom
+// page. Failures, naming the level file, go to log; false then.
 bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
                const std::vector<std::string>& sizes, const std::vector<std::string>& zooms,
                const std::string& name, std::ostream& log);

@@ -9,11 +9,18 @@
 
 namespace pictora {
 
-// Writes the file at path through body under a temporary name and renames it
-// into place. It is renamed into place also when body fails, so that the
-// file holds what was written up to the failure; the result is then false.
-// A file that cannot be created is reported on log as its path, open_error
-// (such as ": open error, ") and the system's text for errno.
+// Whether the plain file at path holds text already, the generation time of
+// a page's foot not counted: such a page is left as it is, so that an update
+// of an unchanged album writes no page (and a copy of the book on a web
+// server has nothing to fetch).
+bool same_on_disk(const std::string& path, const std::string& text);
+
+// Writes the file at path through body, unless it holds what body writes
+// already (same_on_disk), under a temporary name renamed into place. It is
+// written also when body fails, so that the file holds what was written up
+// to the failure; the result is then false. A file that cannot be created
+// is reported on log as its path, open_error (such as ": open error, ") and
+// the system's text for errno.
 bool write_generated_file(const std::string& path, const char* open_error, std::ostream& log,
                           const std::function<bool(std::ostream&)>& body);
 

@@ -18,9 +18,10 @@ namespace {
 std::string generated_time() {
   char buf[100];
   const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);
-  if (!local) return std::string();
-  return std::string(buf, std::strftime(buf, sizeof buf, "%c", local));
+  // Pages are written side by side: each call gets a time of its own.
+  std::tm local;
+  if (!localtime_r(&now, &local)) return std::string();
+  return std::string(buf, std::strftime(buf, sizeof buf, "%c", &local));
 }
 
 }  // namespace

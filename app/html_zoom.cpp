@@ -2,14 +2,17 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <list>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/album.h"
 #include "app/exif.h"
+#include "app/html_file.h"
 #include "app/html_page.h"
 #include "app/movie.h"
 #include "app/progress.h"
@@ -19,6 +22,7 @@
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
+#include "libutils/jobs.h"
 
 namespace pictora {
 
@@ -42,20 +46,23 @@ std::string zoom_note(const album_t& record, const std::string& name) {
 }
 
 // Writes html/page of the album: the page start, the entry line, body, the
-// foot; under a temporary name renamed into place. False, reported on the
-// standard error stream, when the page cannot be written.
+// foot; under a temporary name renamed into place, unless the page is on
+// disk already (same_on_disk). False, reported on the standard error stream,
+// when the page cannot be written.
 bool write_zoom_page(const path_t& album, const std::string& page, const std::string& entry,
                      const std::function<void(std::ostream&)>& body) {
   std::string path;
   album.make(path, "html", page);
+  std::ostringstream os;
+  write_page_start(os, nullptr);
+  os << "\t<li>" << entry << "\n"
+     << "\t<br clear=all>\n";
+  body(os);
+  write_page_foot(os);
+  if (same_on_disk(path, os.str())) return true;
   replacefile_t file(path);
   if (file.is_open()) {
-    std::ostream& os = file.stream();
-    write_page_start(os, nullptr);
-    os << "\t<li>" << entry << "\n"
-       << "\t<br clear=all>\n";
-    body(os);
-    write_page_foot(os);
+    file.stream() << os.str();
     if (file.commit()) return true;
   }
   return libutils::fail(std::cerr, path, ": write open error.");
@@ -64,33 +71,49 @@ bool write_zoom_page(const path_t& album, const std::string& page, const std::st
 }  // namespace
 
 bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
-  std::list<std::string> names;
-  if (!prepare(album, "thumb", names)) return true;
+  std::list<std::string> listed;
+  if (!prepare(album, "thumb", listed)) return true;
+  const std::vector<std::string> names(listed.begin(), listed.end());
   album_t record;
   record.load(album);
-  size_t i = 0;
-  for (const std::string& name : names) {
-    const uint64_t n = getshrinklevel(album, name);
-    const std::vector<std::string> sizes = picture_levels(n);
-    const std::vector<std::string> zooms = zoom_pages(libutils::basename(name), "_", 1, n);
-    const std::string entry = name + zoom_note(record, name);
-    for (uint64_t k = 1; k <= n; ++k) {
-      // A click leads one level larger: the full-size file from level 1.
-      const std::string target = k == 1 ? "../" + sizes[0] + "/" + name : zooms[k - 2];
-      const bool written = write_zoom_page(album, zooms[k - 1], entry, [&](std::ostream& os) {
-        os << "<a href=\"" << target << "\"><IMG SRC=\"../" << sizes[k] << '/' << name << "\" SRCSET=\"../"
-           << sizes[k] << '/' << name << " 1x,../" << sizes[k - 1] << '/' << name
-           << " 2x\" ALIGN=\"left\"></a>\n";
-        std::list<std::string> comment = photo_comment_lines(album, name);
-        writephotocomment(os, comment, 1);
-        os << "\t<br clear=all>\n";
-        writeexif(os, album, "original", name, true);
-      });
-      if (!written) return false;
-    }
-    emit_progress(progress, ++i, names.size(), name);
-  }
-  return true;
+  // The pictures' pages are written build_jobs() pictures at a time. A page
+  // that cannot be written ends its picture's pages; the other pictures
+  // still get theirs, so that the pages are the same for any number of jobs.
+  std::vector<char> failed(names.size(), 0);
+  libutils::run_in_order(
+      names.size(), build_jobs(), std::cerr,
+      [&](size_t i, std::ostream&) {
+        const std::string& name = names[i];
+        const uint64_t n = getshrinklevel(album, name);
+        const std::vector<std::string> sizes = picture_levels(n);
+        const std::vector<std::string> zooms = zoom_pages(libutils::basename(name), "_", 1, n);
+        const std::string entry = name + zoom_note(record, name);
+        // Every page of the picture shows the same comment and caption.
+        std::ostringstream shown;
+        if (n >= 1) {
+          std::list<std::string> comment = photo_comment_lines(album, name);
+          writephotocomment(shown, comment, 1);
+          shown << "\t<br clear=all>\n";
+          writeexif(shown, album, "original", name, true);
+        }
+        for (uint64_t k = 1; k <= n; ++k) {
+          // A click leads one level larger: the full-size file from level 1.
+          const std::string target = k == 1 ? "../" + sizes[0] + "/" + name : zooms[k - 2];
+          const bool written = write_zoom_page(album, zooms[k - 1], entry, [&](std::ostream& os) {
+            os << "<a href=\"" << target << "\"><IMG SRC=\"../" << sizes[k] << '/' << name << "\" SRCSET=\"../"
+               << sizes[k] << '/' << name << " 1x,../" << sizes[k - 1] << '/' << name
+               << " 2x\" ALIGN=\"left\"></a>\n"
+               << shown.str();
+          });
+          if (!written) {
+            failed[i] = 1;
+            break;
+          }
+        }
+        return true;
+      },
+      [&](size_t i, size_t done) { emit_progress(progress, done, names.size(), names[i]); });
+  return std::find(failed.begin(), failed.end(), 1) == failed.end();
 }
 
 bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {

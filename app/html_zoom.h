@@ -11,10 +11,12 @@
 namespace pictora {
 
 // Writes html/B_k.html for the levels k = 1 ... n of every picture listed in
-// "thumb" (B its name without extension, n its shrink level). progress
-// receives (i + 1) / N after the i-th of the N pictures. True when done, also
-// when "thumb" cannot be listed; false, reported on the standard error
-// stream, at the first page that cannot be written.
+// "thumb" (B its name without extension, n its shrink level), build_jobs()
+// pictures at a time. progress receives done / N, with the picture's name,
+// after each of the N pictures finishes (done of them so far). True when
+// done, also when "thumb" cannot be listed; false when a page could not be
+// written (reported on the standard error stream, in picture order; that
+// picture's further pages are not written, the other pictures' are).
 bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress);
 
 // Writes html/B_1_k.html for k = 1 ... n and html/B_2_k.html for

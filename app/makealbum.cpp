@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/album.h"
+#include "app/bookedit.h"
 #include "app/external.h"
 #include "app/global.h"
 #include "app/loopmeter.h"
@@ -30,12 +31,6 @@ constexpr std::chrono::milliseconds slice_budget(20);
 // The place of a button before its thumbnail comes: the size of an EXIF
 // thumbnail, the commonest one.
 constexpr int placeholder_width = 160, placeholder_height = 120;
-
-bool is_secret(const path_t& dir) {
-  std::string file;
-  dir.make(file, "txt", "secret.txt");
-  return libutils::exists(file);
-}
 
 }  // namespace
 
@@ -385,14 +380,7 @@ void MakeAlbumDialog::show_thumbnail(size_t index) {
 
 bool MakeAlbumDialog::leave_to(GdkEventFocus*) {
   const path_t target = get_to();
-  if (target.album.empty()) return false;
-  std::string title, head, last;
-  if (loadcommenttxt(target, title, head, last)) {
-    if (!title.empty()) title_entry.set_text(text_utf8(title));
-    if (!head.empty()) head_text.set_text(head);
-    if (!last.empty()) last_text.set_text(last);
-  }
-  secret_check.set_active(is_secret(target));
+  if (!target.album.empty()) show_texts(target, title_entry, head_text, last_text, secret_check);
   return false;
 }
 

@@ -9,16 +9,6 @@
 
 namespace pictora {
 
-namespace {
-
-bool is_secret(const path_t& dir) {
-  std::string file;
-  dir.make(file, "txt", "secret.txt");
-  return libutils::exists(file);
-}
-
-}  // namespace
-
 MakeBookDialog::MakeBookDialog(Gtk::Window& parent, const path_t& book)
     : Gtk::Dialog(msg_utf8(vexalib::msg_new_book), parent, true),
       book(book),
@@ -66,14 +56,7 @@ path_t MakeBookDialog::get_bookdir() const {
 
 bool MakeBookDialog::button_update(GdkEventFocus*) {
   const path_t sub = get_bookdir();
-  if (sub.album.empty()) return false;
-  std::string title, head, last;
-  if (loadcommenttxt(sub, title, head, last)) {
-    if (!title.empty()) title_entry.set_text(text_utf8(title));
-    if (!head.empty()) head_text.set_text(head);
-    if (!last.empty()) last_text.set_text(last);
-  }
-  secret_check.set_active(is_secret(sub));
+  if (!sub.album.empty()) show_texts(sub, title_entry, head_text, last_text, secret_check);
   return false;
 }
 

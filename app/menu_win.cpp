@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/album.h"
+#include "app/bookedit.h"
 #include "app/editbook.h"
 #include "app/exif.h"
 #include "app/global.h"
@@ -48,6 +50,17 @@ comment_box_t::comment_box_t() {
 std::string comment_box_t::text() { return view_text(view); }
 
 void comment_box_t::set_text(const std::string& text) { view.get_buffer()->set_text(text_utf8(text)); }
+
+void show_texts(const path_t& dir, Gtk::Entry& title, comment_box_t& head, comment_box_t& last,
+                Gtk::CheckButton& secret) {
+  std::string title_text, head_text, last_text;
+  if (loadcommenttxt(dir, title_text, head_text, last_text)) {
+    if (!title_text.empty()) title.set_text(text_utf8(title_text));
+    if (!head_text.empty()) head.set_text(head_text);
+    if (!last_text.empty()) last.set_text(last_text);
+  }
+  secret.set_active(is_secret(dir));
+}
 
 field_row_t::field_row_t(vexalib::e_message_t label_message) : Gtk::HBox(false, 6), label(msg_utf8(label_message)) {
   label.set_width_chars(20);

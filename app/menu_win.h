@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/menu_rows.h"
+#include "app/path.h"
 #include "vexalib/message.h"
 
 namespace pictora {
@@ -35,6 +36,12 @@ struct comment_box_t : Gtk::ScrolledWindow {
 
   Gtk::TextView view;
 };
+
+// Shows the title, head and closing comments and the secret mark of dir (a
+// book or album) in a dialog's fields; a field whose file is empty keeps
+// what it holds.
+void show_texts(const path_t& dir, Gtk::Entry& title, comment_box_t& head, comment_box_t& last,
+                Gtk::CheckButton& secret);
 
 // A label of width 20 characters before a field, the row the dialogs use for
 // their named entries.

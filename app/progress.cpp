@@ -1,23 +1,58 @@
 #include "app/progress.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace pictora {
 
 namespace {
 
-std::function<void(const std::string&)>& item_listener() {
-  static std::function<void(const std::string&)> listener;
+// The time left is told once this many items of a stage are done after its
+// first report: a camera card's first pictures say little of the rest.
+constexpr size_t items_before_estimate = 2;
+
+progress_item_listener_t& item_listener() {
+  static progress_item_listener_t listener;
   return listener;
 }
 
 }  // namespace
 
 void emit_progress(sigc::signal<void, double>& progress, size_t done, size_t total, const std::string& item) {
-  if (item_listener()) item_listener()(item);
+  if (item_listener()) item_listener()(item, done, total);
   progress.emit(static_cast<double>(done) / static_cast<double>(total));
 }
 
-void set_progress_item_listener(std::function<void(const std::string& item)> listener) {
+void set_progress_item_listener(progress_item_listener_t listener) {
   item_listener() = std::move(listener);
+}
+
+void stage_pace_t::report(size_t done, size_t total, bool new_stage, std::chrono::steady_clock::time_point now) {
+  if (new_stage || done <= first_done_) {
+    first_done_ = done;
+    first_time_ = now;
+  }
+  done_ = done;
+  total_ = total;
+  last_time_ = now;
+}
+
+std::string stage_pace_t::text() const {
+  if (total_ == 0) return std::string();
+  std::string text = std::to_string(done_) + "/" + std::to_string(total_);
+  if (done_ >= first_done_ + items_before_estimate && done_ < total_) {
+    const std::chrono::duration<double> spent = last_time_ - first_time_;
+    const double left = spent.count() / static_cast<double>(done_ - first_done_) * static_cast<double>(total_ - done_);
+    // Rounded up to whole seconds.
+    const unsigned long s = static_cast<unsigned long>(std::ceil(left));
+    char buf[40];
+    if (s >= 3600)
+      std::snprintf(buf, sizeof buf, "  %lu:%02lu:%02lu left", s / 3600, s / 60 % 60, s % 60);
+    else
+      std::snprintf(buf, sizeof buf, "  %lu:%02lu left", s / 60, s % 60);
+    text += buf;
+  }
+  return text;
 }
 
 }  // namespace pictora

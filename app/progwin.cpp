@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "app/progress.h"
 #include "app/wintext.h"
 
 namespace pictora {
@@ -27,9 +28,16 @@ namespace {
 struct relay_t {
   std::mutex mutex;
   double fraction[6] = {};
+  // The count and time left of each stage (shown on its bar), and the
+  // count the next stage report belongs to.
+  stage_pace_t pace[6];
+  std::string pace_text[6];
+  size_t items_done = 0, items_total = 0;
+  bool counted = false;
+  int last_stage = -1;
   std::string title;
   bool retitled = false;
-  bool done = false;
+  bool finished = false;
 };
 
 }  // namespace
@@ -90,13 +98,27 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
     progress.stage[i].connect([&relay, i](double value) {
       const std::lock_guard<std::mutex> lock(relay.mutex);
       relay.fraction[i] = value;
+      if (!relay.counted) return;
+      relay.pace[i].report(relay.items_done, relay.items_total, i != relay.last_stage);
+      relay.pace_text[i] = relay.pace[i].text();
+      relay.last_stage = i;
+      relay.counted = false;
     });
   }
+  // The items' counts come just before their stage's fraction.
+  set_progress_item_listener([&relay](const std::string&, size_t done, size_t total) {
+    const std::lock_guard<std::mutex> lock(relay.mutex);
+    relay.items_done = done;
+    relay.items_total = total;
+    relay.counted = true;
+  });
   progress.begin_directory = [&relay](const std::string& directory) {
     const std::lock_guard<std::mutex> lock(relay.mutex);
     relay.title = directory;
     relay.retitled = true;
     std::fill(std::begin(relay.fraction), std::end(relay.fraction), 0.0);
+    std::fill(std::begin(relay.pace_text), std::end(relay.pace_text), std::string());
+    relay.last_stage = -1;
   };
   Gtk::ProgressBar* bars[6] = {&bar1, &bar2, &bar3, &bar4, &bar5, &bar6};
   // Shows what the job reported last; a bar is drawn only when it moved.
@@ -107,8 +129,12 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
     for (int i = 0; i < 6; ++i) {
       const double fraction = std::min(relay.fraction[i], 1.0);
       if (bars[i]->get_fraction() != fraction) bars[i]->set_fraction(fraction);
+      if (bars[i]->get_text() != relay.pace_text[i]) {
+        bars[i]->set_text(relay.pace_text[i]);
+        bars[i]->set_show_text(!relay.pace_text[i].empty());
+      }
     }
-    return relay.done;
+    return relay.finished;
   };
 
   Glib::Dispatcher finished;  // wakes the main loop when the job ends
@@ -117,7 +143,7 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
     result = job(progress);
     {
       const std::lock_guard<std::mutex> lock(relay.mutex);
-      relay.done = true;
+      relay.finished = true;
     }
     finished.emit();
   });
@@ -126,12 +152,13 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
   for (;;) {
     {
       const std::lock_guard<std::mutex> lock(relay.mutex);
-      if (relay.done) break;
+      if (relay.finished) break;
     }
     if (Gtk::Main::iteration(true)) end_now();
   }
   timer.disconnect();
   worker.join();
+  set_progress_item_listener(nullptr);
   show();
   return result;
 }

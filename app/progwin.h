@@ -41,8 +41,9 @@ class ProgWin : public Gtk::Dialog {
   // Runs job on a thread of its own and returns its result, while the main
   // loop keeps running here: the windows redraw and answer, and bar N
   // follows stage signal N of the progress job reports on (emitted on its
-  // thread, shown from the main loop); a directory job begins clears the
-  // bars and becomes the title. When the main loop is asked to quit
+  // thread, shown from the main loop), with the count of its items done and
+  // the time left written on it; a directory job begins clears the bars and
+  // becomes the title. When the main loop is asked to quit
   // meanwhile the process ends at once (status 0), as during a report. The
   // caller shows and hides the window. job must not touch widgets.
   bool work(const std::function<bool(batch_progress_t& progress)>& job);

@@ -16,6 +16,8 @@
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
+#include "libutils/alloc_mmap_win.h"
+#include "libutils/jobs.h"
 #include "libutils/platform_posix.h"
 
 namespace pictora {
@@ -30,13 +32,6 @@ bool rotate_in_place(libgr::image2d_t& image, unsigned long long count, const st
   if (!libgr::rotate(count, turned, image))
     return libutils::fail(std::cerr, file, ": rotate() fail.");
   image = turned;
-  return true;
-}
-
-bool halve(libgr::image2d_t& image) {
-  libgr::image2d_t half;
-  if (!libgr::scaledown(half, image)) return false;
-  image = half;
   return true;
 }
 
@@ -131,7 +126,7 @@ bool writelevels(const path_t& album, const std::vector<std::string>& levels,
   std::string orig;
   album.make(orig, "original", name);
   for (std::uint64_t k = 0; k < first; ++k) {
-    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
+    if (!libgr::halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
   }
   for (std::uint64_t k = first; k <= L + 1; ++k) {
     make_album_dir(album, levels[k]);
@@ -141,7 +136,7 @@ bool writelevels(const path_t& album, const std::vector<std::string>& levels,
       return libutils::fail(log, target, ": savejpeg fail.");
     // Halved whether or not the level was rewritten, so that level k always
     // holds the picture halved k times.
-    if (!halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
+    if (!libgr::halve(image)) return libutils::fail(log, name, ": scaledown() fail.");
   }
   return true;
 }
@@ -184,6 +179,19 @@ std::size_t first_missing_level(const path_t& album, const std::vector<std::stri
 }
 
 }  // namespace
+
+namespace {
+
+// 0 until set: the processors the process may use.
+unsigned s_build_jobs = 0;
+
+}  // namespace
+
+unsigned build_jobs() {
+  return s_build_jobs != 0 ? s_build_jobs : std::min(libutils::usable_processors(), max_build_jobs);
+}
+
+void set_build_jobs(unsigned jobs) { s_build_jobs = std::min(jobs, max_build_jobs); }
 
 std::uint64_t halvings_to_fit(std::uint64_t w, std::uint64_t h, std::uint64_t x, std::uint64_t y) {
   std::uint64_t count = 0;
@@ -316,16 +324,16 @@ bool shrinkfile(const path_t& album, const files_t& file, const picture_pass_t& 
                 std::ostream& log) {
   const std::uint64_t L = getshrinklevel(album, file.name);
   std::vector<std::string> levels = picture_levels(L);
-  for (std::uint64_t k = 0; k <= L + 1; ++k) make_album_dir(album, levels[k]);
   // The build writes "size0" as the link or the turn and makes the levels
   // below it by halving; the update starts at the first missing file of an
-  // unturned picture (none missing: nothing to do) and turns a turned one
-  // again from level 0.
+  // unturned picture (none missing: nothing to do, not even a directory to
+  // make) and turns a turned one again from level 0.
   std::uint64_t start = 1;
   if (pass.update) {
     start = file.rotation == 0 ? first_missing_level(album, levels, file.name) : 0;
     if (start == levels.size()) return true;
   }
+  for (std::uint64_t k = 0; k <= L + 1; ++k) make_album_dir(album, levels[k]);
   if (shrinkpicture(album, levels, file.name, L, start, file.rotation, pass, log)) return true;
   if (pass.picture_fail != nullptr) libutils::fail(log, "", pass.picture_fail);
   return false;
@@ -339,17 +347,27 @@ bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
   // thumbnail's report.
   if (!pass.update) make_album_dir(album, "thumb");
   const size_t n = files.size();
-  for (size_t i = 0; i < n; ++i) {
-    const files_t& file = files[i];
-    if (ispicture(file.name)) {
-      if (!shrinkfile(album, file, pass, log)) return false;
-    } else if (ismovie(file.name)) {
-      // The movie stage keeps current files in a build and an update alike.
-      if (!shrinkmovie(album, file.name, log)) return false;
-    }
-    emit_progress(progress, i + 1, n, file.name);
-  }
-  return true;
+  // A file that fails does not stop the others: the stage fails once all
+  // have been tried, so that one broken picture on a card does not leave the
+  // rest without levels, and so that the album is the same whatever the
+  // number of jobs.
+  std::vector<char> failed(n, 0);
+  libutils::run_in_order(
+      n, build_jobs(), log,
+      [&](size_t i, std::ostream& out) {
+        const files_t& file = files[i];
+        if (ispicture(file.name)) {
+          failed[i] = !shrinkfile(album, file, pass, out);
+        } else if (ismovie(file.name)) {
+          // The movie stage keeps current files in a build and an update alike.
+          failed[i] = !shrinkmovie(album, file.name, out);
+        }
+        return true;
+      },
+      [&](size_t i, size_t done) { emit_progress(progress, done, n, files[i].name); });
+  // What the jobs of this thread kept for the next picture goes back.
+  libutils::alloc_mmap_win::release_kept_blocks();
+  return std::find(failed.begin(), failed.end(), 1) == failed.end();
 }
 
 bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std::string& name,
@@ -405,7 +423,7 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file) {
   // A side of one pixel halves to one pixel: the loop ends there even when
   // the box is narrower.
   while ((image.width > max_w || image.height > max_h) && (image.width > 1 || image.height > 1)) {
-    if (!halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
+    if (!libgr::halve(image)) return libutils::fail(std::cerr, file, ": scaledown() fail.");
   }
   return true;
 }

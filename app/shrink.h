@@ -16,6 +16,15 @@
 
 namespace pictora {
 
+// How many pictures the stages of a build or an update work on at once:
+// what set_build_jobs set (at most max_build_jobs), else the processors the
+// process may use, up to max_build_jobs. Every build, update and
+// collection goes by it; the front ends set it.
+constexpr unsigned max_build_jobs = 64;
+unsigned build_jobs();
+// 0 goes back to the processors.
+void set_build_jobs(unsigned jobs);
+
 // Number of halvings (integer division of both sides by 2) a picture needs
 // to fit the shrink_size box; 0 when it fits or cannot be read.
 std::uint64_t getshrinklevel(const std::string& jpegfile);
@@ -29,8 +38,8 @@ bool shrinkone(const path_t& album, std::vector<std::string>& levels, const std:
                std::uint64_t L, std::uint64_t rotation, std::ostream& log);
 
 // Runs the level stage of a new album over its imported files: size levels
-// and thumbnails of pictures, conversions and stills of movies. Emits
-// (i + 1) / n after the i-th file; false at the first file that fails.
+// and thumbnails of pictures, conversions and stills of movies, as
+// shrinkfiles does.
 bool shrink(const path_t& album, const std::vector<files_t>& files,
             sigc::signal<void, double>& progress, std::ostream& log);
 
@@ -78,8 +87,11 @@ bool shrinkfile(const path_t& album, const files_t& file, const picture_pass_t& 
                 std::ostream& log);
 
 // The level stage over files: pictures through shrinkfile, movies through
-// the movie stage, others skipped; (i + 1) / n is emitted after the i-th
-// file; false at the first file that fails.
+// the movie stage, others skipped, build_jobs() files at once. After each
+// file finishes, done / n is emitted with that file's name, done counting
+// the files finished so far. The reports of each file come in file order
+// whatever the number of jobs. A file that fails does not stop the others;
+// false when any failed.
 bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
                  sigc::signal<void, double>& progress, const picture_pass_t& pass,
                  std::ostream& log);

@@ -17,7 +17,7 @@ program, camera, book, log = sys.argv[1:5]
 build = sys.argv[5:] == ["build"]
 env = dict(os.environ, PICTORA_LOOP_LOG=log)
 env.pop("NO_AT_BRIDGE", None)
-proc = subprocess.Popen([program, camera, book], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+proc = subprocess.Popen([program, camera, book], env=env, stdout=subprocess.DEVNULL)
 
 
 def wait(what, predicate, timeout=1800):

@@ -12,7 +12,8 @@
 #
 # Environment: PICTURES (300), DISTINCT (12: different pictures generated,
 # the others hard links to them), BUILD (0), RUNS (3), BENCH_CACHE (where the
-# camera folder is kept between runs; ~/.cache/pictora-bench).
+# camera folder is kept between runs; ~/.cache/pictora-bench), LOOP_LOGS (a
+# folder to keep the meter logs in).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-bench}
@@ -46,7 +47,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # Xvfb picks a free display and writes its number.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1920x1080x24 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1920x1080x24 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 until [[ -s $work/display ]]; do sleep 0.1; done
 display=$(<"$work/display")
@@ -56,11 +57,12 @@ mkdir -p "$work/config/pictora"
 
 # ms MARK: the time of the mark in the log.
 ms() { awk -v m="$1" '$1 == "mark" { $1 = ""; t = $2; $2 = ""; sub(/^  /, ""); if ($0 == m) { print t; exit } }' "$log"; }
-# stall FROM TO: the longest stall that began between the two times, and
+# stall FROM TO: the longest stall that ended between the two times, and
 # the most the main thread ran within one stall (the rest of a stall it
-# waited for a processor).
+# waited for a processor). A mark written within a stall belongs to the
+# work that stall was.
 stall() {
-  awk -v a="$1" -v b="$2" '$1 == "stall" && $2 >= a && $2 <= b { if ($3 > s) s = $3; if ($4 > c) c = $4 }
+  awk -v a="$1" -v b="$2" '$1 == "stall" && $2 + $3 >= a && $2 + $3 <= b { if ($3 > s) s = $3; if ($4 > c) c = $4 }
     END { printf "%.0f/%.0f", s, c }' "$log"
 }
 
@@ -69,15 +71,16 @@ printf '%s; %d pictures of 4000x3000 without EXIF thumbnails (%d distinct); load
 # Stalls as "longest/busiest": the longest gap of the main loop, and the
 # most the main thread itself ran within one gap.
 printf '%-4s %8s %11s %14s %13s' run 'shown ms' 'buttons ms' 'thumbnails ms' 'stall ms'
-[[ ${BUILD:-0} == 1 ]] && printf ' %9s %13s' 'build s' 'stall ms'
+[[ ${BUILD:-0} == 1 ]] && printf ' %9s %13s %13s' 'build s' 'stall ms' 'closing ms'
 echo
 for ((run = 1; run <= runs; run++)); do
   rm -rf "$work/book" && mkdir -p "$work/book"
   printf 'album=%s\r\n' "$work/book" >"$work/config/pictora/pictora.ini"
-  log=$work/loop-$run.log
+  log=${LOOP_LOGS:-$work}/loop-$run.log
   args=("$build/app/pictora" "$camera" "$work/book" "$log")
   [[ ${BUILD:-0} == 1 ]] && args+=(build)
-  dbus-run-session -- /usr/bin/python3 "$top/bench/album_dialog.py" "${args[@]}" >/dev/null 2>&1
+  dbus-run-session -- /usr/bin/python3 "$top/bench/album_dialog.py" "${args[@]}" >"$work/drive.log" 2>&1 ||
+    { cat "$work/drive.log" >&2; exit 1; }
   asked=$(ms "album dialog asked")
   done_at=$(ms "thumbnails done")
   printf '%-4s %8.0f %11.0f %14.0f %13s' "$run" "$(awk -v a="$asked" -v b="$(ms "album dialog shown")" 'BEGIN { print b - a }')" \
@@ -85,8 +88,9 @@ for ((run = 1; run <= runs; run++)); do
     "$(awk -v a="$asked" -v b="$done_at" 'BEGIN { print b - a }')" "$(stall "$asked" "$done_at")"
   if [[ ${BUILD:-0} == 1 ]]; then
     started=$(ms "build started") ended=$(ms "build ended")
-    # The stalls of the build and of the dialog closing after it.
-    printf ' %9.1f %13s' "$(awk -v a="$started" -v b="$ended" 'BEGIN { print (b - a) / 1000 }')" "$(stall "$started" 1e12)"
+    # The stalls while the album is built, and of the dialog closing after it.
+    printf ' %9.1f %13s %13s' "$(awk -v a="$started" -v b="$ended" 'BEGIN { print (b - a) / 1000 }')" \
+      "$(stall "$started" "$ended")" "$(stall "$ended" 1e12)"
   fi
   echo
 done

@@ -3,21 +3,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include <jpeglib.h>
 
 namespace bench {
 
-std::string encode_jpeg(const rgb_image& image, int quality, const std::string& app1) {
+namespace {
+
+// Compresses image through the destination that `set_dest` gives cinfo.
+template <typename SetDest>
+void compress(const rgb_image& image, int quality, const std::string& app1, SetDest set_dest) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);  // an error ends the program: bad set-up
   jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
+  set_dest(cinfo);
   cinfo.image_width = image.width;
   cinfo.image_height = image.height;
   cinfo.input_components = 3;
@@ -34,18 +35,38 @@ std::string encode_jpeg(const rgb_image& image, int quality, const std::string& 
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
+}
+
+FILE* open_file(const std::string& path, const char* mode) {
+  FILE* f = std::fopen(path.c_str(), mode);
+  if (f == nullptr) throw std::runtime_error(path + (*mode == 'r' ? ": cannot read" : ": cannot write"));
+  return f;
+}
+
+}  // namespace
+
+std::string encode_jpeg(const rgb_image& image, int quality, const std::string& app1) {
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  compress(image, quality, app1, [&](jpeg_compress_struct& cinfo) { jpeg_mem_dest(&cinfo, &buffer, &size); });
   std::string bytes(reinterpret_cast<char*>(buffer), size);
   std::free(buffer);
   return bytes;
 }
 
-rgb_image decode_jpeg(const std::string& jpeg, std::string* app1) {
+void encode_jpeg(const rgb_image& image, int quality, const std::string& app1, const std::string& path) {
+  FILE* out = open_file(path, "wb");
+  compress(image, quality, app1, [&](jpeg_compress_struct& cinfo) { jpeg_stdio_dest(&cinfo, out); });
+  if (std::fclose(out) != 0) throw std::runtime_error(path + ": cannot write");
+}
+
+void decode_jpeg(const std::string& path, rgb_image& image, std::string* app1) {
+  FILE* in = open_file(path, "rb");
   jpeg_decompress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);
   jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(jpeg.data()),
-               static_cast<unsigned long>(jpeg.size()));
+  jpeg_stdio_src(&cinfo, in);
   if (app1) jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&cinfo, TRUE);
   cinfo.out_color_space = JCS_RGB;
@@ -58,23 +79,16 @@ rgb_image decode_jpeg(const std::string& jpeg, std::string* app1) {
       }
   }
   jpeg_start_decompress(&cinfo);
-  rgb_image image;
   image.width = cinfo.output_width;
   image.height = cinfo.output_height;
-  image.pixels.resize(size_t{image.width} * image.height * 3);
+  image.allocate();
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = image.row(cinfo.output_scanline);
     jpeg_read_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
-  return image;
-}
-
-std::string read_whole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error(path + ": cannot read");
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::fclose(in);
 }
 
 void write_whole(const std::string& path, const std::string& bytes) {

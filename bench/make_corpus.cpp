@@ -2,9 +2,10 @@
 // codec what a photograph does (smooth areas, edges and grain) rather than
 // the flat or periodic patterns that compress unusually well.
 //
-//   make_corpus DIR [SMALL LARGE [--no-thumbnail]]   (defaults 24 and 4)
+//   make_corpus DIR [SMALL LARGE [WxH] [--no-thumbnail]]   (defaults 24 and 4)
 //
-// SMALL pictures of 4000x3000 and LARGE of 6000x4000, named P0001.JPG on,
+// SMALL pictures of 4000x3000 (of WxH when given) and LARGE of 6000x4000,
+// named P0001.JPG on,
 // quality 92, 4:2:0, each with an EXIF block (Make, Model, DateTimeOriginal,
 // exposure values) holding a 160x120 thumbnail, or none with
 // --no-thumbnail. The same arguments always give the same bytes.
@@ -90,7 +91,7 @@ bench::rgb_image make_picture(unsigned width, unsigned height, unsigned seed) {
   bench::rgb_image image;
   image.width = width;
   image.height = height;
-  image.pixels.resize(size_t{width} * height * 3);
+  image.allocate();
   std::vector<float> y_row(width), a_row(width), b_row(width);
   for (unsigned y = 0; y < height; ++y) {
     const float v = static_cast<float>(y) / (height - 1);
@@ -117,7 +118,7 @@ bench::rgb_image reduce(const bench::rgb_image& image, unsigned width, unsigned 
   bench::rgb_image small;
   small.width = width;
   small.height = height;
-  small.pixels.resize(size_t{width} * height * 3);
+  small.allocate();
   for (unsigned y = 0; y < height; ++y)
     for (unsigned x = 0; x < width; ++x)
       std::copy_n(image.row(y * image.height / height) + 3 * (x * image.width / width), 3,
@@ -141,9 +142,18 @@ std::string camera_app1(const bench::rgb_image& picture, unsigned index, bool th
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool thumbnail = !(argc == 5 && std::string(argv[4]) == "--no-thumbnail");
-  if (argc != 2 && argc != 4 && (argc != 5 || thumbnail)) {
-    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE [--no-thumbnail]]\n");
+  unsigned width = 4000, height = 3000;
+  bool thumbnail = true;
+  bool usable = argc == 2 || argc >= 4;
+  for (int a = 4; usable && a < argc; ++a) {
+    if (std::string(argv[a]) == "--no-thumbnail")
+      thumbnail = false;
+    else
+      usable = std::sscanf(argv[a], "%ux%u", &width, &height) == 2;
+  }
+  if (!usable) {
+    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE [WxH] [--no-thumbnail]]
+");
     return 2;
   }
   const std::string dir = argv[1];
@@ -152,7 +162,7 @@ int main(int argc, char** argv) {
   try {
     for (unsigned i = 1; i <= small + large; ++i) {
       const bool big = i > small;
-      const bench::rgb_image picture = make_picture(big ? 6000 : 4000, big ? 4000 : 3000, i);
+      const bench::rgb_image picture = make_picture(big ? 6000 : width, big ? 4000 : height, i);
       char name[32];
       std::snprintf(name, sizeof name, "/P%04u.JPG", i);
       bench::write_whole(dir + name, bench::encode_jpeg(picture, k_quality, camera_app1(picture, i, thumbnail)));

@@ -2,6 +2,7 @@
 // albums and keeping book trees and their collections up to date.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "app/html_book.h"
 #include "app/import.h"
 #include "app/progress.h"
+#include "app/shrink.h"
 #include "app/update.h"
 #include "cli/cli.h"
 #include "cli/progress.h"
@@ -35,11 +37,17 @@ int run_best_book(context_t& ctx, const std::vector<std::string>& args);
 
 }  // namespace
 
+#define JOBS_HELP                                                               \
+  "\n"                                                                          \
+  "--jobs N works on N pictures at once (1 to 64; the default is the number\n" \
+  "of processors this process may use). The result is the same for any N.\n"
+
 extern const command_t make_album_command = {
     "make-album",
     "build a new album from a camera folder",
     "Usage: pictora-cli make-album SRC_DIR ALBUM_DIR [--pick NAME[:DEGREES]]...\n"
     "                  --title TEXT [--head TEXT] [--last TEXT] [--secret] [--force]\n"
+    "                  [--jobs N]\n"
     "\n"
     "Creates ALBUM_DIR, saves its title and comments, marks it secret or not,\n"
     "imports the picked files of SRC_DIR (all of them, in listing order, when\n"
@@ -47,21 +55,23 @@ extern const command_t make_album_command = {
     "the size levels, thumbnails, movie conversions and every page, and then\n"
     "the index page of ALBUM_DIR's book. An existing ALBUM_DIR is refused\n"
     "unless --force is given, and so is a SRC_DIR inside ALBUM_DIR. Entries\n"
-    "that are no regular files (pipes, devices, folders) are skipped.\n",
+    "that are no regular files (pipes, devices, folders) are skipped.\n"
+    JOBS_HELP,
     run_make_album,
 };
 
 extern const command_t update_command = {
     "update",
     "bring a book tree, an album or a collection up to date",
-    "Usage: pictora-cli update DIR\n"
+    "Usage: pictora-cli update DIR [--jobs N]\n"
     "\n"
     "For a book, every directory in it (albums, sub-books, collections) in\n"
     "ascending order, then the book's index page; for an album or a\n"
     "collection (a name beginning with \"_\"), that directory alone. Missing\n"
     "or outdated levels are made, pages are written anew; an album whose\n"
     "build was interrupted gets that build finished. The failures are\n"
-    "printed at the end; the exit status is then 1.\n",
+    "printed at the end; the exit status is then 1.\n"
+    JOBS_HELP,
     run_update,
 };
 
@@ -88,10 +98,11 @@ extern const command_t best_command = {
 extern const command_t best_book_command = {
     "best-book",
     "gather one classification across a whole book tree",
-    "Usage: pictora-cli best-book DIR KIND\n"
+    "Usage: pictora-cli best-book DIR KIND [--jobs N]\n"
     "\n"
     "Writes the collection of KIND (fail, good, best, apply, submit, print or\n"
-    "upload) for the book tree DIR into DIR/_FailBook, DIR/_GoodBook, ...\n",
+    "upload) for the book tree DIR into DIR/_FailBook, DIR/_GoodBook, ...\n"
+    JOBS_HELP,
     run_best_book,
 };
 
@@ -129,7 +140,8 @@ path_t book_path(const std::string& dir) { return path_t{"", without_trailing_sl
 void attach_bars(progress_bars_t& bars, batch_progress_t& progress, const char* first) {
   const char* labels[6] = {first, "shrink", "page", "zoom", "best", "best list"};
   for (int i = 0; i < 6; ++i) bars.attach(progress.stage[i], labels[i]);
-  set_progress_item_listener([&bars](const std::string& item) { bars.set_item(item); });
+  set_progress_item_listener(
+      [&bars](const std::string& item, size_t done, size_t total) { bars.set_item(item, done, total); });
 }
 
 // "NAME" or "NAME:DEGREES" as a picked file.
@@ -147,6 +159,25 @@ bool parse_pick(files_t& file, const std::string& pick) {
     }
   }
   return false;
+}
+
+// Takes "--jobs N" out of args and sets the number of pictures worked on at
+// once; "" when it is absent or well formed, else the complaint.
+std::string take_jobs(std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "--jobs") continue;
+    const std::string value = i + 1 < args.size() ? args[i + 1] : "";
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long jobs = std::strtoul(value.c_str(), &end, 10);
+    if (value.empty() || value[0] < '0' || value[0] > '9' || *end != '\0' || errno != 0 || jobs < 1 ||
+        jobs > max_build_jobs)
+      return "--jobs needs a number from 1 to " + std::to_string(max_build_jobs) + (value.empty() ? "" : ": " + value);
+    set_build_jobs(static_cast<unsigned>(jobs));
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    return take_jobs(args);
+  }
+  return "";
 }
 
 struct make_album_args_t {
@@ -190,9 +221,12 @@ std::string parse_make_album(make_album_args_t& a, const std::vector<std::string
   return "";
 }
 
-int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
+int run_make_album(context_t& ctx, const std::vector<std::string>& words) {
+  std::vector<std::string> args = words;
+  std::string complaint = take_jobs(args);
+  if (!complaint.empty()) return usage_error(&make_album_command, complaint);
   make_album_args_t a;
-  const std::string complaint = parse_make_album(a, args);
+  complaint = parse_make_album(a, args);
   if (!complaint.empty()) return usage_error(&make_album_command, complaint);
 
   // A camera folder that cannot be listed is said to be so, with the
@@ -264,7 +298,10 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& args) {
   return exit_ok;
 }
 
-int run_update(context_t& ctx, const std::vector<std::string>& args) {
+int run_update(context_t& ctx, const std::vector<std::string>& words) {
+  std::vector<std::string> args = words;
+  const std::string complaint = take_jobs(args);
+  if (!complaint.empty()) return usage_error(&update_command, complaint);
   if (args.size() != 1) return usage_error(&update_command, "update needs one directory");
   const std::string dir = without_trailing_slashes(args[0]);
   std::ostringstream log;
@@ -299,7 +336,10 @@ int run_best(context_t& ctx, const std::vector<std::string>& args) {
   return makebesthtml(book_path(args[0]), progress.stage[4], progress.stage[5]) ? exit_ok : exit_failed;
 }
 
-int run_best_book(context_t& ctx, const std::vector<std::string>& args) {
+int run_best_book(context_t& ctx, const std::vector<std::string>& words) {
+  std::vector<std::string> args = words;
+  const std::string complaint = take_jobs(args);
+  if (!complaint.empty()) return usage_error(&best_book_command, complaint);
   if (args.size() != 2) return usage_error(&best_book_command, "best-book needs DIR and KIND");
   for (const list_kind_t& list : s_list_kinds) {
     if (args[1] != list.word) continue;

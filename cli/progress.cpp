@@ -12,10 +12,9 @@ constexpr unsigned bar_width = 30;
 constexpr size_t label_width = 10;
 // Long names are cut from the front: their ends tell files apart.
 constexpr size_t item_width = 36;
-
 }  // namespace
 
-std::string format_bar(const std::string& label, double fraction, const std::string& item,
+std::string format_bar(const std::string& label, double fraction, const std::string& pace, const std::string& item,
                        unsigned width) {
   if (!(fraction > 0)) fraction = 0;  // also NaN
   if (fraction > 1) fraction = 1;
@@ -26,6 +25,7 @@ std::string format_bar(const std::string& label, double fraction, const std::str
   char percent[8];
   std::snprintf(percent, sizeof percent, "%3u%%", static_cast<unsigned>(fraction * 100));
   line += percent;
+  if (!pace.empty()) line += "  " + pace;
   if (!item.empty()) {
     line += "  ";
     line += item.size() > item_width ? "..." + item.substr(item.size() - (item_width - 3)) : item;
@@ -49,14 +49,20 @@ void progress_bars_t::heading(const std::string& text) {
   os_ << text << "\n" << std::flush;
 }
 
-void progress_bars_t::set_item(const std::string& item) { item_ = item; }
+void progress_bars_t::set_item(const std::string& item, size_t done, size_t total) {
+  item_ = item;
+  done_ = done;
+  total_ = total;
+}
 
 void progress_bars_t::draw(const std::string& label, double fraction) {
   if (!enabled_) return;
-  if (label != open_label_) end_line();
+  const bool new_stage = label != open_label_;
+  if (new_stage) end_line();
   open_label_ = label;
+  pace_.report(done_, total_, new_stage);
   // Back to the line start, the bar, and the rest of an older longer line cleared.
-  os_ << "\r" << format_bar(label, fraction, item_, bar_width) << "\x1b[K" << std::flush;
+  os_ << "\r" << format_bar(label, fraction, pace_.text(), item_, bar_width) << "\x1b[K" << std::flush;
 }
 
 void progress_bars_t::end_line() {

@@ -1,11 +1,15 @@
 // Progress of long commands on a terminal: one bar per stage on standard
-// error, redrawn in place while the stage reports, with the item worked on.
+// error, redrawn in place while the stage reports, with the count of items
+// done, the time left once a few are done, and the item just done.
 #pragma once
 
 #include <sigc++/sigc++.h>
 
+#include <cstddef>
 #include <ostream>
 #include <string>
+
+#include "app/progress.h"
 
 namespace pictora::cli {
 
@@ -24,8 +28,9 @@ class progress_bars_t {
   // A line of its own above the bars that follow, e.g. the directory now
   // being updated.
   void heading(const std::string& text);
-  // The item now worked on, shown after the next bars drawn.
-  void set_item(const std::string& item);
+  // The item just done and the count of the stage's items done of total,
+  // shown in the next bar drawn.
+  void set_item(const std::string& item, size_t done, size_t total);
 
   // Whether the bars are drawn at all.
   static bool wanted(bool quiet);
@@ -38,11 +43,14 @@ class progress_bars_t {
   bool enabled_;
   std::string open_label_;  // the stage whose line is open, "" when none
   std::string item_;
+  size_t done_ = 0, total_ = 0;
+  stage_pace_t pace_;
 };
 
 // One bar line without its carriage return: the label padded to a column,
-// the bar of `width` cells, the percentage and the item.
-std::string format_bar(const std::string& label, double fraction, const std::string& item,
+// the bar of `width` cells, the percentage, the pace (the count and the time
+// left, see stage_pace_t) and the item.
+std::string format_bar(const std::string& label, double fraction, const std::string& pace, const std::string& item,
                        unsigned width);
 
 }  // namespace pictora::cli

@@ -30,6 +30,11 @@ bool flip(image2d_t& dst, const image2d_t& src);
 // twice in each block. 8-bit GRAYSCALE, RGB, BGR, RGBA, BGRA.
 bool scaledown(image2d_t& dst, const image2d_t& src);
 
+// scaledown of image into itself: where the image holds its block alone and
+// sees all of it, the half is written over the picture in that block (which
+// keeps its size), sparing a new block; otherwise it is made in a new one.
+bool halve(image2d_t& image);
+
 // GRAYSCALE of 1, 4 or 8 bits to 8-bit RGB; other formats are shared as they
 // are.
 bool grayscale2rgb(image2d_t& dst, const image2d_t& src);

@@ -201,6 +201,16 @@ void fill_background(image2d_t& img, const color3ub_t& background) {
 
 }  // namespace
 
+jpeg_error_mgr* std_error_to_cerr(jpeg_error_mgr* err) {
+  jpeg_std_error(err);
+  err->output_message = [](j_common_ptr cinfo) {
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    std::cerr << text << '\n' << std::flush;
+  };
+  return err;
+}
+
 void my_error_exit(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<my_error_mgr*>(cinfo->err);
   libutils::fail(std::cerr, report_name(err->data), ": error detected.");
@@ -311,7 +321,7 @@ void jpeginfo_t::open(jpeg_decompress_struct& cinfo, my_error_mgr& jerr, const j
   markers.clear();
   components = 0;
   complete = false;
-  cinfo.err = jpeg_std_error(&jerr.pub);
+  cinfo.err = std_error_to_cerr(&jerr.pub);
   jerr.pub.error_exit = my_error_exit;
   jerr.data = &data;
   jpeg_create_decompress(&cinfo);
@@ -415,7 +425,7 @@ bool jpeginfo_t::compress(jpegdata_t& out, const image2d_t& img, int quality, bo
   out.name = nullptr;
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
+  cinfo.err = std_error_to_cerr(&jerr);
   jpeg_create_compress(&cinfo);
   set_jpegimage_dest(&cinfo, out);
   cinfo.image_width = img.width;

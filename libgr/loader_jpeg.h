@@ -109,6 +109,11 @@ struct my_error_mgr {
   const jpegdata_t* data;
 };
 
+// jpeg_std_error(err) whose messages go to std::cerr, like every report of
+// the program, instead of straight to the C library's stderr: a thread that
+// holds its reports back for their turn holds libjpeg's as well.
+jpeg_error_mgr* std_error_to_cerr(jpeg_error_mgr* err);
+
 // Error exit for decompressors whose err points at a my_error_mgr: calls the
 // error() hook, writes "<name>: error detected.", lets libjpeg print its
 // message, then longjmps to setjmp_buffer.

@@ -34,13 +34,13 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   my_error_mgr srcerr{};
   my_error_mgr dsterr{};
 
-  srcinfo.err = jpeg_std_error(&srcerr.pub);
+  srcinfo.err = std_error_to_cerr(&srcerr.pub);
   srcerr.pub.error_exit = my_error_exit;
   srcerr.data = &in;
   // The writing side jumps back too: a source that decodes cleanly can still
   // be refused when its tables are copied ("Cannot transcode ..."), and that
   // must fail this one picture, not end the program.
-  dstinfo.err = jpeg_std_error(&dsterr.pub);
+  dstinfo.err = std_error_to_cerr(&dsterr.pub);
   dsterr.pub.error_exit = my_error_exit;
   dsterr.data = &in;
 

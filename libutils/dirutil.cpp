@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -24,7 +23,7 @@ namespace libutils {
 
 namespace {
 
-constexpr uint64_t copy_chunk = 16 * 1024 * 1024;
+constexpr uint64_t copy_chunk = 1024 * 1024;
 
 bool list(std::list<std::string>& out, const char* dir, bool want_dirs) {
   out.clear();
@@ -86,6 +85,65 @@ bool need_update(const std::string& source, const std::string& target) {
   return src.mtime.sec > dst.mtime.sec;
 }
 
+namespace {
+
+// Reads up to n bytes, fewer only at the end of the file or on an error.
+size_t read_full(int fd, char* buffer, size_t n) {
+  size_t got = 0;
+  while (got < n) {
+    const ssize_t r = ::read(fd, buffer + got, n - got);
+    if (r > 0) {
+      got += static_cast<size_t>(r);
+    } else if (r == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  return got;
+}
+
+bool write_full(int fd, const char* buffer, size_t n) {
+  while (n > 0) {
+    const ssize_t w = ::write(fd, buffer, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    buffer += w;
+    n -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+// Copies size bytes from in to out: in the kernel while it can (no trip
+// through this process's memory, and a shared copy on file systems that
+// have them), else through a buffer. A failure is reported as a failed read
+// of from or a failed write of to.
+bool copy_bytes(int in, int out, uint64_t size, const char* from, const char* to) {
+  uint64_t copied = 0;
+  while (copied < size) {
+    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::min(copy_chunk, size - copied), 0);
+    if (n <= 0) break;  // the buffer below finds out what is wrong, if anything
+    copied += static_cast<uint64_t>(n);
+  }
+  std::unique_ptr<char[]> buffer;
+  while (copied < size) {
+    const uint64_t chunk = std::min(copy_chunk, size - copied);
+    if (!buffer) buffer.reset(new char[copy_chunk]);
+    errno = 0;
+    if (read_full(in, buffer.get(), chunk) != chunk) {
+      libutils::fail(std::cerr, from, ": " + std::to_string(chunk) + ": ifs read failed.");
+      return libutils::fail(std::cerr, from, ": ifs failed.");
+    }
+    if (!write_full(out, buffer.get(), chunk)) {
+      const int err = errno;
+      libutils::fail(std::cerr, to, ": ofs failed.");
+      return fail_reason(std::cerr, to, err);
+    }
+    copied += chunk;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool filecopy(const char* from, const char* to) {
   platform::file_info_t info;
   if (!platform::stat_file(from, info)) {
@@ -97,38 +155,21 @@ bool filecopy(const char* from, const char* to) {
     return libutils::fail(std::cerr, from, ": not a regular file.");
   bool ok = false;
   {
-    std::ifstream ifs(from, std::ios::binary);
-    if (!ifs) {
-      return libutils::fail(std::cerr, from, std::string(": ") + std::strerror(errno));
+    const int in = ::open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) return libutils::fail(std::cerr, from, std::string(": ") + std::strerror(errno));
+    const int out = ::open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
+      const int err = errno;
+      ::close(in);
+      return libutils::fail(std::cerr, to, std::string(": ") + std::strerror(err));
     }
-    std::ofstream ofs(to, std::ios::binary | std::ios::trunc);
-    if (!ofs) {
-      return libutils::fail(std::cerr, to, std::string(": ") + std::strerror(errno));
-    }
-    const auto buffer = std::make_unique<char[]>(copy_chunk);
-    uint64_t copied = 0;
-    errno = 0;
-    while (ifs.good() && ofs.good() && copied < info.size) {
-      const uint64_t chunk = std::min(copy_chunk, info.size - copied);
-      ifs.read(buffer.get(), static_cast<std::streamsize>(chunk));
-      if (static_cast<uint64_t>(ifs.gcount()) != chunk) {
-        libutils::fail(std::cerr, from, ": " + std::to_string(chunk) + ": ifs read failed.");
-        break;
-      }
-      ofs.write(buffer.get(), static_cast<std::streamsize>(chunk));
-      copied += chunk;
-    }
-    // Flushing here lets a failed final write show in the stream state.
-    ofs.flush();
-    // The stream keeps no error number; the failed write left it.
-    const int err = errno;
-    if (ifs.fail()) {
-      libutils::fail(std::cerr, from, ": ifs failed.");
-    } else if (ofs.fail()) {
+    ok = copy_bytes(in, out, info.size, from, to);
+    ::close(in);
+    // A file system may report a failed write only when the file is closed.
+    if (::close(out) != 0 && ok) {
+      const int err = errno;
       libutils::fail(std::cerr, to, ": ofs failed.");
-      fail_reason(std::cerr, to, err);
-    } else {
-      ok = true;
+      ok = fail_reason(std::cerr, to, err);
     }
   }
   copydate(from, to);

@@ -17,7 +17,8 @@ bool getfiles(std::list<std::string>& out, const char* dir);
 // Whether target must be rebuilt from source: false when source is missing,
 // true when target is missing or its modification second is earlier.
 bool need_update(const std::string& source, const std::string& target);
-// Copies a whole file in 16 MiB chunks, then its modification time. A pipe
+// Copies a whole file (in the kernel where it can), then its modification
+// time. A pipe
 // or a device is refused. A failed write is reported by name, with the
 // system's reason on a line of its own.
 bool filecopy(const char* from, const char* to);

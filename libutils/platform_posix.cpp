@@ -37,8 +37,13 @@ bool list_directory(const char* dir, std::vector<dir_entry_t>& out) {
   const int fd = ::dirfd(d);
   while (const struct dirent* e = ::readdir(d)) {
     if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    struct stat st;
-    const bool is_dir = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    // The entry's own type where the file system gives it; a link (which
+    // counts as what it leads to) or an unknown type is asked of the system.
+    bool is_dir = e->d_type == DT_DIR;
+    if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+      struct stat st;
+      is_dir = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
     out.push_back(dir_entry_t{e->d_name, is_dir});
   }
   ::closedir(d);

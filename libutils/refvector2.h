@@ -58,9 +58,19 @@ class refvector2 {
     return true;
   }
 
-  // Refers to a new read-write block of n elements that starts with the first
-  // min(n, size()) visible elements of the old block.
+  // Refers to a read-write block of n elements that starts with the first
+  // min(n, size()) visible elements of the old block, the rest zero.
   virtual bool resize(uint64_t n, uint64_t offset = 0) {
+    // A block seen whole by its one holder changes its size where it is when
+    // its allocator can do that: an encoder's growing output is not copied
+    // at every step.
+    if (block_ != nullptr && block_->holders == 1 && begin() == block_->data && size() == block_->size) {
+      if (void* data = block_->alloc.reallocate(block_->data, n * sizeof(T))) {
+        block_->data = static_cast<T*>(data);
+        block_->size = n;
+        return true;
+      }
+    }
     block_t* fresh = make_block(n, nullptr, e_prot_readwrite, offset, nullptr);
     if (fresh == nullptr) return false;
     if (!empty()) std::memcpy(fresh->data, begin(), std::min<size_t>(size(), n) * sizeof(T));

@@ -40,6 +40,8 @@ TEST(CommandLine, MistakesExitWithTwoAndTheReasonAndWriteNothing) {
       {{"exif", "a.jpg", "b.jpg"}, "exif needs one FILE", "Usage: pictora-cli exif [--html] FILE"},
       {{"update"}, "update needs one directory", "Usage: pictora-cli update DIR"},
       {{"best-book", "book", "nice"}, "unknown KIND: nice", "Usage: pictora-cli best-book DIR KIND"},
+      {{"update", "book", "--jobs", "65"}, "--jobs needs a number from 1 to 64: 65", "Usage: pictora-cli update DIR"},
+      {{"best-book", "book", "good", "--jobs"}, "--jobs needs a number from 1 to 64", "Usage: pictora-cli best-book"},
       {{"make-album", "cam"}, "make-album needs SRC_DIR and ALBUM_DIR", "Usage: pictora-cli make-album"},
       {{"make-album", "cam", "book/new", "--title", "T", "--pick", "a.jpg:45"},
        "--pick needs NAME or NAME:DEGREES (0, 90, 180, 270): a.jpg:45", "Usage: pictora-cli make-album"},
@@ -82,7 +84,7 @@ TEST(CommandLine, MistakesExitWithTwoAndTheReasonAndWriteNothing) {
 TEST(CommandLine, ProgressIsDrawnOnATerminalOnly) {
   user_t user;
   testutil::make_dirs(user / "cam");
-  testutil::write_jpeg(user / "cam/a.jpg", {32, 32});
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) testutil::write_jpeg(user / "cam/" + name, {32, 32});
   const std::string cli = testutil::cli_path(), album = user / "book/album";
   std::string terminal;
   testutil::run_program({"script", "-qec",
@@ -90,10 +92,13 @@ TEST(CommandLine, ProgressIsDrawnOnATerminalOnly) {
                              " && echo QUIET && " + cli + " --quiet update " + album,
                          "/dev/null"},
                         &terminal, nullptr, user.environment());
-  // One line a stage, redrawn in place, naming the file just done.
+  // One line a stage, redrawn in place, counting the files done and naming
+  // the last; the time left once a few are done.
   for (const char* stage : {"copy", "shrink", "page", "zoom"}) {
-    const std::regex bar(std::string("\r") + stage + " +\\[#{30}\\] 100%  a\\.jpg\x1b\\[K\r\n");
+    const std::regex bar(std::string("\r") + stage + " +\\[#{30}\\] 100%  4/4  [a-d]\\.jpg\x1b\\[K\r\n");
     EXPECT_TRUE(std::regex_search(terminal, bar)) << stage << ": " << terminal;
+    const std::regex left(std::string("\r") + stage + " +\\[[#-]{30}\\]  75%  3/4  0:0\\d left  [a-d]\\.jpg\x1b");
+    EXPECT_TRUE(std::regex_search(terminal, left)) << stage << ": " << terminal;
   }
   EXPECT_NE(terminal.find("\n" + album + "\r\n\rshrink "), std::string::npos) << terminal;  // update names the album
   ASSERT_NE(terminal.find("QUIET"), std::string::npos);

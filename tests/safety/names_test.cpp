@@ -64,10 +64,12 @@ TEST_F(ShellNames, BuildAndUpdatePassEachNameAsOneArgument) {
   real_ffmpeg.pop_back();
   const std::string log = recorder("ffmpeg", "exec '" + real_ffmpeg + "' \"$@\"\n");
   const std::string album = user / "book/album";
-  // The encoder options are split into words as a shell splits them.
+  // The encoder options are split into words as a shell splits them. One
+  // job, so that the log has the calls in the order they are shown.
   const auto run = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {"--set", "shrink_size=100,100", "--set",
                                "ffmpeg=-c:v libx264 -metadata 'title=$(touch w) x'"});
+    args.insert(args.end(), {"--jobs", "1"});
     return user.run(args);
   };
   const result_t build = run({"make-album", camera, album, "--title", "x"});

@@ -98,19 +98,24 @@ TEST_F(UsersData, KilledBuildsAndUpdatesAreCompletedByAPlainUpdate) {
   // Killed as soon as a file appears: in the import, halfway through a copy,
   // while ffmpeg converts the movie (told to loop it for ever) and after it,
   // at a turned picture's full size and within its levels, after a
-  // thumbnail, at the pages. ffmpeg ends with the build. The next update,
-  // with no turns asked for, finishes the build as it was asked for and
-  // removes what the killed run left.
-  const std::pair<std::string, bool> moments[] = {
-      {"original/P0000003.JPG", false}, {"original/VOICE002.WAV.tmpPID-0", false},
-      {"movie0/CLIP0001.mp4.tmpPID-0.mp4", true}, {"movie0/CLIP0001.mp4", false},
-      {"size0/P0000004.JPG", false}, {"size1/P0000002.JPG", false},
-      {"thumb/P0000002.JPG", false}, {"index.html", false}};
+  // thumbnail, at the pages; by one job or two side by side. ffmpeg ends
+  // with the build. The next update, with no turns asked for, finishes the
+  // build as it was asked for and removes what the killed run left.
+  const struct {
+    std::string moment;
+    bool busy;
+    const char* jobs;
+  } moments[] = {{"original/P0000003.JPG", false, "1"}, {"original/VOICE002.WAV.tmpPID-0", false, "1"},
+                 {"movie0/CLIP0001.mp4.tmpPID-0.mp4", true, "2"}, {"movie0/CLIP0001.mp4", false, "1"},
+                 {"size0/P0000004.JPG", false, "1"}, {"size1/P0000002.JPG", false, "1"},
+                 {"thumb/P0000002.JPG", false, "2"}, {"size1/P0000002.JPG", false, "2"},
+                 {"index.html", false, "1"}};
   int count = 0;
-  for (const auto& [moment, busy] : moments) {
-    SCOPED_TRACE("build killed at " + moment);
+  for (const auto& [moment, busy, jobs] : moments) {
+    SCOPED_TRACE("build killed at " + moment + " with jobs " + jobs);
     const std::string album = user / ("killed/" + std::to_string(++count) + "/album");
     args_t args = build(album, picks);
+    args.insert(args.end(), {"--jobs", jobs});
     if (busy) args.insert(args.begin(), {"--set", "ffmpeg=-c:v libx264 -vf loop=loop=-1:size=1"});
     EXPECT_EQ(user.run_killed_when(args, album + "/" + moment, busy), user_t::killed);
     const result_t r = user.run(with_settings({"update", album}));
@@ -121,7 +126,8 @@ TEST_F(UsersData, KilledBuildsAndUpdatesAreCompletedByAPlainUpdate) {
   // Cut in its import with the camera folder gone: the update says that the
   // album is incomplete and how to finish it, and that command does.
   const std::string cut = user / "cut/album";
-  ASSERT_EQ(user.run_killed_when(build(cut, picks), cut + "/original/P0000003.JPG"), user_t::killed);
+  // Killed at its first file, with the long recording still to copy.
+  ASSERT_EQ(user.run_killed_when(build(cut, picks), cut + "/original/CLIP0001.MOV"), user_t::killed);
   fs::rename(camera, camera + ".away");
   const result_t r = user.run(with_settings({"update", cut}));
   fs::rename(camera + ".away", camera);
@@ -156,6 +162,38 @@ TEST_F(UsersData, KilledBuildsAndUpdatesAreCompletedByAPlainUpdate) {
     EXPECT_EQ(difference(reference, snapshot(reference_album)), "");
   }
   EXPECT_EQ(testutil::folder_state(camera), camera_before);
+}
+
+TEST_F(UsersData, OneJobAndFourJobsMakeTheSameBookAndReports) {
+  // Two pictures cut short among pictures, a turned one, a movie and a
+  // sound; then an update of the book that has lost levels and has an
+  // empty picture, which fails.
+  const std::string whole = testutil::read_file(camera + "/P0000001.JPG");
+  testutil::write_file(camera + "/P0000005.JPG", whole.substr(0, whole.size() / 2));
+  testutil::write_file(camera + "/P0000007.JPG", whole.substr(0, whole.size() * 3 / 4));
+  const args_t picks = {"--pick", "P0000001.JPG", "--pick", "P0000002.JPG:90", "--pick", "P0000005.JPG",
+                        "--pick", "P0000003.JPG", "--pick", "CLIP0001.MOV", "--pick", "P0000007.JPG",
+                        "--pick", "VOICE001.WAV", "--pick", "P0000004.JPG"};
+  std::map<std::string, std::string> trees[2];
+  std::string reports[2];
+  for (const char* jobs : {"1", "4"}) {
+    SCOPED_TRACE(jobs);
+    const std::string album = book + "/day";
+    args_t args = build(album, picks);
+    args.insert(args.end(), {"--jobs", jobs});
+    const result_t made = user.run(args);
+    EXPECT_EQ(made.status, 0) << made.err;
+    for (const char* lost : {"/size1", "/thumb/P0000003.JPG"}) fs::remove_all(album + lost);
+    testutil::write_file(album + "/original/P0000006.JPG", "");
+    const result_t updated = user.run(with_settings({"update", book, "--jobs", jobs}));
+    EXPECT_EQ(updated.status, 1);
+    reports[jobs[0] == '4'] = made.err + updated.err;
+    trees[jobs[0] == '4'] = snapshot(book);
+    fs::rename(book, book + jobs);
+  }
+  EXPECT_EQ(difference(trees[0], trees[1]), "");
+  EXPECT_EQ(reports[0], reports[1]);
+  EXPECT_NE(reports[0].find("P0000006.JPG"), std::string::npos) << reports[0];
 }
 
 // Where no symbolic link can be made (a link target longer than the system

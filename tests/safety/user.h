@@ -68,9 +68,15 @@ struct user_t {
     }
     ::setpgid(pid, pid);
     for (size_t at; (at = path.find("PID")) != std::string::npos;) path.replace(at, 3, std::to_string(pid));
-    const std::string children = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children";
+    // Whether a thread of the program has a program of its own running.
+    const auto has_children = [pid] {
+      std::error_code gone;
+      for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", gone))
+        if (!testutil::read_file(task.path() / "children").empty()) return true;
+      return false;
+    };
     for (int status; ::waitpid(pid, &status, WNOHANG) == 0; ::usleep(200)) {
-      if (!testutil::exists(path) || (busy && testutil::read_file(children).empty())) continue;
+      if (!testutil::exists(path) || (busy && !has_children())) continue;
       ::kill(pid, SIGKILL);
       ::waitpid(pid, &status, 0);
       bool ran_on = true;

@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "app/cairobutton.h"
+#include "app/progress.h"
 #include "app/progwin.h"
 #include "app/shrink.h"
 #include "tests/gui_support/gui_env.h"
@@ -129,6 +131,32 @@ TEST_F(WindowWidgets, ProgressWindowShowsEachSignalOnItsBar) {
     EXPECT_EQ(filled(win, empty, "progress-window"), (std::vector<double>{0.1, 0.3, 0.5, 0.7, 0.9, 1.0}));
     win.clear();
     EXPECT_EQ(filled(win, empty, "progress-window-cleared"), std::vector<double>(6, 0.0));
+  });
+}
+
+// A job's bars carry the count of their items and, once a few are done, the
+// time left; the next directory starts them afresh.
+TEST_F(WindowWidgets, ProgressWindowCountsItemsAndTellsTheTimeLeft) {
+  Gtk::Window parent;
+  testutil::in_main_loop([&] {
+    pictora::ProgWin win(parent);
+    win.work([](pictora::batch_progress_t& progress) {
+      progress.begin_directory("book/a");
+      for (size_t done = 1; done <= 3; ++done) {
+        ::usleep(100000);
+        pictora::emit_progress(progress.stage[1], done, 8, "P.JPG");
+      }
+      pictora::emit_progress(progress.stage[2], 1, 1, "index.html");
+      return true;
+    });
+    EXPECT_EQ(win.bar1.get_text(), "");
+    EXPECT_TRUE(std::regex_match(win.bar2.get_text().raw(), std::regex("3/8  0:0[1-9] left"))) << win.bar2.get_text();
+    EXPECT_EQ(win.bar3.get_text(), "1/1");
+    win.work([](pictora::batch_progress_t& progress) {
+      progress.begin_directory("book/b");
+      return true;
+    });
+    EXPECT_EQ(win.bar2.get_text(), "");
   });
 }
 
