@@ -152,8 +152,7 @@ int main(int argc, char** argv) {
       usable = std::sscanf(argv[a], "%ux%u", &width, &height) == 2;
   }
   if (!usable) {
-    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE [WxH] [--no-thumbnail]]
-");
+    std::fprintf(stderr, "usage: make_corpus DIR [SMALL LARGE [WxH] [--no-thumbnail]]\n");
     return 2;
   }
   const std::string dir = argv[1];
