@@ -17,10 +17,10 @@ EditAlbumDialog::EditAlbumDialog(Gtk::Window& parent, const path_t& album, const
       list(*this,
            picture_list_options_t{
                true, true, true, true,
-               [this](size_t row, mark_t mark) { marks.set_mark(list.rows[row]->name, mark); },
-               [this](size_t row, e_bestname_t kind, bool on) { marks.set_flag(list.rows[row]->name, kind, on); },
-               [this](size_t row) { return marks.mark(list.rows[row]->name); },
-               [this](size_t row, e_bestname_t kind) { return marks.flag(list.rows[row]->name, kind); }}),
+               [this](size_t row, mark_t mark) { marks.set_mark(list.name(row), mark); },
+               [this](size_t row, e_bestname_t kind, bool on) { marks.set_flag(list.name(row), kind, on); },
+               [this](size_t row) { return marks.mark(list.name(row)); },
+               [this](size_t row, e_bestname_t kind) { return marks.flag(list.name(row), kind); }}),
       progwin(*this) {
   set_border_width(6);
   Gtk::Box& box = *get_content_area();

@@ -22,8 +22,10 @@ namespace {
 
 // No round of row building holds the main loop longer than this.
 constexpr std::chrono::milliseconds slice_budget(20);
-// Table rows per file: picture, name, comment, marks, flags, info.
+// Grid rows per file: picture, name, comment, marks, flags, info.
 constexpr int rows_per_file = 6;
+// The room a line takes before any line is laid out.
+constexpr int first_line_height = 240;
 
 std::string original_of(const path_t& album, const std::string& name) {
   std::string file;
@@ -75,11 +77,13 @@ void fit_pictures(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
 }  // namespace
 
 picture_list_t::picture_list_t(Gtk::Window& window, picture_list_options_t options)
-    : window_(window), options_(std::move(options)), table_(1, 1, false) {
+    : window_(window), options_(std::move(options)) {
   set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
-  table_.set_col_spacings(8);
-  add(table_);
-  table_.signal_size_allocate().connect(sigc::mem_fun(*this, &picture_list_t::table_size_allocate));
+  add(lines_box_);
+  lines_box_.signal_size_allocate().connect(sigc::mem_fun(*this, &picture_list_t::lines_size_allocate));
+  // Scrolling or a new height brings other lines near the view.
+  get_vadjustment()->signal_value_changed().connect(sigc::mem_fun(*this, &picture_list_t::want_lines));
+  get_vadjustment()->signal_changed().connect(sigc::mem_fun(*this, &picture_list_t::want_lines));
 }
 
 picture_list_t::~picture_list_t() {
@@ -87,15 +91,44 @@ picture_list_t::~picture_list_t() {
   loader_.reset();
 }
 
-void picture_list_t::table_size_allocate(Gdk::Rectangle& rect) { fit_pictures(*this, rect); }
+void picture_list_t::lines_size_allocate(Gdk::Rectangle& rect) {
+  fit_pictures(*this, rect);
+  want_lines();
+  // The lines not built yet take the room of a built one, so that the
+  // scroll bar is near right from the start.
+  if (line_height_ > 0) return;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const int height = lines_[i]->get_allocated_height();
+    if (!line_built_[i] || height <= 1) continue;
+    line_height_ = height;
+    for (size_t j = 0; j < lines_.size(); ++j)
+      if (!line_built_[j]) lines_[j]->set_size_request(-1, line_height_);
+    return;
+  }
+}
 
 void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_dir) {
   slicer_.disconnect();
   loader_.reset();
   rows.clear();
-  table_.resize(1, 1);
+  for (auto& line : lines_) lines_box_.remove(*line);
+  lines_.clear();
   prog_dir_ = prog_dir;
   entries_ = std::move(entries);
+  rows.resize(entries_.size());
+  columns_ = std::max<size_t>(1, g_global.horizontal_items);
+  line_built_.assign((entries_.size() + columns_ - 1) / columns_, false);
+  announced_ = false;
+  for (size_t i = 0; i < line_built_.size(); ++i) {
+    auto line = std::make_unique<Gtk::Grid>();
+    line->set_column_spacing(8);
+    // Columns of one width line up from line to line.
+    line->set_column_homogeneous(true);
+    line->set_size_request(-1, line_height_ > 0 ? line_height_ : first_line_height);
+    lines_box_.pack_start(*line, Gtk::PACK_SHRINK);
+    line->show();
+    lines_.push_back(std::move(line));
+  }
   early_.assign(entries_.size(), thumbnail_loader_t::result_t{});
   arrived_.assign(entries_.size(), false);
   const int scale = window_.get_scale_factor();
@@ -105,26 +138,72 @@ void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_
   loader_ = std::make_unique<thumbnail_loader_t>(
       std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r); },
       [] { loop_mark("picture thumbnails done"); });
-  slicer_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &picture_list_t::build_slice));
+  want_lines();
 }
 
 bool picture_list_t::loading() const {
-  return rows.size() < entries_.size() || (loader_ && !loader_->finished());
+  bool waiting = false;
+  return wanted_line(&waiting).has_value() || waiting || (loader_ && !loader_->finished());
+}
+
+std::optional<size_t> picture_list_t::wanted_line(bool* waiting) const {
+  // Near: within a page above and two below the view, or a first screen
+  // before the list is laid out.
+  Glib::RefPtr<const Gtk::Adjustment> view = const_cast<picture_list_t*>(this)->get_vadjustment();
+  const double page = std::max(view->get_page_size(), 600.0);
+  const double top = view->get_value() - page, bottom = view->get_value() + 3 * page;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (line_built_[i]) continue;
+    const Gtk::Allocation where = lines_[i]->get_allocation();
+    if (where.get_height() <= 1) {
+      // Not laid out yet: the first line comes at once, the others once
+      // the lines before them are laid out.
+      if (i == 0) return i;
+      if (waiting) *waiting = true;
+      return std::nullopt;
+    }
+    if (where.get_y() + where.get_height() < top) continue;
+    if (where.get_y() > bottom) break;
+    return i;
+  }
+  return std::nullopt;
+}
+
+void picture_list_t::want_lines() {
+  if (!slicer_.connected() && wanted_line().has_value())
+    slicer_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &picture_list_t::build_slice));
 }
 
 bool picture_list_t::build_slice() {
   const auto start = std::chrono::steady_clock::now();
-  while (rows.size() < entries_.size()) {
-    build_row(rows.size());
+  while (const std::optional<size_t> line = wanted_line()) {
+    const size_t first = *line * columns_, end = std::min(entries_.size(), first + columns_);
+    // A short last line keeps the columns of the others.
+    if (end - first < columns_) {
+      auto* filler = Gtk::manage(new Gtk::Label());
+      filler->show();
+      lines_[*line]->attach(*filler, static_cast<int>(columns_) - 1, 0, 1, 1);
+    }
+    // A grid lists its cells newest first: built from the end, a line reads
+    // to screen readers file by file in order.
+    for (size_t i = end; i-- > first;) build_row(i);
+    lines_[*line]->set_size_request(-1, -1);
+    line_built_[*line] = true;
     if (std::chrono::steady_clock::now() - start > slice_budget) return true;
   }
-  loop_mark("picture rows built");
+  bool waiting = false;
+  // The next layout looks again.
+  if (wanted_line(&waiting) || waiting) return false;
+  if (!announced_) {
+    loop_mark("picture rows built");
+    announced_ = true;
+  }
   return false;
 }
 
 void picture_list_t::build_row(size_t index) {
-  rows.push_back(std::make_unique<picture_row_t>());
-  picture_row_t& row = *rows.back();
+  rows[index] = std::make_unique<picture_row_t>();
+  picture_row_t& row = *rows[index];
   row.album = entries_[index].album;
   row.name = entries_[index].name;
   const Glib::ustring name = text_utf8(row.name);
@@ -181,14 +260,14 @@ void picture_list_t::build_row(size_t index) {
   row.info_label.set_xalign(0);
   row.info_label.set_yalign(0);
 
-  const size_t columns = std::max<size_t>(1, g_global.horizontal_items);
-  const int column = static_cast<int>(index % columns), top = rows_per_file * static_cast<int>(index / columns);
   Gtk::Widget* cells[rows_per_file] = {&row.picture,  &row.name_label, &row.comment_view,
                                        &row.mark_box, &row.flag_box,   &row.info_label};
-  const Gtk::AttachOptions grow = Gtk::EXPAND | Gtk::FILL;
-  for (int r = 0; r < rows_per_file; ++r) {
+  Gtk::Grid& line = *lines_[index / columns_];
+  for (int r = rows_per_file; r-- > 0;) {
     // The comment fills its cell but does not widen the column.
-    table_.attach(*cells[r], column, column + 1, top + r, top + r + 1, r == 2 ? Gtk::FILL : grow, grow);
+    cells[r]->set_hexpand(r != 2);
+    cells[r]->set_vexpand(true);
+    line.attach(*cells[r], static_cast<int>(index % columns_), r, 1, 1);
     cells[r]->show_all();
   }
 
@@ -208,7 +287,7 @@ void picture_list_t::build_row(size_t index) {
 
 void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
   const size_t index = result.index;
-  if (index >= rows.size()) {
+  if (!rows[index]) {
     // Its row comes later and shows it then.
     arrived_[index] = true;
     early_[index] = std::move(result);
@@ -231,7 +310,7 @@ void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
 }
 
 void picture_list_t::refresh(size_t index) {
-  if (index >= rows.size()) return;
+  if (index >= rows.size() || !rows[index]) return;
   picture_row_t& row = *rows[index];
   syncing_ = true;
   if (options_.marks && options_.mark_of) {
@@ -308,7 +387,7 @@ std::vector<files_t> picture_list_t::selected_files() const {
   std::vector<files_t> files;
   for (size_t i = 0; i < entries_.size(); ++i) {
     std::uint64_t code = 0;
-    if (i < rows.size() && options_.rotation && ispicture(rows[i]->name))
+    if (rows[i] && options_.rotation && ispicture(rows[i]->name))
       code = angle_code(rows[i]->angle.get_value_as_int(), rows[i]->name, std::cerr);
     files.push_back(files_t{entries_[i].name, code});
   }
@@ -318,6 +397,7 @@ std::vector<files_t> picture_list_t::selected_files() const {
 std::vector<comment_edit_t> picture_list_t::comments(const std::function<album_t*(size_t row)>& album_of) const {
   std::vector<comment_edit_t> out;
   for (size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i]) continue;
     picture_row_t& row = *rows[i];
     out.push_back(comment_edit_t{album_of(i), row.name, row.comment, row.comment_view.text()});
   }

@@ -3,14 +3,17 @@
 // a collection) with its thumbnail button, name, comment, good/normal/fail
 // mark, the five flags, for pictures of the album editor a turn, and the
 // picture's camera settings or the movie's size and rate. The list shows at
-// once: its rows are built in short slices of the main loop and the
-// thumbnails and captions come from a thread of their own.
+// once and stays quick however long the album: its lines (of as many files
+// as a line holds) stand as empty room until they come near the view, then
+// their rows are built in short slices of the main loop, and the thumbnails
+// and captions come from a thread of their own.
 #pragma once
 
 #include <gtkmm.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,8 +72,10 @@ class picture_list_t : public Gtk::ScrolledWindow {
   // Starts building the rows of entries (replacing any); the program
   // directory is for the picture viewer.
   void fill(std::vector<entry_t> entries, const std::string& prog_dir);
-  // Whether rows or thumbnails are still to come.
+  // Whether rows near the view or thumbnails are still to come.
   bool loading() const;
+  // The file name of a row, built or not.
+  const std::string& name(size_t row) const { return entries_[row].name; }
   // Shows each built row's mark and flags as the options' queries say.
   void refresh(size_t row);
   // The files in order with the turn of their angles (0 to 3).
@@ -81,10 +86,15 @@ class picture_list_t : public Gtk::ScrolledWindow {
   // The vertical position, kept across a reopening.
   Glib::RefPtr<Gtk::Adjustment> vertical() { return get_vadjustment(); }
 
+  // One per file; empty for a row not built yet.
   std::vector<std::unique_ptr<picture_row_t>> rows;
 
  private:
   bool build_slice();
+  // The first line near the view whose rows are not built, or none; none
+  // with waiting set while lines wait for a layout to tell where they lie.
+  std::optional<size_t> wanted_line(bool* waiting = nullptr) const;
+  void want_lines();
   void build_row(size_t index);
   void deliver(thumbnail_loader_t::result_t& result);
   void show_thumbnail(size_t index);
@@ -93,12 +103,18 @@ class picture_list_t : public Gtk::ScrolledWindow {
   void button_flag(size_t index, size_t flag);
   void button_is_rotate(size_t index);
   void button_rotate(size_t index);
-  void table_size_allocate(Gdk::Rectangle& rect);
+  void lines_size_allocate(Gdk::Rectangle& rect);
 
   Gtk::Window& window_;
   picture_list_options_t options_;
   std::string prog_dir_;
-  Gtk::Table table_;
+  Gtk::VBox lines_box_;
+  // The lines in order; each holds the rows of up to columns_ files.
+  std::vector<std::unique_ptr<Gtk::Grid>> lines_;
+  std::vector<bool> line_built_;
+  size_t columns_ = 1;
+  int line_height_ = 0;  // of a built line, once one is laid out
+  bool announced_ = false;
   std::vector<entry_t> entries_;
   std::vector<thumbnail_loader_t::result_t> early_;  // results for rows not built yet
   std::vector<bool> arrived_;

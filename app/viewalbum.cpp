@@ -14,9 +14,9 @@ ViewAlbumDialog::ViewAlbumDialog(Gtk::Window& parent, const path_t& album, const
       album(album),
       texts(false),
       list(*this, picture_list_options_t{true, false, false, false, nullptr, nullptr,
-                                         [this](size_t row) { return marks.mark(list.rows[row]->name); },
+                                         [this](size_t row) { return marks.mark(list.name(row)); },
                                          [this](size_t row, e_bestname_t kind) {
-                                           return marks.flag(list.rows[row]->name, kind);
+                                           return marks.flag(list.name(row), kind);
                                          }}) {
   set_border_width(6);
   Gtk::Box& box = *get_content_area();

@@ -18,7 +18,7 @@ program, book, album, log = sys.argv[1:5]
 env = dict(os.environ, PICTORA_LOOP_LOG=log)
 env.pop("NO_AT_BRIDGE", None)
 proc = subprocess.Popen([program, "/nonexistent", book], env=env, stdout=subprocess.DEVNULL,
-                        stderr=subprocess.DEVNULL)
+                        stderr=open(log + ".err", "w"))
 
 
 def wait(what, predicate, timeout=1800):
@@ -28,7 +28,8 @@ def wait(what, predicate, timeout=1800):
         if found:
             return found
         if proc.poll() is not None:
-            sys.exit(f"the program ended while waiting for {what}")
+            with open(log + ".err", encoding="utf-8") as err:
+                sys.exit(f"the program ended ({proc.returncode}) while waiting for {what}: {err.read()}")
         time.sleep(0.05)
     proc.kill()
     sys.exit(f"timed out waiting for {what}")
@@ -78,8 +79,20 @@ row = find(editor, pyatspi.ROLE_PUSH_BUTTON, "Pictures")
 click(row)
 dialog = wait("the album editor", lambda: window(f"Edit - {album}"))
 wait("every row and thumbnail", lambda: logged("picture rows built") and logged("picture thumbnails done"))
-scrollbar = wait("the scroll bar", lambda: find(dialog, pyatspi.ROLE_SCROLL_BAR))
-value = scrollbar.queryValue()
+
+
+def scroll_bars(root, depth=14):
+    for child in root if depth else []:
+        if child is None:
+            continue
+        if child.getRole() == pyatspi.ROLE_SCROLL_BAR:
+            yield child
+        yield from scroll_bars(child, depth - 1)
+
+
+# The list's bar: the one with the longest way (the comments have bars too).
+value = wait("the scroll bar", lambda: max((bar.queryValue() for bar in scroll_bars(dialog)),
+                                           key=lambda v: v.maximumValue, default=None))
 steps = 200
 for i in range(steps + 1):
     value.currentValue = value.maximumValue * i / steps

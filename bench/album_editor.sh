@@ -70,7 +70,7 @@ for ((run = 1; run <= runs; run++)); do
   touch "$work/before"
   sleep 1
   dbus-run-session -- /usr/bin/python3 "$top/bench/album_editor.py" "$build/app/pictora" "$album/book" Day "$log" \
-    >/dev/null 2>&1
+    >/dev/null 2>"$work/drive.err" || { cat "$work/drive.err" >&2; exit 1; }
   asked=$(ms "picture list asked")
   rows=$(ms "picture rows built") thumbs=$(ms "picture thumbnails done")
   started=$(ms "album update started") ended=$(ms "album update ended")

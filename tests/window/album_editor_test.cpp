@@ -127,4 +127,55 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
   }
 }
 
+// An album longer than the screen: the rows far below the view wait until
+// the user scrolls to them, then come with their thumbnails, and a mark set
+// there is saved like any other.
+TEST(AlbumEditor, ALongAlbumBuildsItsRowsAsTheyComeIntoView) {
+  testutil::start_gui();
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  testutil::TempDir home;
+  const std::string camera = home / "camera", album = home / "book/Day";
+  testutil::make_dirs(camera);
+  testutil::write_jpeg(camera + "/P001.JPG", {64, 48});
+  std::string out, err;
+  ASSERT_EQ(testutil::run_program({testutil::cli_path(), "--quiet", "make-album", camera, album, "--title", "Day"},
+                                  &out, &err, {"XDG_CONFIG_HOME=" + home / "config"}),
+            0)
+      << err;
+  constexpr int files = 120;
+  for (const auto& level : fs::directory_iterator(album))
+    for (int i = 2; level.is_directory() && fs::exists(level.path() / "P001.JPG") && i <= files; ++i)
+      fs::create_hard_link(level.path() / "P001.JPG", level.path() / ("P" + std::to_string(1000 + i).substr(1) + ".JPG"));
+
+  size_t built_at_first = 0;
+  int ticks = 0;
+  testutil::in_main_loop([&] {
+    Gtk::Window parent;
+    EditAlbumDialog dialog(parent, pictora::path_t{"", home / "book", "Day"}, "");
+    sigc::connection poll = Glib::signal_timeout().connect(
+        [&] {
+          // A minute at most, then the dialog is cancelled.
+          if (++ticks > 1200) dialog.response(Gtk::RESPONSE_CANCEL);
+          if (ticks > 1200 || dialog.list.loading()) return ticks <= 1200;
+          auto& last = dialog.list.rows.back();
+          if (built_at_first == 0) {
+            for (const auto& row : dialog.list.rows) built_at_first += row != nullptr;
+            auto view = dialog.list.vertical();
+            view->set_value(view->get_upper() - view->get_page_size());
+          } else if (last && last->has_thumbnail) {
+            last->good.set_active(true);
+            Glib::signal_idle().connect_once([&] { dialog.response(Gtk::RESPONSE_OK); });
+            return false;
+          }
+          return true;
+        },
+        50);
+    dialog.run();
+    poll.disconnect();
+  });
+  EXPECT_GT(built_at_first, 0u);
+  EXPECT_LT(built_at_first, static_cast<size_t>(files / 2));
+  EXPECT_EQ(testutil::read_file(album + "/txt/good.txt"), "P120.JPG\r\n");
+}
+
 }  // namespace
