@@ -30,6 +30,11 @@ bool thumbnail_loader_t::finished() {
   return ended_ && results_.empty();
 }
 
+bool thumbnail_loader_t::ended() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return ended_;
+}
+
 void thumbnail_loader_t::run(std::vector<job_t> jobs) {
   for (size_t i = 0; i < jobs.size() && !stopping_; ++i) {
     result_t result;

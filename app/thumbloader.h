@@ -40,6 +40,10 @@ class thumbnail_loader_t {
 
   // Whether every result has been delivered.
   bool finished();
+  // Runs no more jobs after the one under way.
+  void stop() { stopping_ = true; }
+  // Whether the thread has run its last job.
+  bool ended();
 
  private:
   void run(std::vector<job_t> jobs);
