@@ -123,7 +123,9 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
     for (size_t at; (at = expected.find("@ALBUM@")) != std::string::npos;) expected.replace(at, 7, album);
     EXPECT_EQ(notes, expected);
     EXPECT_EQ(fs::exists(album), c.good_list != "-");
-    if (c.good_list != "-") EXPECT_EQ(testutil::read_file(album + "/txt/good.txt"), c.good_list);
+    if (c.good_list != "-") {
+      EXPECT_EQ(testutil::read_file(album + "/txt/good.txt"), c.good_list);
+    }
   }
 }
 
