@@ -4,7 +4,10 @@
 #include <sstream>
 
 #include "app/album.h"
+#include "app/albumedit.h"
 #include "app/bookedit.h"
+#include "app/editalbum.h"
+#include "app/goodalbum.h"
 #include "app/global.h"
 #include "app/html_book.h"
 #include "app/launch.h"
@@ -126,15 +129,28 @@ void EditBookDialog::write_book_page() {
 }
 
 void EditBookDialog::button_list(int index) {
-  const item_t& item = *items[static_cast<size_t>(index)];
-  // Albums and collections open their own editors, which are not part of
-  // this window.
-  if (item.is_album || libutils::exists(item.path + path_separator + "thumb")) return;
-  edit_book(*this, path_t{"", book_dir, item.name}, prog_dir, prog_name, [this](int response) {
+  const std::string name = items[static_cast<size_t>(index)]->name;
+  const path_t row{"", book_dir, name};
+  const auto after = [this](int response) {
     if (response == Gtk::RESPONSE_OK || response == Gtk::RESPONSE_APPLY) write_book_page();
+  };
+  switch (row_dialog(book_dir, name, true)) {
+    case row_dialog_t::goodpicks:
+    case row_dialog_t::bestbook:
+      run_collection(*this, row, prog_dir, name == s_goodpicks_dir, collection_kind(name), true, after);
+      break;
+    case row_dialog_t::album:
+      edit_album(*this, row, prog_dir, after);
+      break;
+    case row_dialog_t::book:
+      edit_book(*this, row, prog_dir, prog_name, after);
+      break;
+  }
+  // Not from inside the handler of a button that the rebuild destroys.
+  Glib::signal_idle().connect_once([this] {
+    make_items();
+    show_all_children();
   });
-  make_items();
-  show_all_children();
 }
 
 void EditBookDialog::button_remove(int index) {

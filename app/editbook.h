@@ -44,9 +44,9 @@ class EditBookDialog : public Gtk::Dialog {
   // cannot be listed.
   bool make_items();
   void table_size_allocate(Gdk::Rectangle& rect);
-  // The row's editor: a sub-book's is a book editor of its own (after it
-  // the book page is written again). Albums and collections get theirs
-  // from the album and collection dialogs.
+  // The row's editor: the album editor, the good picks or best book to
+  // edit, or a sub-book's own book editor; after its OK or Apply the book
+  // page is written again.
   void button_list(int index);
   // Removes the row's directory after two confirmations.
   void button_remove(int index);

@@ -1,5 +1,7 @@
 #include "app/globaloption.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <initializer_list>
@@ -34,6 +36,13 @@ void setup_spin(Gtk::SpinButton& spin, double lower, double upper, double page, 
   if (width_chars > 0) spin.set_width_chars(width_chars);
 }
 
+// A long entry: 100 characters wide where the screen has room, narrower
+// (down to 20) where it has not.
+void fit_entry(Gtk::Entry& entry, int chars = 100) {
+  entry.set_width_chars(std::min(chars, 8));
+  entry.set_max_width_chars(chars);
+}
+
 // A row label of message n, width_chars characters wide (-1: as the text).
 void setup_label(Gtk::Label& label, vexalib::e_message_t n, int width_chars) {
   label.set_text(msg_utf8(n));
@@ -58,7 +67,7 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
         std::make_tuple(&album_box, &album_label, &album_entry, &album_button,
                         vexalib::msg_album_folder)}) {
     setup_label(*label, message, 20);
-    entry->set_width_chars(100);
+    fit_entry(*entry);
     button->set_label(msg_utf8(vexalib::msg_browse));
     box->pack_start(*label, shrink);
     box->pack_start(*entry, expand);
@@ -87,21 +96,22 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
 
   setup_label(header_label, vexalib::msg_html_header, 20);
   header_check.set_label(msg_utf8(vexalib::msg_keep_header));
-  header_entry.set_width_chars(100);
+  fit_entry(header_entry);
   header_box.pack_start(header_label, shrink);
   header_box.pack_start(header_check, shrink);
   header_box.pack_start(header_entry, expand);
 
   setup_label(address_label, vexalib::msg_html_address, 20);
-  address_entry.set_width_chars(100);
+  fit_entry(address_entry);
   address_box.pack_start(address_label, shrink);
   address_box.pack_start(address_entry, expand);
 
   setup_label(hwaccel_label, vexalib::msg_hwaccel, 20);
   setup_label(ffmpeg_label, vexalib::msg_ffmpeg, -1);
-  ffmpeg_entry.set_width_chars(20);
+  fit_entry(ffmpeg_entry, 20);
   setup_label(movie_label, vexalib::msg_movie_player, 10);
-  movie_entry.set_width_chars(50);
+  fit_entry(movie_entry, 50);
+  fit_entry(hwaccel_entry, 10);
   setup_label(play_size_label, vexalib::msg_play_size, 10);
   setup_spin(play_x_spin, 1, 9999, 10, 4);
   setup_spin(play_y_spin, 1, 9999, 10, 4);

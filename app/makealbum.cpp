@@ -1,13 +1,9 @@
 #include "app/makealbum.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <deque>
-#include <functional>
 #include <iostream>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 #include "app/album.h"
 #include "app/bookedit.h"
@@ -33,102 +29,6 @@ constexpr std::chrono::milliseconds slice_budget(20);
 constexpr int placeholder_width = 160, placeholder_height = 120;
 
 }  // namespace
-
-// Makes the thumbnails of a listing on a thread of its own, in listing
-// order, and hands each to the main loop, a few per round.
-class MakeAlbumDialog::loader_t {
- public:
-  using deliver_t = std::function<void(size_t index, libgr::image2d_t& image, bool loaded)>;
-
-  // deliver gets each thumbnail (loaded false when there is none), done
-  // runs once all are delivered.
-  loader_t(const std::string& dir, const std::vector<source_file_t>& files, const std::string& prog_name,
-           deliver_t deliver, std::function<void()> done)
-      : deliver_(std::move(deliver)), done_(std::move(done)) {
-    std::vector<std::pair<size_t, source_file_t>> jobs;
-    for (size_t i = 0; i < files.size(); ++i) {
-      if (files[i].kind == source_kind_t::picture || files[i].kind == source_kind_t::movie) jobs.emplace_back(i, files[i]);
-    }
-    ready_.connect(sigc::mem_fun(*this, &loader_t::take));
-    thread_ = std::thread([this, dir, jobs = std::move(jobs), prog_name] { run(dir, jobs, prog_name); });
-  }
-  ~loader_t() {
-    stop();
-    thread_.join();
-    more_.disconnect();
-  }
-
-  void stop() { stopping_ = true; }
-  // The thread has ended and every thumbnail it made has been handed over.
-  bool finished() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return ended_ && results_.empty();
-  }
-  bool ended() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return ended_;
-  }
-
- private:
-  struct result_t {
-    size_t index;
-    libgr::image2d_t image;
-    bool loaded;
-  };
-
-  void run(const std::string& dir, const std::vector<std::pair<size_t, source_file_t>>& jobs,
-           const std::string& prog_name) {
-    temp_t temp;  // the movie stills, removed when the thread ends
-    for (const auto& [index, file] : jobs) {
-      if (stopping_) break;
-      result_t result{index, libgr::image2d_t(), false};
-      result.loaded = load_source_thumbnail(result.image, dir, file, temp, prog_name);
-      {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        results_.push_back(std::move(result));
-      }
-      ready_.emit();
-    }
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      ended_ = true;
-    }
-    ready_.emit();
-  }
-
-  // Main loop: hands over what has come, for at most one slice.
-  void take() {
-    const clock_type::time_point start = clock_type::now();
-    for (;;) {
-      result_t result;
-      {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        if (results_.empty()) break;
-        result = std::move(results_.front());
-        results_.pop_front();
-      }
-      deliver_(result.index, result.image, result.loaded);
-      if (clock_type::now() - start > slice_budget) {
-        if (!more_.connected()) more_ = Glib::signal_idle().connect([this] { take(); return false; });
-        return;
-      }
-    }
-    if (finished() && done_) {
-      done_();
-      done_ = nullptr;
-    }
-  }
-
-  deliver_t deliver_;
-  std::function<void()> done_;
-  std::mutex mutex_;
-  std::deque<result_t> results_;
-  bool ended_ = false;
-  std::atomic<bool> stopping_{false};
-  Glib::Dispatcher ready_;
-  sigc::connection more_;
-  std::thread thread_;
-};
 
 MakeAlbumDialog::MakeAlbumDialog(Gtk::Window& parent, const std::string& from, const std::string& book_dir,
                                  const std::string& prog_name)
@@ -269,9 +169,20 @@ void MakeAlbumDialog::rescan() {
     // Every file starts picked.
     unbuilt_selected = false;
     button_invert();
-    loader = std::make_unique<loader_t>(
-        source_dir, files, prog_name,
-        [this](size_t index, libgr::image2d_t& image, bool loaded) { deliver(index, image, loaded); },
+    // The movie stills live until the loader's thread lets go of its jobs.
+    auto temp = std::make_shared<temp_t>();
+    std::vector<thumbnail_loader_t::job_t> jobs;
+    for (const source_file_t& file : files) {
+      if (file.kind != source_kind_t::picture && file.kind != source_kind_t::movie) {
+        jobs.emplace_back();
+        continue;
+      }
+      jobs.emplace_back([dir = source_dir, file, prog_name = prog_name, temp](thumbnail_loader_t::result_t& r) {
+        r.loaded = load_source_thumbnail(r.image, dir, file, *temp, prog_name);
+      });
+    }
+    loader = std::make_unique<thumbnail_loader_t>(
+        std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r.index, r.image, r.loaded); },
         [] { loop_mark("thumbnails done"); });
     slicer = Glib::signal_idle().connect(sigc::mem_fun(*this, &MakeAlbumDialog::build_slice));
     return_to_window(*this);
@@ -348,7 +259,8 @@ void MakeAlbumDialog::build_item(size_t index) {
 }
 
 void MakeAlbumDialog::deliver(size_t index, libgr::image2d_t& image, bool loaded) {
-  if (index >= thumbs.size()) return;
+  // Files without a thumbnail to make (sounds, others) keep their button.
+  if (index >= thumbs.size() || thumbs[index] != thumb_t::coming) return;
   thumbs[index] = loaded ? thumb_t::shown : thumb_t::none;
   if (index >= items.size()) {
     // Its button comes later and shows it then.

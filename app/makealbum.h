@@ -17,6 +17,7 @@
 #include "app/bookedit.h"
 #include "app/camerafolder.h"
 #include "app/menu_win.h"
+#include "app/thumbloader.h"
 #include "libgr/imagetype.h"
 
 namespace pictora {
@@ -89,7 +90,6 @@ class MakeAlbumDialog : public Gtk::Dialog {
   std::vector<std::unique_ptr<item_t>> items;  // files[i]'s button, once built
 
  private:
-  class loader_t;
   enum class thumb_t { coming, shown, none };
 
   void rescan();
@@ -102,7 +102,7 @@ class MakeAlbumDialog : public Gtk::Dialog {
   bool unbuilt_selected = true;  // the state of the files without a button yet
   std::vector<thumb_t> thumbs;   // per file
   std::vector<libgr::image2d_t> early;  // thumbnails of files without a button yet
-  std::unique_ptr<loader_t> loader;
+  std::unique_ptr<thumbnail_loader_t> loader;
   sigc::connection slicer, leaving[2];
   bool listed = false, rescanning = false;
 };

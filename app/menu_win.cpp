@@ -14,6 +14,7 @@
 #include "app/globaloption.h"
 #include "app/launch.h"
 #include "app/path.h"
+#include "app/viewbook.h"
 #include "app/wintext.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
@@ -72,10 +73,89 @@ void attach_cell(Gtk::Table& table, Gtk::Widget& widget, int column, int row) {
   table.attach(widget, column, column + 1, row, row + 1, grow, grow, 0, 0);
 }
 
+Gdk::Rectangle work_area(Gtk::Widget& widget) {
+  Gdk::Rectangle area;
+  Glib::RefPtr<Gdk::Window> window = widget.get_window();
+  Glib::RefPtr<Gdk::Display> display = widget.get_display();
+  Glib::RefPtr<Gdk::Monitor> monitor =
+      window ? display->get_monitor_at_window(window) : display->get_primary_monitor();
+  if (!monitor) monitor = display->get_monitor(0);
+  if (monitor) monitor->get_workarea(area);
+  return area;
+}
+
+int list_height_limit(Gtk::ScrolledWindow& scrolled) {
+  // What the rest of the window takes, with room for its title bar.
+  Gtk::Widget* top = scrolled.get_toplevel();
+  const int rest = top->get_allocated_height() - scrolled.get_allocated_height() + 40;
+  return std::max(120, std::min(max_list_height, work_area(scrolled).get_height() - rest));
+}
+
 void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
   if (rect.get_height() < 1) return;
-  const int screen_width = scrolled.get_screen()->get_width();
-  scrolled.set_size_request(std::min(screen_width, rect.get_width()), std::min(rect.get_height(), max_list_height));
+  // Room for the window's borders beside the list.
+  const int screen_width = work_area(scrolled).get_width() - 80;
+  scrolled.set_size_request(std::min(screen_width, rect.get_width()),
+                            std::min(rect.get_height(), list_height_limit(scrolled)));
+}
+
+namespace {
+
+// Wraps the content of a dialog that does not fit the work area into a
+// scrolled window as large as the work area allows; its buttons stay below.
+gboolean fit_dialog(GSignalInvocationHint*, guint, const GValue* params, gpointer) {
+  GObject* object = G_OBJECT(g_value_get_object(&params[0]));
+  if (!GTK_IS_DIALOG(object) || GTK_IS_MESSAGE_DIALOG(object) || GTK_IS_FILE_CHOOSER_DIALOG(object) ||
+      g_object_get_data(object, "pictora-fitted") != nullptr)
+    return TRUE;
+  Gtk::Dialog* dialog = Glib::wrap(GTK_DIALOG(object));
+  const Gdk::Rectangle area = work_area(*dialog);
+  Gtk::Requisition minimum, natural;
+  dialog->get_preferred_size(minimum, natural);
+  constexpr int frame = 60;  // title bar and borders
+  if (area.get_width() <= 0 || (natural.width + frame <= area.get_width() && natural.height + frame <= area.get_height()))
+    return TRUE;
+  g_object_set_data(object, "pictora-fitted", object);
+  Gtk::Box* content = dialog->get_content_area();
+  Gtk::Widget* buttons = dialog->get_action_area();
+  auto* inner = Gtk::manage(new Gtk::VBox(false, content->get_spacing()));
+  for (Gtk::Widget* child : content->get_children()) {
+    if (buttons != nullptr && (child == buttons || buttons->is_ancestor(*child))) continue;
+    gboolean expand = FALSE, fill = FALSE;
+    guint padding = 0;
+    GtkPackType pack = GTK_PACK_START;
+    gtk_container_child_get(GTK_CONTAINER(content->gobj()), child->gobj(), "expand", &expand, "fill", &fill,
+                            "padding", &padding, "pack-type", &pack, nullptr);
+    child->reference();
+    content->remove(*child);
+    const Gtk::PackOptions options = expand ? (fill ? Gtk::PACK_EXPAND_WIDGET : Gtk::PACK_EXPAND_PADDING) : Gtk::PACK_SHRINK;
+    if (pack == GTK_PACK_START) {
+      inner->pack_start(*child, options, padding);
+    } else {
+      inner->pack_end(*child, options, padding);
+    }
+    child->unreference();
+  }
+  auto* scrolled = Gtk::manage(new Gtk::ScrolledWindow());
+  scrolled->set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+  scrolled->set_propagate_natural_width(true);
+  scrolled->set_propagate_natural_height(true);
+  scrolled->set_max_content_width(area.get_width() - frame);
+  scrolled->set_max_content_height(area.get_height() - frame - (buttons ? 60 : 0));
+  scrolled->add(*inner);
+  content->pack_start(*scrolled, Gtk::PACK_EXPAND_WIDGET);
+  content->reorder_child(*scrolled, 0);
+  scrolled->show_all();
+  return TRUE;
+}
+
+}  // namespace
+
+void fit_dialogs_to_screen() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  g_signal_add_emission_hook(g_signal_lookup("show", GTK_TYPE_WIDGET), 0, fit_dialog, nullptr, nullptr);
 }
 
 void return_to_window(Gtk::Window& window) {
@@ -92,6 +172,7 @@ MenuWindow::MenuWindow(int argc, char** argv)
       vbox(false, 0),
       table(1, 1, false),
       button_box(false, 0) {
+  fit_dialogs_to_screen();
   // Started through PATH: the program's own directory holds the catalogues
   // of an uninstalled build.
   if (prog_dir.empty()) prog_dir = libutils::dirname(libutils::platform::executable_path());
@@ -157,20 +238,27 @@ void MenuWindow::usage(const std::string& name) {
 
 bool MenuWindow::make_items() {
   base_dir = g_global.album + path_separator;
+  return fill_book_rows(g_global.album, table, items, title_label, head_text, last_text,
+                        [this](int i) { on_btn_clicked_itembutton(i); }, [this](int i) { on_btn_clicked_vexaview(i); });
+}
+
+bool fill_book_rows(const std::string& book_dir, Gtk::Table& table, std::vector<std::unique_ptr<MenuWindow::item_t>>& items,
+                    Gtk::Label& title, Gtk::TextView& head, Gtk::TextView& last,
+                    const std::function<void(int)>& on_item, const std::function<void(int)>& on_viewer) {
   table.resize(1, 1);
   items.clear();
 
   menu_listing_t listing;
-  const bool listed = read_menu_listing(g_global.album, listing);
-  title_label.set_text(text_utf8(listing.title));
-  head_text.get_buffer()->set_text(text_utf8(listing.head));
-  last_text.get_buffer()->set_text(text_utf8(listing.last));
+  const bool listed = read_menu_listing(book_dir, listing);
+  title.set_text(text_utf8(listing.title));
+  head.get_buffer()->set_text(text_utf8(listing.head));
+  last.get_buffer()->set_text(text_utf8(listing.last));
   if (!listed) return false;
 
   for (const menu_row_t& row : listing.rows) {
     const int index = static_cast<int>(items.size());
-    items.push_back(std::make_unique<item_t>());
-    item_t& item = *items.back();
+    items.push_back(std::make_unique<MenuWindow::item_t>());
+    MenuWindow::item_t& item = *items.back();
     item.is_album = row.is_album;
     item.path = row.path;
     item.name = row.name;
@@ -182,12 +270,12 @@ bool MenuWindow::make_items() {
 
     attach_cell(table, item.name_label, col_name, index);
     attach_cell(table, item.item_button, col_item, index);
+    item.item_button.signal_clicked().connect([on_item, index] { on_item(index); });
     if (row.has_viewer()) {
       item.item_button.set_label(msg_utf8(vexalib::msg_pictures));
       item.vexaview_button.set_label(msg_utf8(vexalib::msg_viewer));
       attach_cell(table, item.vexaview_button, col_viewer, index);
-      item.vexaview_button.signal_clicked().connect(
-          sigc::bind(sigc::mem_fun(*this, &MenuWindow::on_btn_clicked_vexaview), index));
+      item.vexaview_button.signal_clicked().connect([on_viewer, index] { on_viewer(index); });
     } else {
       item.item_button.set_label(msg_utf8(vexalib::msg_view));
     }
@@ -221,6 +309,15 @@ void MenuWindow::on_btn_clicked_edit() {
   make_items();
   show_all_children();
   return_to_window(*this);
+}
+
+void MenuWindow::on_btn_clicked_itembutton(int index) {
+  view_row(*this, g_global.album, items[static_cast<size_t>(index)]->name, prog_dir);
+  // Not from inside the handler of a button that the rebuild destroys.
+  Glib::signal_idle().connect_once([this] {
+    make_items();
+    show_all_children();
+  });
 }
 
 void MenuWindow::on_btn_clicked_vexaview(int index) {

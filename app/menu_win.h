@@ -5,6 +5,7 @@
 
 #include <gtkmm.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,8 +54,18 @@ struct field_row_t : Gtk::HBox {
 // Puts widget into one cell of a list, growing with the list.
 void attach_cell(Gtk::Table& table, Gtk::Widget& widget, int column, int row);
 // Lets a list's scrolled window grow with its rows up to the screen's width
-// and 640 pixels of height; it scrolls beyond.
+// and 640 pixels of height, less where the rest of its window would not fit
+// on the screen; it scrolls beyond.
 void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect);
+// The height a list may take: 640 pixels, less where the rest of its window
+// would not fit on the screen's work area.
+int list_height_limit(Gtk::ScrolledWindow& scrolled);
+// The work area of the monitor that shows widget (the primary one before it is shown).
+Gdk::Rectangle work_area(Gtk::Widget& widget);
+// From now on every dialog of the program whose content is larger than the
+// screen's work area shows it in a scrolled window of the work area's size,
+// its buttons below; a dialog that fits is left as it is.
+void fit_dialogs_to_screen();
 // After a dialog or an outside program: a window is iconified when OSTYPE
 // was set at start and does not begin with "Win", then brought to the front.
 void return_to_window(Gtk::Window& window);
@@ -93,6 +104,8 @@ class MenuWindow : public Gtk::Window {
   void on_btn_clicked_edit();
   void on_btn_clicked_close();
   void on_btn_clicked_vexaview(int index);
+  // The row's own dialog: its album or book viewer, or its collection.
+  void on_btn_clicked_itembutton(int index);
 
   int argc;
   char** argv;
@@ -112,5 +125,13 @@ class MenuWindow : public Gtk::Window {
   Gtk::HBox button_box;
   Gtk::Button browser_button, setting_button, edit_button, close_button;
 };
+
+// Lists the book directory book_dir as the main window lists the album base:
+// its title and comments into the label and views, one row per directory
+// in items, attached to table, its buttons calling on_item and on_viewer
+// with the row's index. False when the book cannot be listed.
+bool fill_book_rows(const std::string& book_dir, Gtk::Table& table, std::vector<std::unique_ptr<MenuWindow::item_t>>& items,
+                    Gtk::Label& title, Gtk::TextView& head, Gtk::TextView& last,
+                    const std::function<void(int)>& on_item, const std::function<void(int)>& on_viewer);
 
 }  // namespace pictora

@@ -66,6 +66,7 @@ enum e_message_t : uint32_t {
   msg_print = 53,               // print flag; classification note
   msg_upload = 54,              // upload flag; classification note
   msg_good = 55,                // good mark
+  msg_normal = 56,              // normal mark (neither good nor fail)
   msg_fail = 57,                // fail mark; fail note of pictures
   msg_rotate = 58,              // rotate check box
   msg_hwaccel = 59,             // settings: hwaccel

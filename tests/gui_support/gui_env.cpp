@@ -36,7 +36,7 @@ void start_xvfb() {
   if (pid == 0) {
     ::close(fd[0]);
     ::execlp("Xvfb", "Xvfb", "-displayfd", write_fd.c_str(), "-nolisten", "tcp", "-terminate", "-screen",
-             "0", "1920x1080x24", static_cast<char*>(nullptr));
+             "0", "2560x1440x24", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(fd[1]);

@@ -29,6 +29,17 @@ With SCREENSHOT_DIR set it leaves pictures of the windows there. Scenarios:
                 ("OLD|NEW") renamed and Apply; the row REMOVE removed through
                 both confirmations; Update All; OK; Close. The editor's rows,
                 the buttons of the files and any message box are reported.
+  sorting       a day's pictures sorted in the album editor, opened from the
+                book editor's row ALBUM once its THUMBNAILS have come: the
+                picture GOOD marked good and flagged Print, COMMENT
+                ("NAME|TEXT") typed, TURN turned by 270 degrees, Apply; in
+                the reopened editor TURN turned by 270 degrees again, OK;
+                Update All; the rows _Best and _PrintBook opened to edit
+                (OK); Close of the editor; then from the main window the
+                album viewer of ALBUM, the book viewer of BOOK with the album
+                viewer of its row INNER nested in it, and the good picks and
+                the best book to look at. Each dialog's picture buttons are
+                reported with their sizes.
 """
 import os
 import subprocess
@@ -144,7 +155,9 @@ def click(acc):
     (An accessible click action would not return while a dialog it opens
     is running.)"""
     x, y, width, height = settled_extents(acc)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x + width // 2), str(y + height // 2)], check=True)
+    scale = int(os.environ.get("GDK_SCALE", "1"))  # the places are in logical pixels, the mouse moves in the screen's
+    subprocess.run(["xdotool", "mousemove", "--sync", str(scale * (x + width // 2)), str(scale * (y + height // 2))],
+                   check=True)
     time.sleep(0.1)
     subprocess.run(["xdotool", "click", "1"], check=True)
 
@@ -417,6 +430,107 @@ def album():
     press_close(main, "Close")
 
 
+def by_description(root, role, name, description):
+    return wait_for(f"{name} of {description}", lambda: next(
+        (acc for acc in descendants(root, role) if acc.name == name and acc.description == description), None))
+
+
+def pictures(dialog):
+    """The picture buttons of a picture list with the size they show."""
+    viewport = next(descendants(dialog, pyatspi.ROLE_VIEWPORT))
+    return [acc for acc in descendants(viewport, pyatspi.ROLE_PUSH_BUTTON) if acc.name]
+
+
+def report_pictures(dialog, what):
+    """Each picture button's file and the size of its picture in pixels."""
+    def shown():
+        buttons = pictures(dialog)
+        return buttons and all(acc.description or acc.name.lower().endswith((".wav", ".mp3", ".m4a"))
+                               for acc in buttons)
+    wait_for(f"the pictures of {what}", shown)
+    report(what, ", ".join(f"{acc.name} {acc.description or '-'}" for acc in pictures(dialog)))
+
+
+def open_row(window, row, role_name, title):
+    """Presses the button of the row whose name label or entry reads row and
+    waits for the dialog title."""
+    def button():
+        for acc in descendants(window, pyatspi.ROLE_PUSH_BUTTON):
+            if acc.name == role_name and any(
+                    (c.name == row or (c.getRole() == pyatspi.ROLE_TEXT and c.queryText().getText(0, -1) == row))
+                    and extents(c)[1] == extents(acc)[1] for c in acc.parent):
+                return acc
+        return None
+    return press_until(wait_for(f"the row {row}", button), title, lambda: toplevel(pyatspi.ROLE_DIALOG, title))
+
+
+def close_dialog(dialog, button="OK"):
+    press(dialog, button, f"{dialog.name} to close", lambda: gone(dialog))
+
+
+def set_turn(editor, name, degrees):
+    check = by_description(editor, pyatspi.ROLE_CHECK_BOX, "Rotate", name)
+    if not check.getState().contains(pyatspi.STATE_CHECKED):
+        check.queryAction().doAction(0)
+    spin = next(acc for acc in check.parent if acc.getRole() == pyatspi.ROLE_SPIN_BUTTON)
+    wait_for("the angle", lambda: spin.getState().contains(pyatspi.STATE_SENSITIVE))
+    spin.queryValue().currentValue = degrees
+
+
+def sorting():
+    main = wait_for("the main window", lambda: toplevel(pyatspi.ROLE_FRAME, MAIN_TITLE))
+    book = press(main, "Edit", "the book editor", lambda: toplevel(pyatspi.ROLE_DIALOG, "Edit"))
+    name, count = os.environ["ALBUM"], int(os.environ["THUMBNAILS"])
+    title = f"Edit - {name}"
+    editor = open_row(book, name, "Pictures", title)
+    wait_for("the thumbnails", lambda: sum(1 for acc in pictures(editor) if acc.description) >= count)
+    report_pictures(editor, "editor")
+    good = os.environ["GOOD"]
+    # The controls may lie below the visible part of the list: toggled as
+    # a screen reader toggles them.
+    for role, label in ((pyatspi.ROLE_RADIO_BUTTON, "Good"), (pyatspi.ROLE_CHECK_BOX, "Print")):
+        control = by_description(editor, role, label, good)
+        control.queryAction().doAction(0)
+        wait_for(label, lambda: control.getState().contains(pyatspi.STATE_CHECKED))
+    commented, text = os.environ["COMMENT"].split("|")
+    by_description(editor, pyatspi.ROLE_TEXT, "", commented).queryEditableText().setTextContents(text)
+    set_turn(editor, os.environ["TURN"], 270)
+    screenshot(editor, "program-album-editor")
+    press(editor, "Apply", "the update to begin", lambda: gone(editor))
+    editor = wait_for("the editor again", lambda: toplevel(pyatspi.ROLE_DIALOG, title))
+    report("after apply", "good" if by_description(editor, pyatspi.ROLE_RADIO_BUTTON, "Good", good).getState().contains(
+        pyatspi.STATE_CHECKED) else "not good")
+    set_turn(editor, os.environ["TURN"], 270)
+    close_dialog(editor)
+    book = wait_for("the book editor", lambda: toplevel(pyatspi.ROLE_DIALOG, "Edit"))
+    book = press_and_reopen(book, "Update All", "the update")
+    for row, shot in (("_Best", "program-good-picks-editable"), ("_PrintBook", "program-best-book-editable")):
+        collection = open_row(book, row, "Pictures", f"Selection - {row}")
+        report_pictures(collection, row + " to edit")
+        screenshot(collection, shot)
+        close_dialog(collection)
+    close_dialog(book)
+
+    viewer = open_row(main, name, "Pictures", f"View - {name}")
+    report_pictures(viewer, "viewer")
+    screenshot(viewer, "program-album-viewer")
+    close_dialog(viewer)
+    inner_book = os.environ["BOOK"]
+    books = open_row(main, inner_book, "View", f"View - {inner_book}")
+    screenshot(books, "program-book-viewer")
+    inner = os.environ["INNER"]
+    nested = open_row(books, inner, "Pictures", f"View - {inner}")
+    report_pictures(nested, "nested viewer")
+    close_dialog(nested)
+    close_dialog(books)
+    for row, shot in (("_Best", "program-good-picks"), ("_PrintBook", "program-best-book")):
+        collection = open_row(main, row, "Pictures", f"Selection - {row}")
+        report_pictures(collection, row)
+        screenshot(collection, shot)
+        close_dialog(collection)
+    press_close(main, "Close")
+
+
 def main():
     global PROC
     scenario, program = sys.argv[2], sys.argv[3:]
@@ -425,7 +539,7 @@ def main():
     # GTK's own allocations that live until exit are no finding of ours.
     env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
     PROC = subprocess.Popen(program, env=env)
-    if scenario in ("session", "album"):
+    if scenario in ("session", "album", "sorting"):
         globals()[scenario]()
         return
     dialog = wait_for("the settings dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "Settings"))

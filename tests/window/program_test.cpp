@@ -15,6 +15,7 @@
 #include "tests/gui_support/gui_env.h"
 #include "tests/safety/user.h"
 #include "tests/support/base_fixture.h"
+#include "tests/support/jpeg_coefs.h"
 #include "tests/support/make_movie.h"
 #include "tests/support/test_util.h"
 
@@ -176,6 +177,70 @@ TEST_F(PictoraWindow, TheTypicalRequestMakesTheAlbumPictoraCliMakes) {
   EXPECT_FALSE(fs::exists(base + "/2022 Attic"));
   for (const char* page : {"index.html", "Trips/index.html", "Trips/_Best/index.html", "2025 Plans/index.html"})
     EXPECT_TRUE(fs::is_regular_file(base + "/" + page)) << page;
+}
+
+// A day's pictures sorted without leaving the window, at display scales 1
+// and 2: in the album editor a failed picture marked good and flagged for
+// print, a good one commented (markup and an empty line), one turned by 270
+// degrees and, after Apply, by 270 degrees again; Update All; the
+// collections opened to edit and every viewer opened to look. The lists,
+// the comment and the pages hold what the user set, the turn is made from
+// the original once, and the thumbnails are the levels the scale asks for.
+// Pictures of every dialog are left in the build tree's test-artefacts.
+TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
+  const std::string samples = testutil::samples_dir();
+  if (samples.empty()) GTEST_SKIP() << "needs the camera samples of ../shared/testdata/exif-samples";
+  for (const char* scale : {"1", "2"}) {
+    SCOPED_TRACE(scale);
+    const std::string base = home / ("book" + std::string(scale)), camera = home / "camera";
+    const std::string album = base + "/2024-05-01 Walk", sea = base + "/2024 Trips/2024-06 Sea";
+    fs::remove_all(camera);
+    testutil::make_dirs(camera);
+    for (const char* sample : {"Canon_40D.jpg", "mobile/jolla.jpg", "Reconyx_HC500_Hyperfire.jpg"})
+      fs::copy_file(samples + "/jpg/" + sample, camera + "/" + fs::path(sample).filename().string());
+    testutil::write_movie(camera + "/CLIP0001.MOV", testutil::movie_options(320, 240));
+    testutil::write_sound(camera + "/VOICE001.WAV");
+    testutil::make_dirs(home / "config/pictora");
+    testutil::write_file(ini(), "album=" + base + "\r\n");
+    auto cli = [this](std::vector<std::string> args) {
+      std::string out, err;
+      args.insert(args.begin(), {testutil::cli_path(), "--quiet"});
+      EXPECT_EQ(testutil::run_program(args, &out, &err, env()), 0) << err;
+    };
+    for (const std::string& dir : {base, base + "/2024 Trips"}) {
+      testutil::make_dirs(dir + "/txt");
+      testutil::write_file(dir + "/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
+    }
+    cli({"make-album", camera, album, "--title", "A walk in May"});
+    cli({"make-album", camera, sea, "--pick", "Canon_40D.jpg", "--title", "By the sea"});
+    testutil::write_file(album + "/txt/good.txt", "Canon_40D.jpg\r\n");
+    testutil::write_file(album + "/txt/fail.txt", "jolla.jpg\r\nGONE.jpg\r\n");  // a name no longer in the album
+    cli({"best", base});
+    cli({"best-book", base, "print"});
+
+    const std::string comment = "Seen from the <b>hill</b>\n\nat dawn";
+    const std::string report =
+        drive("sorting", {program},
+              {"SCREENSHOT_DIR=" PICTORA_BINARY_DIR "/test-artefacts/scale" + std::string(scale), "GDK_SCALE=" + std::string(scale),
+               "ALBUM=2024-05-01 Walk", "THUMBNAILS=4", "GOOD=jolla.jpg", "COMMENT=Canon_40D.jpg|" + comment,
+               "TURN=Reconyx_HC500_Hyperfire.jpg", "BOOK=2024 Trips", "INNER=2024-06 Sea"});
+    EXPECT_EQ(report, data_file("sorting-scale" + std::string(scale) + ".txt", {}));
+
+    const std::pair<std::string, std::string> files[] = {
+        {"txt/good.txt", "Canon_40D.jpg\r\njolla.jpg\r\n"},
+        {"txt/fail.txt", "GONE.jpg\r\n"},
+        {"txt/print.txt", "jolla.jpg\r\n"},
+        {"txt/Canon_40D.txt", "Seen from the <b>hill</b>\r\n\r\nat dawn\r\n"},
+    };
+    for (const auto& [file, bytes] : files) EXPECT_EQ(testutil::read_file(album + "/" + file), bytes) << file;
+    for (const std::string& page : {album + "/index.html", base + "/_Best/index.html"})
+      EXPECT_NE(testutil::read_file(page).find("Seen from the"), std::string::npos) << page;
+    EXPECT_NE(testutil::read_file(base + "/_PrintBook/index.html").find("jolla.jpg"), std::string::npos);
+    // Turned once from the original (2048 x 1536), never twice.
+    const testutil::jpeg_coefficients_t turned =
+        testutil::read_coefficients(testutil::read_file(album + "/size0/Reconyx_HC500_Hyperfire.jpg"));
+    EXPECT_EQ(std::make_pair(turned.width, turned.height), std::make_pair(1536u, 2048u));
+  }
 }
 
 TEST_F(PictoraWindow, WrongCommandLinePrintsUsage) {

@@ -1,0 +1,216 @@
+#include "app/albumedit.h"
+
+#include <sys/stat.h>
+
+#include <iostream>
+#include <sstream>
+
+#include "app/html_album.h"
+#include "app/html_best.h"
+#include "app/html_zoom.h"
+#include "app/listing.h"
+#include "app/update.h"
+#include "libutils/dirutil.h"
+#include "libutils/common.h"
+#include "libutils/futil.h"
+
+namespace pictora {
+
+namespace {
+
+// The book that holds the album or collection p.
+path_t book_holding(const path_t& p) { return book_of(path_t{p.base, p.book, ""}); }
+
+bool check_title(const texts_edit_t& texts, refusal_t& why) {
+  if (!texts.title.empty()) return true;
+  why = refusal_t{vexalib::msg_no_title, "", false};
+  return false;
+}
+
+void add_refusal_log(refusal_t& why, vexalib::e_message_t message, const std::ostringstream& log) {
+  why = refusal_t{message, log.str(), false};
+  while (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
+}
+
+// The texts of dir, then each changed comment; on_saved(edit) after each.
+template <typename Saved>
+bool save_texts(const path_t& dir, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
+                refusal_t& why, Saved on_saved) {
+  std::ostringstream log;
+  if (!savecommenttxt(dir, texts.title, texts.head, texts.last, log)) {
+    add_refusal_log(why, vexalib::msg_comments_not_saved, log);
+    return false;
+  }
+  for (const comment_edit_t& c : comments) {
+    if (c.now == c.loaded) continue;
+    std::string album_dir;
+    c.album->path.make(album_dir);
+    if (!savephotocomment(c.now, album_dir, c.name)) {
+      why = refusal_t{vexalib::msg_comments_not_saved, c.name + ": save comment fail.", false};
+      return false;
+    }
+    on_saved(c);
+  }
+  mark_secret(dir, texts.secret);
+  return true;
+}
+
+
+}  // namespace
+
+const e_bestname_t s_flag_kinds[5] = {bestname_best, bestname_apply, bestname_submit, bestname_print,
+                                      bestname_upload};
+
+void set_entry(best_t& list, const std::string& name, bool on) {
+  const bool had = list.entries.count(name) != 0;
+  if (had == on) return;
+  if (on) {
+    list.entries.insert(name);
+  } else {
+    list.entries.erase(name);
+  }
+  list.modified = true;
+}
+
+void album_marks_t::load(const path_t& p) {
+  album = p;
+  good.load(p, list_kind(bestname_good).file);
+  fail.load(p, list_kind(bestname_fail).file);
+  record.load(p);
+}
+
+mark_t album_marks_t::mark(const std::string& name) const {
+  if (good.entries.count(name) != 0) return mark_t::good;
+  return fail.entries.count(name) != 0 ? mark_t::fail : mark_t::normal;
+}
+
+void album_marks_t::set_mark(const std::string& name, mark_t mark) {
+  set_entry(good, name, mark == mark_t::good);
+  set_entry(fail, name, mark == mark_t::fail);
+  if (mark == mark_t::good) return;
+  for (e_bestname_t kind : s_flag_kinds) set_flag(name, kind, false);
+}
+
+void album_marks_t::set_flag(const std::string& name, e_bestname_t kind, bool on) {
+  set_entry(record.*list_kind(kind).list, name, on);
+  if (on) set_mark(name, mark_t::good);
+}
+
+bool save_album_edit(album_marks_t& marks, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
+                     bool& best_page, refusal_t& why) {
+  best_page = false;
+  if (!check_title(texts, why)) return false;
+  // The lists live in "txt", which an album made elsewhere may lack.
+  std::string txt;
+  marks.album.make(txt, "txt");
+  ::mkdir(txt.c_str(), 0777);
+  const bool flags_written = marks.record.save();
+  if (marks.good.save() || flags_written) {
+    const path_t book = book_holding(marks.album);
+    std::string dir;
+    path_t{book.base, book.book, s_goodpicks_dir}.make(dir);
+    ::mkdir(dir.c_str(), 0777);  // existing directories are fine
+    ::mkdir((dir + path_separator + "txt").c_str(), 0777);
+    best_page = true;
+  }
+  marks.fail.save();
+  return save_texts(marks.album, texts, comments, why, [&](const comment_edit_t& c) {
+    if (marks.good.entries.count(c.name) != 0) best_page = true;
+  });
+}
+
+bool update_edited_album(const path_t& album, const std::vector<files_t>& files, bool best_page,
+                         batch_progress_t& progress, refusal_t& why) {
+  if (album.album == s_goodpicks_dir) return true;
+  sigc::signal<void, double>* s = progress.stage;
+  std::ostringstream log;
+  if (!updatealbum(album, files, s[0], s[1], s[2], s[3], log)) {
+    std::string dir;
+    album.make(dir);
+    log << dir << ": updatealbum() fail.";
+    add_refusal_log(why, vexalib::msg_build_failed, log);
+    return false;
+  }
+  if (best_page && !makebesthtml(book_holding(album), s[4], s[5])) {
+    std::string dir;
+    album.make(dir);
+    libutils::fail(std::cerr, dir, ": makebesthtml() fail.");
+  }
+  return true;
+}
+
+bool load_goodpicks(collection_t& out, const path_t& collection) {
+  out = collection_t{};
+  out.collection = collection;
+  std::string book_dir;
+  path_t{collection.base, collection.book, ""}.make(book_dir);
+  std::list<std::string> names;
+  if (!libutils::getdirs(names, book_dir.c_str())) return false;
+  names.reverse();
+  for (const std::string& name : names) {
+    if (name == "txt" || name[0] == '_') continue;
+    out.albums.emplace_back();
+    out.albums.back().load(path_t{"", book_dir, name});
+  }
+  for (album_t& album : out.albums) {
+    for (const std::string& name : album.good_list.entries) out.entries.push_back({&album, name});
+  }
+  return true;
+}
+
+bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kind) {
+  out = collection_t{};
+  out.collection = collection;
+  out.goodpicks = false;
+  out.kind = list_kind(kind).kind;
+  std::string book_dir;
+  path_t{collection.base, collection.book, ""}.make(book_dir);
+  std::list<std::string> names;
+  if (!walk_names(names, book_dir)) return false;
+  std::list<albumdir_t> albums;
+  hierar_albums(albums, path_t{book_dir, "", ""}, names);
+  sort_albums(albums);
+  load_albums(out.albums, path_t{book_dir, "", ""}, albums);
+  for (album_t& album : out.albums) {
+    for (const std::string& name : (album.*list_kind(out.kind).list).entries) out.entries.push_back({&album, name});
+  }
+  return true;
+}
+
+bool save_collection_texts(collection_t& c, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
+                           refusal_t& why) {
+  if (!check_title(texts, why)) return false;
+  return save_texts(c.collection, texts, comments, why, [](const comment_edit_t& edit) { edit.album->changed = true; });
+}
+
+bool update_collection(collection_t& c, batch_progress_t& progress, refusal_t& why) {
+  sigc::signal<void, double>* s = progress.stage;
+  std::ostringstream log;
+  bool pages = true;
+  for (album_t& album : c.albums) {
+    if (!album.save()) continue;
+    pages = makehtml(album.path, s[2], log) && pages;
+    pages = makehtmlzoom(album.path, s[3]) && pages;
+    pages = makehtmlffzoom(album.path, s[3]) && pages;
+  }
+  const path_t book = book_holding(c.collection);
+  const bool collection = c.goodpicks ? makebesthtml(book, s[4], s[5]) : makebestbookhtml(book, c.kind, s[4], s[5]);
+  if (!collection) {
+    std::string dir;
+    c.collection.make(dir);
+    log << dir << ": collection page fail.\n";
+  }
+  if (pages && collection) return true;
+  add_refusal_log(why, vexalib::msg_comments_not_saved, log);
+  return false;
+}
+
+row_dialog_t row_dialog(const std::string& book_dir, const std::string& name, bool by_thumb) {
+  if (name == s_goodpicks_dir) return row_dialog_t::goodpicks;
+  if (!name.empty() && name[0] == '_') return row_dialog_t::bestbook;
+  const std::string marker = book_dir + path_separator + name + path_separator + (by_thumb ? "thumb" : "original");
+  struct stat st;
+  return ::stat(marker.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? row_dialog_t::album : row_dialog_t::book;
+}
+
+}  // namespace pictora

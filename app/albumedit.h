@@ -1,0 +1,118 @@
+// What the album editor and the collection dialogs decide and write, kept
+// apart from their windows: the marks and flags of an album's pictures and
+// how one implies another, the pictures of the good-picks and best-book
+// collections, what a row of a book list opens, and the saving of what the
+// user edited followed by the pages that must follow. Nothing here needs a
+// display; the long steps take a batch_progress_t and run on a thread of
+// their own while the progress window shows their bars.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "app/album.h"
+#include "app/batchupdate.h"
+#include "app/bookedit.h"
+#include "app/import.h"
+#include "app/path.h"
+
+namespace pictora {
+
+// A picture's mark in its album: in "good.txt", in "fail.txt", or neither.
+enum class mark_t { good, normal, fail };
+
+// The five flags a picture can carry, in the order the dialogs show them.
+extern const e_bestname_t s_flag_kinds[5];
+
+// One album's marks and flags as the album editor edits them. Nothing is
+// written before save().
+struct album_marks_t {
+  path_t album;
+  best_t good, fail;  // the lists as their files hold them
+  album_t record;     // the five flags
+
+  // Loads the good and fail lists and the album record; missing list files
+  // are empty lists.
+  void load(const path_t& p);
+  mark_t mark(const std::string& name) const;
+  // Good adds the name to the good list; normal and fail take every flag
+  // away; fail puts the name into the fail list.
+  void set_mark(const std::string& name, mark_t mark);
+  bool flag(const std::string& name, e_bestname_t kind) const { return record.holds(kind, name); }
+  // A flag makes the picture good; taking one away leaves the mark.
+  void set_flag(const std::string& name, e_bestname_t kind, bool on);
+};
+
+// Adds name to, or takes it from, list; marks the list modified when it changed.
+void set_entry(best_t& list, const std::string& name, bool on);
+
+// A picture's comment as loaded and as the user left it.
+struct comment_edit_t {
+  album_t* album = nullptr;  // the picture's album (collections show several)
+  std::string name;
+  std::string loaded, now;
+};
+
+// A title, head and closing comment and the secret mark as typed.
+struct texts_edit_t {
+  std::string title, head, last;
+  bool secret = false;
+};
+
+// Saves what the album editor shows: the flags and the good list (when one
+// of them was written, the book's "_Best" collection is made if missing and
+// best_page is set), the fail list, the album's texts, each changed comment
+// (a changed comment of a good picture sets best_page too) and the secret
+// mark. An empty title refuses everything before anything is written. False
+// with why filled (no title; comments that could not be saved) otherwise.
+bool save_album_edit(album_marks_t& marks, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
+                     bool& best_page, refusal_t& why);
+
+// Brings the edited album up to date for files (every file of "original"
+// with the turn the user picked; stage signals 1 to 4), then, with
+// best_page, the book's "_Best" page (signals 5 and 6). The "_Best"
+// collection itself is never updated as an album. False with the reports
+// in why when the update fails.
+bool update_edited_album(const path_t& album, const std::vector<files_t>& files, bool best_page,
+                         batch_progress_t& progress, refusal_t& why);
+
+// The pictures a collection dialog shows: the albums' records and one entry
+// per picture, in the collection's order.
+struct collection_t {
+  path_t collection;  // the "_Best" or best-book directory
+  bool goodpicks = true;
+  e_bestname_t kind = bestname_good;
+  std::list<album_t> albums;
+  struct entry_t {
+    album_t* album;
+    std::string name;
+  };
+  std::vector<entry_t> entries;
+};
+
+// "_Best": the good pictures of every album directly in the collection's
+// book (newest album first, names ascending). A best book: the pictures of
+// its list over every album of the tree below the book, in the order of its
+// page. False when the book cannot be listed.
+bool load_goodpicks(collection_t& out, const path_t& collection);
+bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kind);
+
+// Saves a collection's own texts and secret mark, and the changed comments
+// of its pictures (their albums then count as changed). False with why
+// filled when the title is empty or a text cannot be saved.
+bool save_collection_texts(collection_t& c, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
+                           refusal_t& why);
+// Saves the albums whose lists or comments changed and writes their pages
+// again (signals 3 and 4), then the collection's page (5 and 6). False with
+// the reports in why when an album's pages failed.
+bool update_collection(collection_t& c, batch_progress_t& progress, refusal_t& why);
+
+// What the item button of a row named name in the book directory book_dir
+// opens. The main window and the book viewer decide an album by its
+// "original" folder, the book editor by its "thumb" folder.
+enum class row_dialog_t { goodpicks, bestbook, album, book };
+row_dialog_t row_dialog(const std::string& book_dir, const std::string& name, bool by_thumb);
+
+}  // namespace pictora

@@ -1,0 +1,97 @@
+#include "app/editalbum.h"
+
+#include <list>
+
+#include "app/loopmeter.h"
+#include "app/wintext.h"
+#include "libutils/dirutil.h"
+
+namespace pictora {
+
+EditAlbumDialog::EditAlbumDialog(Gtk::Window& parent, const path_t& album, const std::string& prog_dir)
+    : Gtk::Dialog(text_utf8(vexalib::make_title(vexalib::getmsg(vexalib::msg_edit), album.album.c_str())), parent,
+                  true),
+      prog_dir(prog_dir),
+      album(album),
+      texts(true),
+      list(*this,
+           picture_list_options_t{
+               true, true, true, true,
+               [this](size_t row, mark_t mark) { marks.set_mark(list.name(row), mark); },
+               [this](size_t row, e_bestname_t kind, bool on) { marks.set_flag(list.name(row), kind, on); },
+               [this](size_t row) { return marks.mark(list.name(row)); },
+               [this](size_t row, e_bestname_t kind) { return marks.flag(list.name(row), kind); }}),
+      progwin(*this) {
+  set_border_width(6);
+  Gtk::Box& box = *get_content_area();
+  box.set_spacing(4);
+  box.pack_start(texts.dir_row, Gtk::PACK_SHRINK);
+  box.pack_start(texts.secret_row, Gtk::PACK_SHRINK);
+  box.pack_start(list);
+  make_rows();
+  for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&texts.title_row, &texts.head_label, &texts.head_text,
+                                                                 &texts.last_label, &texts.last_text})
+    box.pack_start(*widget, Gtk::PACK_SHRINK);
+  texts.load(album);
+  add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
+  add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
+  add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+  show_all_children();
+}
+
+bool EditAlbumDialog::make_rows() {
+  marks.load(album);
+  std::string originals;
+  album.make(originals, "original");
+  std::list<std::string> names;
+  if (!libutils::getfiles(names, originals.c_str())) {
+    list.fill({}, prog_dir);
+    return false;
+  }
+  std::vector<picture_list_t::entry_t> entries;
+  for (const std::string& name : names) entries.push_back({album, name});
+  list.fill(std::move(entries), prog_dir);
+  return true;
+}
+
+bool EditAlbumDialog::take_refusal() {
+  const bool was = refused;
+  refused = false;
+  return was;
+}
+
+void EditAlbumDialog::on_response(int id) {
+  Gtk::Dialog::on_response(id);
+  if (id != Gtk::RESPONSE_OK && id != Gtk::RESPONSE_APPLY) return;
+  bool best_page = false;
+  refusal_t why;
+  const std::vector<comment_edit_t> comments = list.comments([this](size_t) { return &marks.record; });
+  if (!save_album_edit(marks, texts.read(), comments, best_page, why)) {
+    show_refusal(*this, why);
+    refused = true;
+    return;
+  }
+  const std::vector<files_t> files = selected_files();
+  progwin.clear();
+  progwin.show();
+  loop_mark("album update started");
+  const bool updated = progwin.work([&](batch_progress_t& progress) {
+    return update_edited_album(album, files, best_page, progress, why);
+  });
+  loop_mark("album update ended");
+  progwin.hide();
+  if (!updated) show_refusal(*this, why);
+}
+
+void edit_album(Gtk::Window& parent, const path_t& album, const std::string& prog_dir,
+                const std::function<void(int response)>& done) {
+  run_reopening(
+      [&] {
+        auto dialog = std::make_unique<EditAlbumDialog>(parent, album, prog_dir);
+        EditAlbumDialog* d = dialog.get();
+        return reopened_t{std::move(dialog), &d->list, [d] { return d->take_refusal(); }};
+      },
+      done);
+}
+
+}  // namespace pictora

@@ -1,0 +1,95 @@
+#include "app/goodalbum.h"
+
+#include "app/bestbook.h"
+#include "app/wintext.h"
+
+namespace pictora {
+
+CollectionDialog::CollectionDialog(Gtk::Window& parent, const path_t& collection, const std::string& prog_dir,
+                                   bool goodpicks, e_bestname_t kind, bool editable)
+    : Gtk::Dialog(text_utf8(vexalib::make_title(vexalib::getmsg(vexalib::msg_selection), collection.album.c_str())),
+                  parent, true),
+      prog_dir(prog_dir),
+      path(collection),
+      editable(editable),
+      goodpicks(goodpicks),
+      kind(kind),
+      texts(editable),
+      list(*this, picture_list_options_t{
+                      false, false, editable && goodpicks, editable && goodpicks, nullptr,
+                      [this](size_t row, e_bestname_t flag, bool on) {
+                        const collection_t::entry_t& e = this->collection.entries[row];
+                        set_entry(e.album->*list_kind(flag).list, e.name, on);
+                      },
+                      nullptr,
+                      [this](size_t row, e_bestname_t flag) {
+                        const collection_t::entry_t& e = this->collection.entries[row];
+                        return e.album->holds(flag, e.name);
+                      }}),
+      progwin(*this) {
+  set_border_width(6);
+  Gtk::Box& box = *get_content_area();
+  box.set_spacing(4);
+  box.pack_start(texts.dir_row, Gtk::PACK_SHRINK);
+  box.pack_start(texts.secret_row, Gtk::PACK_SHRINK);
+  box.pack_start(list);
+  for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&texts.title_row, &texts.head_label, &texts.head_text,
+                                                                 &texts.last_label, &texts.last_text})
+    box.pack_start(*widget, Gtk::PACK_SHRINK);
+  texts.load(path);
+  make_rows();
+  add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
+  add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
+  add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+  show_all_children();
+}
+
+bool CollectionDialog::make_rows() {
+  const bool listed = goodpicks ? load_goodpicks(collection, path) : load_bestbook(collection, path, kind);
+  std::vector<picture_list_t::entry_t> entries;
+  for (const collection_t::entry_t& e : collection.entries) entries.push_back({e.album->path, e.name});
+  list.fill(std::move(entries), prog_dir);
+  return listed;
+}
+
+bool CollectionDialog::take_refusal() {
+  const bool was = refused;
+  refused = false;
+  return was;
+}
+
+void CollectionDialog::on_response(int id) {
+  Gtk::Dialog::on_response(id);
+  if (id != Gtk::RESPONSE_APPLY && !(id == Gtk::RESPONSE_OK && editable)) return;
+  refusal_t why;
+  const std::vector<comment_edit_t> comments =
+      list.comments([this](size_t row) { return collection.entries[row].album; });
+  if (!save_collection_texts(collection, texts.read(), comments, why)) {
+    show_refusal(*this, why);
+    refused = true;
+    return;
+  }
+  progwin.clear();
+  progwin.show();
+  const bool updated = progwin.work([&](batch_progress_t& progress) { return update_collection(collection, progress, why); });
+  progwin.hide();
+  if (!updated) show_refusal(*this, why);
+}
+
+void run_collection(Gtk::Window& parent, const path_t& path, const std::string& prog_dir, bool goodpicks,
+                    e_bestname_t kind, bool editable, const std::function<void(int response)>& done) {
+  run_reopening(
+      [&] {
+        std::unique_ptr<CollectionDialog> dialog;
+        if (goodpicks) {
+          dialog = std::make_unique<GoodAlbumDialog>(parent, path, prog_dir, editable);
+        } else {
+          dialog = std::make_unique<BestBookDialog>(parent, path, prog_dir, kind, editable);
+        }
+        CollectionDialog* d = dialog.get();
+        return reopened_t{std::move(dialog), &d->list, [d] { return d->take_refusal(); }};
+      },
+      done);
+}
+
+}  // namespace pictora

@@ -1,0 +1,482 @@
+#include "app/picturerow.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <sstream>
+
+#include "app/camerafolder.h"
+#include "app/exif.h"
+#include "app/global.h"
+#include "app/launch.h"
+#include "app/loopmeter.h"
+#include "app/movie.h"
+#include "app/shrink.h"
+#include "app/wintext.h"
+#include "libgr/imageutil.h"
+#include "libutils/futil.h"
+
+namespace pictora {
+
+namespace {
+
+// No round of row building holds the main loop longer than this.
+constexpr std::chrono::milliseconds slice_budget(20);
+// Grid rows per file: picture, name, comment, marks, flags, info.
+constexpr int rows_per_file = 6;
+// The room a line takes before any line is laid out.
+constexpr int first_line_height = 240;
+
+std::string original_of(const path_t& album, const std::string& name) {
+  std::string file;
+  album.make(file, "original", name);
+  return file;
+}
+
+// The caption as one text per line, without the tabs that start its lines.
+std::string caption_of(const path_t& album, const std::string& name) {
+  std::ostringstream os;
+  std::string why;
+  if (!writeexif(os, album, "original", name, false, &why)) return "";
+  std::string text;
+  std::istringstream lines(os.str());
+  for (std::string line; std::getline(lines, line);) {
+    line.erase(0, line.find_first_not_of('\t'));
+    if (line.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += line;
+  }
+  return text;
+}
+
+// What a row's picture is made of, on the loader's thread.
+thumbnail_loader_t::job_t picture_job(const path_t& album, const std::string& name, int scale) {
+  if (ispicture(name)) {
+    return [album, name, scale](thumbnail_loader_t::result_t& r) {
+      // A picture none of whose levels can be read comes back empty.
+      r.loaded = load_scaled_thumbnail(r.image, album, name, scale) && r.image.width > 0;
+      r.info = caption_of(album, name);
+    };
+  }
+  if (ismovie(name)) {
+    return [album, name, scale](thumbnail_loader_t::result_t& r) {
+      std::string duration, rate;
+      r.loaded = load_scaled_ffthumbnail(r.image, album, name, scale, duration, rate) && r.image.width > 0;
+      r.info = duration + ", " + rate;
+    };
+  }
+  return nullptr;
+}
+
+void fit_pictures(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
+  if (rect.get_height() < 1) return;
+  scrolled.set_size_request(std::min(work_area(scrolled).get_width() - 80, rect.get_width()),
+                            std::min(rect.get_height(), list_height_limit(scrolled)));
+}
+
+}  // namespace
+
+picture_list_t::picture_list_t(Gtk::Window& window, picture_list_options_t options)
+    : window_(window), options_(std::move(options)) {
+  set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+  add(lines_box_);
+  lines_box_.signal_size_allocate().connect(sigc::mem_fun(*this, &picture_list_t::lines_size_allocate));
+  // Scrolling or a new height brings other lines near the view.
+  get_vadjustment()->signal_value_changed().connect(sigc::mem_fun(*this, &picture_list_t::want_lines));
+  get_vadjustment()->signal_changed().connect(sigc::mem_fun(*this, &picture_list_t::want_lines));
+}
+
+picture_list_t::~picture_list_t() {
+  slicer_.disconnect();
+  loader_.reset();
+}
+
+void picture_list_t::lines_size_allocate(Gdk::Rectangle& rect) {
+  fit_pictures(*this, rect);
+  want_lines();
+  // The lines not built yet take the room of a built one, so that the
+  // scroll bar is near right from the start.
+  if (line_height_ > 0) return;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const int height = lines_[i]->get_allocated_height();
+    if (!line_built_[i] || height <= 1) continue;
+    line_height_ = height;
+    for (size_t j = 0; j < lines_.size(); ++j)
+      if (!line_built_[j]) lines_[j]->set_size_request(-1, line_height_);
+    return;
+  }
+}
+
+void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_dir) {
+  slicer_.disconnect();
+  loader_.reset();
+  rows.clear();
+  for (auto& line : lines_) lines_box_.remove(*line);
+  lines_.clear();
+  prog_dir_ = prog_dir;
+  entries_ = std::move(entries);
+  rows.resize(entries_.size());
+  columns_ = std::max<size_t>(1, g_global.horizontal_items);
+  line_built_.assign((entries_.size() + columns_ - 1) / columns_, false);
+  announced_ = false;
+  for (size_t i = 0; i < line_built_.size(); ++i) {
+    auto line = std::make_unique<Gtk::Grid>();
+    line->set_column_spacing(8);
+    // Columns of one width line up from line to line.
+    line->set_column_homogeneous(true);
+    line->set_size_request(-1, line_height_ > 0 ? line_height_ : first_line_height);
+    lines_box_.pack_start(*line, Gtk::PACK_SHRINK);
+    line->show();
+    lines_.push_back(std::move(line));
+  }
+  early_.assign(entries_.size(), thumbnail_loader_t::result_t{});
+  arrived_.assign(entries_.size(), false);
+  const int scale = window_.get_scale_factor();
+  std::vector<thumbnail_loader_t::job_t> jobs;
+  for (const entry_t& e : entries_) jobs.push_back(picture_job(e.album, e.name, scale));
+  loop_mark("picture list asked");
+  loader_ = std::make_unique<thumbnail_loader_t>(
+      std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r); },
+      [] { loop_mark("picture thumbnails done"); });
+  want_lines();
+}
+
+bool picture_list_t::loading() const {
+  bool waiting = false;
+  return wanted_line(&waiting).has_value() || waiting || (loader_ && !loader_->finished());
+}
+
+std::optional<size_t> picture_list_t::wanted_line(bool* waiting) const {
+  // Near: within a page above and two below the view, or a first screen
+  // before the list is laid out.
+  Glib::RefPtr<const Gtk::Adjustment> view = const_cast<picture_list_t*>(this)->get_vadjustment();
+  const double page = std::max(view->get_page_size(), 600.0);
+  const double top = view->get_value() - page, bottom = view->get_value() + 3 * page;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (line_built_[i]) continue;
+    const Gtk::Allocation where = lines_[i]->get_allocation();
+    if (where.get_height() <= 1) {
+      // Not laid out yet: the first line comes at once, the others once
+      // the lines before them are laid out.
+      if (i == 0) return i;
+      if (waiting) *waiting = true;
+      return std::nullopt;
+    }
+    if (where.get_y() + where.get_height() < top) continue;
+    if (where.get_y() > bottom) break;
+    return i;
+  }
+  return std::nullopt;
+}
+
+void picture_list_t::want_lines() {
+  if (!slicer_.connected() && wanted_line().has_value())
+    slicer_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &picture_list_t::build_slice));
+}
+
+bool picture_list_t::build_slice() {
+  const auto start = std::chrono::steady_clock::now();
+  while (const std::optional<size_t> line = wanted_line()) {
+    const size_t first = *line * columns_, end = std::min(entries_.size(), first + columns_);
+    // A short last line keeps the columns of the others.
+    if (end - first < columns_) {
+      auto* filler = Gtk::manage(new Gtk::Label());
+      filler->show();
+      lines_[*line]->attach(*filler, static_cast<int>(columns_) - 1, 0, 1, 1);
+    }
+    // A grid lists its cells newest first: built from the end, a line reads
+    // to screen readers file by file in order.
+    for (size_t i = end; i-- > first;) build_row(i);
+    lines_[*line]->set_size_request(-1, -1);
+    line_built_[*line] = true;
+    if (std::chrono::steady_clock::now() - start > slice_budget) return true;
+  }
+  bool waiting = false;
+  // The next layout looks again.
+  if (wanted_line(&waiting) || waiting) return false;
+  if (!announced_) {
+    loop_mark("picture rows built");
+    announced_ = true;
+  }
+  return false;
+}
+
+void picture_list_t::build_row(size_t index) {
+  rows[index] = std::make_unique<picture_row_t>();
+  picture_row_t& row = *rows[index];
+  row.album = entries_[index].album;
+  row.name = entries_[index].name;
+  const Glib::ustring name = text_utf8(row.name);
+  row.picture.get_accessible()->set_name(name);
+  if (!ispicture(row.name) && !ismovie(row.name)) row.picture.set_size_request(32, 32);
+  row.name_label.set_text(name);
+  row.name_label.set_selectable(true);
+
+  std::string comment;
+  loadphotocomment(comment, row.album, row.name);
+  row.comment_view.set_text(comment);
+  // As the view gives it back, so that an untouched comment is never
+  // taken for a changed one.
+  row.comment = row.comment_view.text();
+  row.comment_view.view.set_editable(options_.comments_editable);
+  row.comment_view.view.get_accessible()->set_description(name);
+
+  if (options_.marks) {
+    Gtk::RadioButton::Group group = row.good.get_group();
+    row.normal.set_group(group);
+    row.fail.set_group(group);
+    const std::pair<Gtk::RadioButton*, vexalib::e_message_t> marks[] = {
+        {&row.good, vexalib::msg_good}, {&row.normal, vexalib::msg_normal}, {&row.fail, vexalib::msg_fail}};
+    for (const auto& [button, message] : marks) {
+      button->set_label(msg_utf8(message));
+      button->set_sensitive(options_.flags_editable);
+      button->get_accessible()->set_description(name);
+      row.mark_box.pack_start(*button, Gtk::PACK_SHRINK);
+    }
+  }
+  if (options_.rotation && ispicture(row.name)) {
+    row.rotate_check.set_label(msg_utf8(vexalib::msg_rotate));
+    row.rotate_check.get_accessible()->set_description(name);
+    row.angle.set_adjustment(Gtk::Adjustment::create(0, 0, 270, 90, 90, 0));
+    row.angle.set_digits(0);
+    row.angle.set_numeric(true);
+    row.angle.set_wrap(false);
+    row.angle.set_snap_to_ticks(true);
+    row.angle.set_sensitive(false);
+    row.angle.get_accessible()->set_description(name);
+    row.mark_box.pack_start(row.rotate_check, Gtk::PACK_SHRINK);
+    row.mark_box.pack_start(row.angle, Gtk::PACK_SHRINK);
+  }
+  for (size_t f = 0; f < 5; ++f) {
+    Gtk::CheckButton& flag = row.flags[f];
+    flag.set_label(msg_utf8(list_kind(s_flag_kinds[f]).label));
+    flag.set_sensitive(options_.flags_editable);
+    flag.set_can_focus(options_.flags_editable);
+    flag.set_focus_on_click(options_.flags_editable);
+    flag.get_accessible()->set_description(name);
+    row.flag_box.pack_start(flag, Gtk::PACK_SHRINK);
+  }
+  row.info_label.set_selectable(true);
+  row.info_label.set_xalign(0);
+  row.info_label.set_yalign(0);
+
+  Gtk::Widget* cells[rows_per_file] = {&row.picture,  &row.name_label, &row.comment_view,
+                                       &row.mark_box, &row.flag_box,   &row.info_label};
+  Gtk::Grid& line = *lines_[index / columns_];
+  for (int r = rows_per_file; r-- > 0;) {
+    // The comment fills its cell but does not widen the column.
+    cells[r]->set_hexpand(r != 2);
+    cells[r]->set_vexpand(true);
+    line.attach(*cells[r], static_cast<int>(index % columns_), r, 1, 1);
+    cells[r]->show_all();
+  }
+
+  row.picture.signal_clicked().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_picture), index));
+  row.good.signal_toggled().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_mark), index, mark_t::good));
+  row.normal.signal_toggled().connect(
+      sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_mark), index, mark_t::normal));
+  row.fail.signal_toggled().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_mark), index, mark_t::fail));
+  for (size_t f = 0; f < 5; ++f)
+    row.flags[f].signal_toggled().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_flag), index, f));
+  row.rotate_check.signal_toggled().connect(
+      sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_is_rotate), index));
+  row.angle.signal_value_changed().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_rotate), index));
+  refresh(index);
+  if (arrived_[index]) deliver(early_[index]);
+}
+
+void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
+  const size_t index = result.index;
+  if (!rows[index]) {
+    // Its row comes later and shows it then.
+    arrived_[index] = true;
+    early_[index] = std::move(result);
+    return;
+  }
+  picture_row_t& row = *rows[index];
+  row.info = result.info;
+  row.info_label.set_text(text_utf8(row.info));
+  if (!result.loaded) {
+    if (ispicture(row.name) || ismovie(row.name)) row.picture.set_size_request(32, 32);
+    return;
+  }
+  row.thumbnail = std::move(result.image);
+  row.has_thumbnail = true;
+  // What a screen reader says of the picture: its size in pixels.
+  row.picture.get_accessible()->set_description(std::to_string(row.thumbnail.width) + "x" +
+                                                std::to_string(row.thumbnail.height));
+  row.picture.set(row.thumbnail);
+  early_[index] = thumbnail_loader_t::result_t{};
+}
+
+void picture_list_t::refresh(size_t index) {
+  if (index >= rows.size() || !rows[index]) return;
+  picture_row_t& row = *rows[index];
+  syncing_ = true;
+  if (options_.marks && options_.mark_of) {
+    const mark_t mark = options_.mark_of(index);
+    (mark == mark_t::good ? row.good : mark == mark_t::fail ? row.fail : row.normal).set_active(true);
+  }
+  if (options_.flag_of) {
+    for (size_t f = 0; f < 5; ++f) row.flags[f].set_active(options_.flag_of(index, s_flag_kinds[f]));
+  }
+  syncing_ = false;
+}
+
+void picture_list_t::button_picture(size_t index) {
+  const picture_row_t& row = *rows[index];
+  if (ispicture(row.name)) {
+    run_vexaview(prog_dir_, original_of(row.album, row.name));
+  } else if (ismovie(row.name)) {
+    libgr::direction2ul_t size;
+    std::string duration, rate;
+    const std::uint64_t level = getffshrinklevel(row.album, "original", row.name, size, duration, rate);
+    std::string movie;
+    row.album.make(movie, "movie" + std::to_string(level), libutils::basename(row.name) + ".mp4");
+    run_movie(movie);
+  } else if (is_audio(row.name)) {
+    run_movie(original_of(row.album, row.name));
+  } else {
+    return;
+  }
+  return_to_window(window_);
+}
+
+void picture_list_t::button_mark(size_t index, mark_t mark) {
+  picture_row_t& row = *rows[index];
+  Gtk::RadioButton& button = mark == mark_t::good ? row.good : mark == mark_t::fail ? row.fail : row.normal;
+  if (syncing_ || !button.get_active() || !options_.on_mark) return;
+  options_.on_mark(index, mark);
+  refresh(index);
+}
+
+void picture_list_t::button_flag(size_t index, size_t flag) {
+  if (syncing_ || !options_.on_flag) return;
+  options_.on_flag(index, s_flag_kinds[flag], rows[index]->flags[flag].get_active());
+  refresh(index);
+}
+
+void picture_list_t::button_is_rotate(size_t index) {
+  picture_row_t& row = *rows[index];
+  row.angle.set_sensitive(row.rotate_check.get_active());
+}
+
+void picture_list_t::button_rotate(size_t index) {
+  picture_row_t& row = *rows[index];
+  const std::uint64_t code = angle_code(row.angle.get_value_as_int(), row.name, std::cerr);
+  if (!row.has_thumbnail) return;
+  if (code == 0) {
+    row.picture.set(row.thumbnail);
+    return;
+  }
+  // A turn is made from the original, never on top of an earlier one, so
+  // the button shows the original turned.
+  libgr::image2d_t upright, turned;
+  if (!load_thumbnail(upright, original_of(row.album, row.name))) {
+    std::cerr << row.name << ": load_scaled_thumbnail() fail." << std::endl;
+    return;
+  }
+  if (!libgr::rotate(code, turned, upright)) {
+    std::cerr << row.name << ": rotate() fail." << std::endl;
+    return;
+  }
+  row.picture.set(turned);
+}
+
+std::vector<files_t> picture_list_t::selected_files() const {
+  std::vector<files_t> files;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    std::uint64_t code = 0;
+    if (rows[i] && options_.rotation && ispicture(rows[i]->name))
+      code = angle_code(rows[i]->angle.get_value_as_int(), rows[i]->name, std::cerr);
+    files.push_back(files_t{entries_[i].name, code});
+  }
+  return files;
+}
+
+std::vector<comment_edit_t> picture_list_t::comments(const std::function<album_t*(size_t row)>& album_of) const {
+  std::vector<comment_edit_t> out;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i]) continue;
+    picture_row_t& row = *rows[i];
+    out.push_back(comment_edit_t{album_of(i), row.name, row.comment, row.comment_view.text()});
+  }
+  return out;
+}
+
+void run_reopening(const std::function<reopened_t()>& make, const std::function<void(int response)>& done) {
+  double scroll = 0;
+  for (;;) {
+    reopened_t opened = make();
+    Glib::RefPtr<Gtk::Adjustment> adjustment = opened.list->vertical();
+    sigc::connection restore;
+    if (scroll > 0) {
+      // Back where the user left it, once the rows reach that far again.
+      restore = adjustment->signal_changed().connect([&] {
+        if (adjustment->get_upper() - adjustment->get_page_size() < scroll) return;
+        adjustment->set_value(scroll);
+        restore.disconnect();
+      });
+    }
+    int response;
+    do {
+      response = opened.dialog->run();
+    } while (opened.refused && opened.refused());
+    restore.disconnect();
+    scroll = adjustment->get_value();
+    opened.dialog->hide();
+    if (done) done(response);
+    if (response != Gtk::RESPONSE_APPLY) break;
+  }
+}
+
+texts_panel_t::texts_panel_t(bool editable)
+    : editable(editable),
+      dir_row(false, 6),
+      dir_caption(msg_utf8(vexalib::msg_album_folder)),
+      secret_row(false, 6),
+      secret_label(msg_utf8(vexalib::msg_secret)),
+      title_row(vexalib::msg_title),
+      head_label(msg_utf8(vexalib::msg_head_comment), 0, 0.5),
+      last_label(msg_utf8(vexalib::msg_closing_comment), 0, 0.5) {
+  dir_label.set_selectable(true);
+  dir_label.set_xalign(0);
+  dir_row.pack_start(dir_caption, Gtk::PACK_SHRINK);
+  dir_row.pack_start(dir_label);
+  secret_row.pack_start(secret_label, Gtk::PACK_SHRINK);
+  secret_row.pack_start(secret_check, Gtk::PACK_SHRINK);
+  secret_check.set_sensitive(editable);
+  if (editable) {
+    title_entry.set_width_chars(40);
+    title_row.pack_start(title_entry);
+  } else {
+    title_label.set_xalign(0);
+    title_label.set_selectable(true);
+    title_row.pack_start(title_label);
+  }
+  head_text.view.set_editable(editable);
+  last_text.view.set_editable(editable);
+}
+
+void texts_panel_t::load(const path_t& dir) {
+  std::string path, title, head, last;
+  dir.make(path);
+  dir_label.set_text(text_utf8(path));
+  loadcommenttxt(dir, title, head, last);
+  title_entry.set_text(text_utf8(title));
+  title_label.set_text(text_utf8(title));
+  head_text.set_text(head);
+  last_text.set_text(last);
+  std::string secret;
+  dir.make(secret, "txt", "secret.txt");
+  secret_check.set_active(libutils::exists(secret));
+}
+
+texts_edit_t texts_panel_t::read() {
+  return texts_edit_t{text_locale(title_entry.get_text()), head_text.text(), last_text.text(),
+                      secret_check.get_active()};
+}
+
+void show_refusal(Gtk::Window& parent, const refusal_t& why) { error_box(parent, why.text()); }
+
+}  // namespace pictora

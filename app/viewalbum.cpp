@@ -1,0 +1,47 @@
+#include "app/viewalbum.h"
+
+#include <list>
+
+#include "app/wintext.h"
+#include "libutils/dirutil.h"
+
+namespace pictora {
+
+ViewAlbumDialog::ViewAlbumDialog(Gtk::Window& parent, const path_t& album, const std::string& prog_dir)
+    : Gtk::Dialog(text_utf8(vexalib::make_title(vexalib::getmsg(vexalib::msg_view), album.album.c_str())), parent,
+                  true),
+      prog_dir(prog_dir),
+      album(album),
+      texts(false),
+      list(*this, picture_list_options_t{true, false, false, false, nullptr, nullptr,
+                                         [this](size_t row) { return marks.mark(list.name(row)); },
+                                         [this](size_t row, e_bestname_t kind) {
+                                           return marks.flag(list.name(row), kind);
+                                         }}) {
+  set_border_width(6);
+  Gtk::Box& box = *get_content_area();
+  box.set_spacing(4);
+  for (Gtk::Widget* widget :
+       std::initializer_list<Gtk::Widget*>{&texts.dir_row, &texts.title_row, &texts.secret_row, &texts.head_text})
+    box.pack_start(*widget, Gtk::PACK_SHRINK);
+  box.pack_start(list);
+  box.pack_start(texts.last_text, Gtk::PACK_SHRINK);
+  texts.load(album);
+  make_rows();
+  add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
+  show_all_children();
+}
+
+bool ViewAlbumDialog::make_rows() {
+  marks.load(album);
+  std::string originals;
+  album.make(originals, "original");
+  std::list<std::string> names;
+  const bool listed = libutils::getfiles(names, originals.c_str());
+  std::vector<picture_list_t::entry_t> entries;
+  for (const std::string& name : names) entries.push_back({album, name});
+  list.fill(std::move(entries), prog_dir);
+  return listed;
+}
+
+}  // namespace pictora

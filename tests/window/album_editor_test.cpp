@@ -1,0 +1,183 @@
+// What a user of the album editor meets when the album is not as it should
+// be, in the real dialog in this process: a picture that cannot be decoded,
+// an album whose folder goes while the dialog is open, an empty title. The
+// dialog shows every file, says what went wrong in its boxes, and keeps or
+// writes exactly what it should.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/editalbum.h"
+#include "app/global.h"
+#include "tests/gui_support/gui_env.h"
+#include "tests/safety/user.h"
+#include "tests/support/make_jpeg.h"
+#include "tests/support/test_util.h"
+#include "vexalib/message.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using pictora::EditAlbumDialog;
+
+// Runs the album editor until it closes: once its rows and thumbnails are
+// in, act changes it and OK is pressed; each message box is noted as
+// "title: text" and answered; a dialog that stays open after OK is
+// cancelled. Also notes the rows as "name:thumbnail or -".
+std::string run_editor(const std::string& album_dir, const std::function<void(EditAlbumDialog&)>& act) {
+  std::string notes;
+  testutil::in_main_loop([&] {
+    Gtk::Window parent;
+    const fs::path dir(album_dir);
+    EditAlbumDialog dialog(parent, pictora::path_t{"", dir.parent_path().string(), dir.filename().string()}, "");
+    bool pressed = false;
+    sigc::connection poll = Glib::signal_timeout().connect(
+        [&] {
+          for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+            if (auto* box = dynamic_cast<Gtk::MessageDialog*>(window); box && box->get_mapped()) {
+              notes += box->get_title() + ": " + box->property_text().get_value() + "\n";
+              box->response(Gtk::RESPONSE_OK);
+              return true;
+            }
+          }
+          if (dialog.list.loading() || pressed) return true;
+          for (const auto& row : dialog.list.rows) notes += row->name + (row->has_thumbnail ? ":thumbnail\n" : ":-\n");
+          act(dialog);
+          pressed = true;
+          // Outside this callback, which answers the boxes OK opens.
+          Glib::signal_idle().connect_once([&] { dialog.response(Gtk::RESPONSE_OK); });
+          return true;
+        },
+        50);
+    dialog.run();
+    if (dialog.take_refusal()) {
+      notes += "stays open\n";
+      Glib::signal_idle().connect_once([&] { dialog.response(Gtk::RESPONSE_CANCEL); });
+      dialog.run();
+    }
+    poll.disconnect();
+  });
+  return notes;
+}
+
+TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
+  testutil::start_gui();
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  testutil::TempDir home;
+  const std::string camera = home / "camera", album = home / "book/2024-05 Day";
+  testutil::make_dirs(camera);
+  testutil::write_jpeg(camera + "/P1.JPG", {320, 240});
+  testutil::write_jpeg(camera + "/P2.JPG", {240, 320});
+
+  auto good = [](const char* name) {
+    return [name](EditAlbumDialog& d) {
+      for (const auto& row : d.list.rows)
+        if (row->name == name) row->good.set_active(true);
+    };
+  };
+  const struct {
+    const char* what;
+    std::function<void()> damage;
+    std::function<void(EditAlbumDialog&)> act;
+    std::string notes;
+    std::string good_list;  // what txt/good.txt holds afterwards ("-": no file, no album)
+  } cases[] = {
+      {"a picture that cannot be decoded",
+       [&] {
+         for (const auto& level : fs::directory_iterator(album))
+           if (level.is_directory()) fs::remove(level.path() / "P2.JPG");
+         testutil::write_file(album + "/original/P2.JPG", "not a picture");
+       },
+       good("P1.JPG"),
+       "P1.JPG:thumbnail\nP2.JPG:-\nError: Building the album or the book page failed.\nshrinkupdate() fail.\n@ALBUM@: "
+       "updatealbum() fail.\n",
+       "P1.JPG\r\n"},
+      {"the album's folder gone while the dialog is open", nullptr,
+       [&](EditAlbumDialog& d) {
+         good("P1.JPG")(d);
+         fs::remove_all(album);
+       },
+       "P1.JPG:thumbnail\nP2.JPG:thumbnail\nError: The comments could not be saved.\n@ALBUM@/txt/head.txt: file open "
+       "fail, No such file or directory\nstays open\n",
+       "-"},
+      {"an empty title", nullptr,
+       [&](EditAlbumDialog& d) {
+         good("P1.JPG")(d);
+         d.texts.title_entry.set_text("");
+       },
+       "P1.JPG:thumbnail\nP2.JPG:thumbnail\nError: The title is empty.\nstays open\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(home / "book");
+    std::string out, err;
+    ASSERT_EQ(testutil::run_program({testutil::cli_path(), "--quiet", "make-album", camera, album, "--title", "Day"},
+                                    &out, &err, {"XDG_CONFIG_HOME=" + home / "config"}),
+              0)
+        << err;
+    if (c.damage) c.damage();
+    const std::string notes = run_editor(album, c.act);
+    std::string expected = c.notes;
+    for (size_t at; (at = expected.find("@ALBUM@")) != std::string::npos;) expected.replace(at, 7, album);
+    EXPECT_EQ(notes, expected);
+    EXPECT_EQ(fs::exists(album), c.good_list != "-");
+    if (c.good_list != "-") {
+      EXPECT_EQ(testutil::read_file(album + "/txt/good.txt"), c.good_list);
+    }
+  }
+}
+
+// An album longer than the screen: the rows far below the view wait until
+// the user scrolls to them, then come with their thumbnails, and a mark set
+// there is saved like any other.
+TEST(AlbumEditor, ALongAlbumBuildsItsRowsAsTheyComeIntoView) {
+  testutil::start_gui();
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  testutil::TempDir home;
+  const std::string camera = home / "camera", album = home / "book/Day";
+  testutil::make_dirs(camera);
+  testutil::write_jpeg(camera + "/P001.JPG", {64, 48});
+  std::string out, err;
+  ASSERT_EQ(testutil::run_program({testutil::cli_path(), "--quiet", "make-album", camera, album, "--title", "Day"},
+                                  &out, &err, {"XDG_CONFIG_HOME=" + home / "config"}),
+            0)
+      << err;
+  constexpr int files = 120;
+  for (const auto& level : fs::directory_iterator(album))
+    for (int i = 2; level.is_directory() && fs::exists(level.path() / "P001.JPG") && i <= files; ++i)
+      fs::create_hard_link(level.path() / "P001.JPG", level.path() / ("P" + std::to_string(1000 + i).substr(1) + ".JPG"));
+
+  size_t built_at_first = 0;
+  int ticks = 0;
+  testutil::in_main_loop([&] {
+    Gtk::Window parent;
+    EditAlbumDialog dialog(parent, pictora::path_t{"", home / "book", "Day"}, "");
+    sigc::connection poll = Glib::signal_timeout().connect(
+        [&] {
+          // A minute at most, then the dialog is cancelled.
+          if (++ticks > 1200) dialog.response(Gtk::RESPONSE_CANCEL);
+          if (ticks > 1200 || dialog.list.loading()) return ticks <= 1200;
+          auto& last = dialog.list.rows.back();
+          if (built_at_first == 0) {
+            for (const auto& row : dialog.list.rows) built_at_first += row != nullptr;
+            auto view = dialog.list.vertical();
+            view->set_value(view->get_upper() - view->get_page_size());
+          } else if (last && last->has_thumbnail) {
+            last->good.set_active(true);
+            Glib::signal_idle().connect_once([&] { dialog.response(Gtk::RESPONSE_OK); });
+            return false;
+          }
+          return true;
+        },
+        50);
+    dialog.run();
+    poll.disconnect();
+  });
+  EXPECT_GT(built_at_first, 0u);
+  EXPECT_LT(built_at_first, static_cast<size_t>(files / 2));
+  EXPECT_EQ(testutil::read_file(album + "/txt/good.txt"), "P120.JPG\r\n");
+}
+
+}  // namespace
