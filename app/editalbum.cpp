@@ -89,7 +89,7 @@ void edit_album(Gtk::Window& parent, const path_t& album, const std::string& pro
       [&] {
         auto dialog = std::make_unique<EditAlbumDialog>(parent, album, prog_dir);
         EditAlbumDialog* d = dialog.get();
-        return reopened_t{std::move(dialog), &d->list, [d] { return d->take_refusal(); }};
+        return reopened_t{std::move(dialog), d->list.vertical(), [d] { return d->take_refusal(); }, nullptr};
       },
       done);
 }

@@ -1,6 +1,7 @@
 #include "app/editbook.h"
 
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 #include "app/album.h"
@@ -13,6 +14,7 @@
 #include "app/launch.h"
 #include "app/loopmeter.h"
 #include "app/makealbum.h"
+#include "app/picturerow.h"
 #include "app/makebook.h"
 #include "app/wintext.h"
 
@@ -284,29 +286,18 @@ void EditBookDialog::save(bool update_all) {
 
 void edit_book(Gtk::Window& parent, const path_t& book, const std::string& prog_dir, const std::string& prog_name,
                const std::function<void(int response)>& after_pass) {
-  double scroll = 0;
-  for (;;) {
-    EditBookDialog dialog(parent, book, prog_dir, prog_name);
-    // The list comes back where the user left it, once it is as long again.
-    Glib::RefPtr<Gtk::Adjustment> adjustment = dialog.scrolled.get_vadjustment();
-    sigc::connection restore;
-    if (scroll > 0) {
-      restore = adjustment->signal_changed().connect([&] {
-        if (adjustment->get_upper() - adjustment->get_page_size() < scroll) return;
-        adjustment->set_value(scroll);
-        restore.disconnect();
-      });
-    }
-    const int response = dialog.run();
-    restore.disconnect();
-    scroll = adjustment->get_value();
-    const bool titled = !dialog.title_entry.get_text().empty();
-    dialog.hide();
-    if (after_pass) after_pass(response);
-    const bool again = response == Gtk::RESPONSE_APPLY || (response >= 0 && response <= 3) ||
-                       (response == Gtk::RESPONSE_OK && !titled);
-    if (!again) break;
-  }
+  run_reopening(
+      [&] {
+        auto dialog = std::make_unique<EditBookDialog>(parent, book, prog_dir, prog_name);
+        EditBookDialog* d = dialog.get();
+        // The editor comes back after its own buttons (new album, new book,
+        // the updates) and after OK without a title.
+        const auto again = [d](int response) {
+          return (response >= 0 && response <= 3) || (response == Gtk::RESPONSE_OK && d->title_entry.get_text().empty());
+        };
+        return reopened_t{std::move(dialog), d->scrolled.get_vadjustment(), nullptr, again};
+      },
+      after_pass);
 }
 
 }  // namespace pictora

@@ -87,7 +87,7 @@ void run_collection(Gtk::Window& parent, const path_t& path, const std::string& 
           dialog = std::make_unique<BestBookDialog>(parent, path, prog_dir, kind, editable);
         }
         CollectionDialog* d = dialog.get();
-        return reopened_t{std::move(dialog), &d->list, [d] { return d->take_refusal(); }};
+        return reopened_t{std::move(dialog), d->list.vertical(), [d] { return d->take_refusal(); }, nullptr};
       },
       done);
 }

@@ -408,7 +408,7 @@ void run_reopening(const std::function<reopened_t()>& make, const std::function<
   double scroll = 0;
   for (;;) {
     reopened_t opened = make();
-    Glib::RefPtr<Gtk::Adjustment> adjustment = opened.list->vertical();
+    Glib::RefPtr<Gtk::Adjustment> adjustment = opened.scroll;
     sigc::connection restore;
     if (scroll > 0) {
       // Back where the user left it, once the rows reach that far again.
@@ -426,7 +426,7 @@ void run_reopening(const std::function<reopened_t()>& make, const std::function<
     scroll = adjustment->get_value();
     opened.dialog->hide();
     if (done) done(response);
-    if (response != Gtk::RESPONSE_APPLY) break;
+    if (response != Gtk::RESPONSE_APPLY && !(opened.again && opened.again(response))) break;
   }
 }
 

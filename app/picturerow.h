@@ -123,15 +123,17 @@ class picture_list_t : public Gtk::ScrolledWindow {
   bool syncing_ = false;  // the rows are being set from the state, not by the user
 };
 
-// Runs a dialog made by make until it is closed other than by Apply,
-// making it afresh after each Apply with the list where the user left it.
-// done(response) runs after each pass. make returns the dialog, its list,
-// and whether the dialog refused its last answer (an empty title): it then
-// runs again as the user left it.
+// Runs a dialog made by make until it is closed other than by Apply (or an
+// answer `again` asks for), making it afresh each time with its list
+// scrolled where the user left it. done(response) runs after each pass.
+// make returns the dialog, its list's vertical adjustment, whether the
+// dialog refused its last answer (an empty title: it then runs again as the
+// user left it) and `again`; the functions may be empty.
 struct reopened_t {
   std::unique_ptr<Gtk::Dialog> dialog;
-  picture_list_t* list;
+  Glib::RefPtr<Gtk::Adjustment> scroll;
   std::function<bool()> refused;
+  std::function<bool(int response)> again;
 };
 void run_reopening(const std::function<reopened_t()>& make, const std::function<void(int response)>& done = nullptr);
 
