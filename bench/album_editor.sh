@@ -26,15 +26,10 @@ done
 cmake -S "$top" -B "$build" -G Ninja -DPICTORA_BENCH=ON >/dev/null
 cmake --build "$build" --target pictora pictora-cli make_corpus -j2 >/dev/null
 
-work=$(mktemp -d)
-xvfb=
-cleanup() {
-  [[ -n $xvfb ]] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/config GDK_SCALE=${SCALE:-1}
-mkdir -p "$work/config/pictora"
+screen=2560x1440
+# shellcheck source=bench/window_session.sh
+. "$top/bench/window_session.sh"
+export GDK_SCALE=${SCALE:-1}
 
 # The album, kept between runs: DISTINCT pictures built, the rest linked.
 album=$cache/album-$pictures-$distinct
@@ -49,19 +44,8 @@ if [[ ! -d $album/book ]]; then
   done
 fi
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 2560x1440x24 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-until [[ -s $work/display ]]; do sleep 0.1; done
-export DISPLAY=:$(<"$work/display")
 printf 'album=%s\r\n' "$album/book" >"$work/config/pictora/pictora.ini"
 
-ms() { awk -v m="$1" '$1 == "mark" { $1 = ""; t = $2; $2 = ""; sub(/^  /, ""); if ($0 == m) { print t; exit } }' "$log"; }
-# The longest stall of the main loop that began between two times, and the
-# most the main thread ran within one stall.
-stall() {
-  awk -v a="$1" -v b="$2" '$1 == "stall" && $2 >= a && $2 <= b { if ($3 > s) s = $3; if ($4 > c) c = $4 }
-    END { printf "%.0f/%.0f", s, c }' "$log"
-}
 printf '%s; an album of %d pictures of 4000x3000 (%d distinct), scale %s; load average %s\n' \
   "$(uname -srm)" "$pictures" "$distinct" "${SCALE:-1}" "$(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-4s %8s %14s %13s %13s %9s %10s\n' run 'rows ms' 'thumbnails ms' 'stall ms' 'scroll ms' 'apply s' 'rewritten'
