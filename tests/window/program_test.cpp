@@ -57,6 +57,18 @@ class PictoraWindow : public ::testing::Test {
     return testutil::read_file(home / "report");
   }
 
+  // pictora-cli with args, as this user; it must succeed.
+  void cli(std::vector<std::string> args) {
+    std::string out, err;
+    args.insert(args.begin(), {testutil::cli_path(), "--quiet"});
+    EXPECT_EQ(testutil::run_program(args, &out, &err, env()), 0) << err;
+  }
+  // A book folder whose title is "Our pictures" (a head comment in CR LF).
+  static void make_book(const std::string& dir) {
+    testutil::make_dirs(dir + "/txt");
+    testutil::write_file(dir + "/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
+  }
+
   testutil::TempDir home;
 };
 
@@ -147,15 +159,7 @@ TEST_F(PictoraWindow, TheTypicalRequestMakesTheAlbumPictoraCliMakes) {
   testutil::write_file(camera + "/README.TXT", "notes\r\n");
   testutil::make_dirs(home / "config/pictora");
   testutil::write_file(ini(), "album=" + base + "\r\n");
-  auto cli = [this](std::vector<std::string> args) {
-    std::string out, err;
-    args.insert(args.begin(), {testutil::cli_path(), "--quiet"});
-    EXPECT_EQ(testutil::run_program(args, &out, &err, env()), 0) << err;
-  };
-  for (const std::string& dir : {base, base + "/2022 Attic"}) {
-    testutil::make_dirs(dir + "/txt");
-    testutil::write_file(dir + "/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
-  }
+  for (const std::string& dir : {base, base + "/2022 Attic"}) make_book(dir);
   cli({"make-album", camera, base + "/2023-01 Old", "--pick", "Canon_40D.jpg", "--title", "Old times"});
   fs::remove(base + "/2023-01 Old/thumb/Canon_40D.jpg");
 
@@ -202,15 +206,7 @@ TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
     testutil::write_sound(camera + "/VOICE001.WAV");
     testutil::make_dirs(home / "config/pictora");
     testutil::write_file(ini(), "album=" + base + "\r\n");
-    auto cli = [this](std::vector<std::string> args) {
-      std::string out, err;
-      args.insert(args.begin(), {testutil::cli_path(), "--quiet"});
-      EXPECT_EQ(testutil::run_program(args, &out, &err, env()), 0) << err;
-    };
-    for (const std::string& dir : {base, base + "/2024 Trips"}) {
-      testutil::make_dirs(dir + "/txt");
-      testutil::write_file(dir + "/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
-    }
+    for (const std::string& dir : {base, base + "/2024 Trips"}) make_book(dir);
     cli({"make-album", camera, album, "--title", "A walk in May"});
     cli({"make-album", camera, sea, "--pick", "Canon_40D.jpg", "--title", "By the sea"});
     testutil::write_file(album + "/txt/good.txt", "Canon_40D.jpg\r\n");
