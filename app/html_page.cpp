@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <ctime>
+#include <mutex>
 
 #include "app/global.h"
 #include "libutils/ssutil.h"
@@ -22,6 +23,14 @@ std::string generated_time() {
   std::tm local;
   if (!localtime_r(&now, &local)) return std::string();
   return std::string(buf, std::strftime(buf, sizeof buf, "%c", &local));
+}
+
+// The name of the zone the foot's time is in. tzset() rewrites tzname, and
+// pages are written side by side: it runs once, before the first page.
+const char* zone_name() {
+  static std::once_flag once;
+  std::call_once(once, [] { tzset(); });
+  return tzname[0];
 }
 
 }  // namespace
@@ -76,10 +85,7 @@ void write_page_foot(std::ostream& os) {
   if (!g_global.html_address.empty()) os << "\t<address>" << g_global.html_address << "</address>\n";
   os << "<!-- hhmts start -->\n";
   const std::string time = generated_time();
-  if (!time.empty()) {
-    tzset();
-    os << "HTML Generated: " << time << " (" << tzname[0] << ")\n";
-  }
+  if (!time.empty()) os << "HTML Generated: " << time << " (" << zone_name() << ")\n";
   os << "<!-- hhmts end -->\n"
      << "</BODY>\n"
      << "</HTML>\n";

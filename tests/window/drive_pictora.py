@@ -445,9 +445,15 @@ def report_pictures(dialog, what):
     """Each picture button's file and the size of its picture in pixels."""
     def shown():
         buttons = pictures(dialog)
-        return buttons and all(acc.description or acc.name.lower().endswith((".wav", ".mp3", ".m4a"))
-                               for acc in buttons)
-    wait_for(f"the pictures of {what}", shown)
+        ready = buttons and all(acc.description or acc.name.lower().endswith((".wav", ".mp3", ".m4a"))
+                                for acc in buttons)
+        return len(buttons) if ready else 0
+    # The rows come in slices of the main loop: the list is whole once a
+    # second passes without a new one.
+    count, last = wait_for(f"the pictures of {what}", shown), 0
+    while count != last:
+        time.sleep(1)
+        count, last = wait_for(f"the pictures of {what}", shown), count
     report(what, ", ".join(f"{acc.name} {acc.description or '-'}" for acc in pictures(dialog)))
 
 
