@@ -1,10 +1,7 @@
 #include "app/editalbum.h"
 
-#include <list>
-
 #include "app/loopmeter.h"
 #include "app/wintext.h"
-#include "libutils/dirutil.h"
 
 namespace pictora {
 
@@ -25,13 +22,8 @@ EditAlbumDialog::EditAlbumDialog(Gtk::Window& parent, const path_t& album, const
   set_border_width(6);
   Gtk::Box& box = *get_content_area();
   box.set_spacing(4);
-  box.pack_start(texts.dir_row, Gtk::PACK_SHRINK);
-  box.pack_start(texts.secret_row, Gtk::PACK_SHRINK);
-  box.pack_start(list);
+  texts.pack_around(box, list);
   make_rows();
-  for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&texts.title_row, &texts.head_label, &texts.head_text,
-                                                                 &texts.last_label, &texts.last_text})
-    box.pack_start(*widget, Gtk::PACK_SHRINK);
   texts.load(album);
   add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
   add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
@@ -41,23 +33,7 @@ EditAlbumDialog::EditAlbumDialog(Gtk::Window& parent, const path_t& album, const
 
 bool EditAlbumDialog::make_rows() {
   marks.load(album);
-  std::string originals;
-  album.make(originals, "original");
-  std::list<std::string> names;
-  if (!libutils::getfiles(names, originals.c_str())) {
-    list.fill({}, prog_dir);
-    return false;
-  }
-  std::vector<picture_list_t::entry_t> entries;
-  for (const std::string& name : names) entries.push_back({album, name});
-  list.fill(std::move(entries), prog_dir);
-  return true;
-}
-
-bool EditAlbumDialog::take_refusal() {
-  const bool was = refused;
-  refused = false;
-  return was;
+  return list_album(list, album, prog_dir);
 }
 
 void EditAlbumDialog::on_response(int id) {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/albumedit.h"
@@ -28,7 +29,7 @@ class EditAlbumDialog : public Gtk::Dialog {
   std::vector<files_t> selected_files() const { return list.selected_files(); }
   // Whether the last OK or Apply was refused (the dialog then stays as the
   // user left it); reading it clears it.
-  bool take_refusal();
+  bool take_refusal() { return std::exchange(refused, false); }
 
   const std::string prog_dir;
   const path_t album;

@@ -30,12 +30,7 @@ CollectionDialog::CollectionDialog(Gtk::Window& parent, const path_t& collection
   set_border_width(6);
   Gtk::Box& box = *get_content_area();
   box.set_spacing(4);
-  box.pack_start(texts.dir_row, Gtk::PACK_SHRINK);
-  box.pack_start(texts.secret_row, Gtk::PACK_SHRINK);
-  box.pack_start(list);
-  for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&texts.title_row, &texts.head_label, &texts.head_text,
-                                                                 &texts.last_label, &texts.last_text})
-    box.pack_start(*widget, Gtk::PACK_SHRINK);
+  texts.pack_around(box, list);
   texts.load(path);
   make_rows();
   add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
@@ -50,12 +45,6 @@ bool CollectionDialog::make_rows() {
   for (const collection_t::entry_t& e : collection.entries) entries.push_back({e.album->path, e.name});
   list.fill(std::move(entries), prog_dir);
   return listed;
-}
-
-bool CollectionDialog::take_refusal() {
-  const bool was = refused;
-  refused = false;
-  return was;
 }
 
 void CollectionDialog::on_response(int id) {

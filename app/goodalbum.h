@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/albumedit.h"
 #include "app/picturerow.h"
@@ -24,7 +25,7 @@ class CollectionDialog : public Gtk::Dialog {
   // Reads the collection anew and starts building its rows; false when its
   // book cannot be listed.
   bool make_rows();
-  bool take_refusal();
+  bool take_refusal() { return std::exchange(refused, false); }
 
   const std::string prog_dir;
   const path_t path;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <list>
 #include <sstream>
 
 #include "app/camerafolder.h"
@@ -14,6 +15,7 @@
 #include "app/shrink.h"
 #include "app/wintext.h"
 #include "libgr/imageutil.h"
+#include "libutils/dirutil.h"
 #include "libutils/futil.h"
 
 namespace pictora {
@@ -470,6 +472,26 @@ void texts_panel_t::load(const path_t& dir) {
   std::string secret;
   dir.make(secret, "txt", "secret.txt");
   secret_check.set_active(libutils::exists(secret));
+}
+
+void texts_panel_t::pack_around(Gtk::Box& box, Gtk::Widget& list) {
+  box.pack_start(dir_row, Gtk::PACK_SHRINK);
+  box.pack_start(secret_row, Gtk::PACK_SHRINK);
+  box.pack_start(list);
+  for (Gtk::Widget* widget :
+       std::initializer_list<Gtk::Widget*>{&title_row, &head_label, &head_text, &last_label, &last_text})
+    box.pack_start(*widget, Gtk::PACK_SHRINK);
+}
+
+bool list_album(picture_list_t& list, const path_t& album, const std::string& prog_dir) {
+  std::string originals;
+  album.make(originals, "original");
+  std::list<std::string> names;
+  const bool listed = libutils::getfiles(names, originals.c_str());
+  std::vector<picture_list_t::entry_t> entries;
+  for (const std::string& name : names) entries.push_back({album, name});
+  list.fill(std::move(entries), prog_dir);
+  return listed;
 }
 
 texts_edit_t texts_panel_t::read() {

@@ -143,6 +143,9 @@ struct texts_panel_t {
   explicit texts_panel_t(bool editable);
   void load(const path_t& dir);
   texts_edit_t read();
+  // Lays out an editing dialog's box: the folder and secret rows, the list,
+  // then the title and the two comments.
+  void pack_around(Gtk::Box& box, Gtk::Widget& list);
 
   bool editable;
   Gtk::HBox dir_row;
@@ -156,6 +159,10 @@ struct texts_panel_t {
   Gtk::Label head_label, last_label;
   comment_box_t head_text, last_text;
 };
+
+// Fills list with the files of album's "original" folder, in listing order;
+// false (and an empty list) when the folder cannot be listed.
+bool list_album(picture_list_t& list, const path_t& album, const std::string& prog_dir);
 
 // The messages of a refusal, in a box over parent.
 void show_refusal(Gtk::Window& parent, const refusal_t& why);

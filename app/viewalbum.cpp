@@ -1,9 +1,6 @@
 #include "app/viewalbum.h"
 
-#include <list>
-
 #include "app/wintext.h"
-#include "libutils/dirutil.h"
 
 namespace pictora {
 
@@ -34,14 +31,7 @@ ViewAlbumDialog::ViewAlbumDialog(Gtk::Window& parent, const path_t& album, const
 
 bool ViewAlbumDialog::make_rows() {
   marks.load(album);
-  std::string originals;
-  album.make(originals, "original");
-  std::list<std::string> names;
-  const bool listed = libutils::getfiles(names, originals.c_str());
-  std::vector<picture_list_t::entry_t> entries;
-  for (const std::string& name : names) entries.push_back({album, name});
-  list.fill(std::move(entries), prog_dir);
-  return listed;
+  return list_album(list, album, prog_dir);
 }
 
 }  // namespace pictora
