@@ -8,13 +8,18 @@ namespace pictora {
 
 CairoButton::CairoButton() = default;
 
-void CairoButton::set(libgr::image2d_t& new_picture) {
-  // Images share their pixels when copied; the button keeps only the size
-  // from here on, the pixbuf has its own copy of the pixels.
-  picture = new_picture;
+void CairoButton::set(libgr::image2d_t& picture) {
+  // The pixbuf has its own copy of the pixels; the button keeps no other.
   pixbuf = convert_to_pixbuf(picture);
+  width = static_cast<int>(picture.width);
+  height = static_cast<int>(picture.height);
   scale = 1.0 / get_scale_factor();
-  set_size_request(static_cast<int>(picture.width * scale), static_cast<int>(picture.height * scale));
+  set_size_request(static_cast<int>(width * scale), static_cast<int>(height * scale));
+}
+
+void CairoButton::forget() {
+  pixbuf.reset();
+  queue_draw();
 }
 
 bool CairoButton::on_draw(const Cairo::RefPtr<Cairo::Context>& context) {
@@ -22,8 +27,8 @@ bool CairoButton::on_draw(const Cairo::RefPtr<Cairo::Context>& context) {
   const int factor = get_scale_factor();
   // The offset is found in logical pixels and applied inside the context
   // scaled down to device pixels, hence the multiplication back.
-  const double x = std::trunc((get_allocated_width() - picture.width * scale) * 0.5) * factor;
-  const double y = std::trunc((get_allocated_height() - picture.height * scale) * 0.5) * factor;
+  const double x = std::trunc((get_allocated_width() - width * scale) * 0.5) * factor;
+  const double y = std::trunc((get_allocated_height() - height * scale) * 0.5) * factor;
   context->scale(scale, scale);
   Gdk::Cairo::set_source_pixbuf(context, pixbuf, x, y);
   context->paint();

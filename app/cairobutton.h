@@ -15,6 +15,9 @@ class CairoButton : public Gtk::Button {
 
   // Shows picture from now on and asks for its size in logical pixels.
   void set(libgr::image2d_t& picture);
+  // Lets go of the picture and draws nothing until the next set; the button
+  // keeps its size, so that a list around it does not move.
+  void forget();
 
  protected:
   // Paints the picture centred (cropped on both sides when it is larger than
@@ -23,8 +26,8 @@ class CairoButton : public Gtk::Button {
   bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override;
 
  private:
-  libgr::image2d_t picture;
-  double scale = 0;  // 1 / the scale factor at the last set; 0 before any
+  int width = 0, height = 0;  // of the picture, in device pixels
+  double scale = 0;           // 1 / the scale factor at the last set; 0 before any
   Glib::RefPtr<Gdk::Pixbuf> pixbuf;
 };
 

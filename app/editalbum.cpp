@@ -48,14 +48,11 @@ void EditAlbumDialog::on_response(int id) {
     return;
   }
   const std::vector<files_t> files = selected_files();
-  progwin.clear();
-  progwin.show();
   loop_mark("album update started");
-  const bool updated = progwin.work([&](batch_progress_t& progress) {
+  const bool updated = progwin.show_while([&](batch_progress_t& progress) {
     return update_edited_album(album, files, best_page, progress, why);
   });
   loop_mark("album update ended");
-  progwin.hide();
   if (!updated) show_refusal(*this, why);
 }
 

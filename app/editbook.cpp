@@ -163,10 +163,7 @@ void EditBookDialog::button_remove(int index) {
     return;
   refusal_t why;
   const std::string name = item.name;
-  progwin.show();
-  const bool removed = progwin.work([&](batch_progress_t&) { return remove_row(path, name, why); });
-  progwin.hide();
-  if (!removed) {
+  if (!progwin.show_while([&](batch_progress_t&) { return remove_row(path, name, why); })) {
     error_box(*this, why.text());
     return;
   }
@@ -265,22 +262,17 @@ void EditBookDialog::save(bool update_all) {
     rows.push_back(row_change_t{item->name, text_locale(item->name_entry.get_text()), item->secret,
                                 item->secret_check.get_active()});
   const bool secret = secret_check.get_active();
-  progwin.show();
-  const bool saved =
-      progwin.work([&](batch_progress_t& stages) { return save_book(path, rows, secret, stages, std::cerr); });
-  progwin.hide();
-  if (!saved) return;
+  if (!progwin.show_while([&](batch_progress_t& stages) { return save_book(path, rows, secret, stages, std::cerr); }))
+    return;
   make_items();
   show_all_children();
   if (!update_all) return;
 
   std::ostringstream log;
-  progwin.show();
-  progwin.work([&](batch_progress_t& stages) {
+  progwin.show_while([&](batch_progress_t& stages) {
     pictora::update_all(path, log, stages);
     return true;
   });
-  progwin.hide();
   if (!log.str().empty()) error_box(*this, with_log(vexalib::msg_update_all, log.str()));
 }
 

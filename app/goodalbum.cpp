@@ -58,11 +58,8 @@ void CollectionDialog::on_response(int id) {
     refused = true;
     return;
   }
-  progwin.clear();
-  progwin.show();
-  const bool updated = progwin.work([&](batch_progress_t& progress) { return update_collection(collection, progress, why); });
-  progwin.hide();
-  if (!updated) show_refusal(*this, why);
+  if (!progwin.show_while([&](batch_progress_t& progress) { return update_collection(collection, progress, why); }))
+    show_refusal(*this, why);
 }
 
 void run_collection(Gtk::Window& parent, const path_t& path, const std::string& prog_dir, bool goodpicks,

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <iostream>
 #include <memory>
+#include <numeric>
 
 #include "app/album.h"
 #include "app/bookedit.h"
@@ -184,6 +185,9 @@ void MakeAlbumDialog::rescan() {
     loader = std::make_unique<thumbnail_loader_t>(
         std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r.index, r.image, r.loaded); },
         [] { loop_mark("thumbnails done"); });
+    std::vector<size_t> order(files.size());
+    std::iota(order.begin(), order.end(), 0);
+    loader->want(std::move(order));
     slicer = Glib::signal_idle().connect(sigc::mem_fun(*this, &MakeAlbumDialog::build_slice));
     return_to_window(*this);
   }

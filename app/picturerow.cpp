@@ -84,8 +84,12 @@ picture_list_t::picture_list_t(Gtk::Window& window, picture_list_options_t optio
   add(lines_box_);
   lines_box_.signal_size_allocate().connect(sigc::mem_fun(*this, &picture_list_t::lines_size_allocate));
   // Scrolling or a new height brings other lines near the view.
-  get_vadjustment()->signal_value_changed().connect(sigc::mem_fun(*this, &picture_list_t::want_lines));
-  get_vadjustment()->signal_changed().connect(sigc::mem_fun(*this, &picture_list_t::want_lines));
+  const auto view_moved = [this] {
+    want_lines();
+    want_pictures();
+  };
+  get_vadjustment()->signal_value_changed().connect(view_moved);
+  get_vadjustment()->signal_changed().connect(view_moved);
 }
 
 picture_list_t::~picture_list_t() {
@@ -120,7 +124,7 @@ void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_
   rows.resize(entries_.size());
   columns_ = std::max<size_t>(1, g_global.horizontal_items);
   line_built_.assign((entries_.size() + columns_ - 1) / columns_, false);
-  announced_ = false;
+  rows_announced_ = false;
   for (size_t i = 0; i < line_built_.size(); ++i) {
     auto line = std::make_unique<Gtk::Grid>();
     line->set_column_spacing(8);
@@ -131,15 +135,15 @@ void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_
     line->show();
     lines_.push_back(std::move(line));
   }
-  early_.assign(entries_.size(), thumbnail_loader_t::result_t{});
-  arrived_.assign(entries_.size(), false);
+  pictures_.assign(entries_.size(), picture_t::none);
+  pictures_announced_ = false;
   const int scale = window_.get_scale_factor();
   std::vector<thumbnail_loader_t::job_t> jobs;
   for (const entry_t& e : entries_) jobs.push_back(picture_job(e.album, e.name, scale));
   loop_mark("picture list asked");
   loader_ = std::make_unique<thumbnail_loader_t>(
       std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r); },
-      [] { loop_mark("picture thumbnails done"); });
+      [this] { note_settled(); });
   want_lines();
 }
 
@@ -172,8 +176,12 @@ std::optional<size_t> picture_list_t::wanted_line(bool* waiting) const {
 }
 
 void picture_list_t::want_lines() {
-  if (!slicer_.connected() && wanted_line().has_value())
+  if (slicer_.connected()) return;
+  if (wanted_line().has_value()) {
     slicer_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &picture_list_t::build_slice));
+  } else {
+    note_settled();
+  }
 }
 
 bool picture_list_t::build_slice() {
@@ -191,16 +199,28 @@ bool picture_list_t::build_slice() {
     for (size_t i = end; i-- > first;) build_row(i);
     lines_[*line]->set_size_request(-1, -1);
     line_built_[*line] = true;
-    if (std::chrono::steady_clock::now() - start > slice_budget) return true;
+    if (std::chrono::steady_clock::now() - start > slice_budget) {
+      want_pictures();
+      return true;
+    }
   }
-  bool waiting = false;
-  // The next layout looks again.
-  if (wanted_line(&waiting) || waiting) return false;
-  if (!announced_) {
-    loop_mark("picture rows built");
-    announced_ = true;
-  }
+  want_pictures();
+  note_settled();
   return false;
+}
+
+void picture_list_t::note_settled() {
+  bool waiting = false;
+  // A layout still to come may bring lines near the view.
+  if (wanted_line(&waiting) || waiting) return;
+  if (!rows_announced_) {
+    loop_mark("picture rows built");
+    rows_announced_ = true;
+  }
+  if (!pictures_announced_ && loader_ && loader_->finished()) {
+    loop_mark("picture thumbnails done");
+    pictures_announced_ = true;
+  }
 }
 
 void picture_list_t::build_row(size_t index) {
@@ -210,7 +230,13 @@ void picture_list_t::build_row(size_t index) {
   row.name = entries_[index].name;
   const Glib::ustring name = text_utf8(row.name);
   row.picture.get_accessible()->set_name(name);
-  if (!ispicture(row.name) && !ismovie(row.name)) row.picture.set_size_request(32, 32);
+  if (!ispicture(row.name) && !ismovie(row.name)) {
+    row.picture.set_size_request(32, 32);
+  } else if (room_.width > 0) {
+    // Pictures of an album mostly share a size: the room of the last one
+    // keeps the line from growing when its own comes.
+    row.picture.set_size_request(room_.width, room_.height);
+  }
   row.name_label.set_text(name);
   row.name_label.set_selectable(true);
 
@@ -284,17 +310,53 @@ void picture_list_t::build_row(size_t index) {
       sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_is_rotate), index));
   row.angle.signal_value_changed().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_rotate), index));
   refresh(index);
-  if (arrived_[index]) deliver(early_[index]);
+}
+
+std::uint64_t picture_list_t::turn_of(const picture_row_t& row) const {
+  if (!options_.rotation || !ispicture(row.name)) return 0;
+  return angle_code(row.angle.get_value_as_int(), row.name, std::cerr);
+}
+
+void picture_list_t::want_pictures() {
+  if (!loader_) return;
+  // Asked for: the rows within a page above and two below the view, as
+  // rows are built; kept: those within three pages above and five below,
+  // so that scrolling a little back and forth loads nothing again.
+  Glib::RefPtr<Gtk::Adjustment> view = get_vadjustment();
+  const double page = std::max(view->get_page_size(), 600.0), top = view->get_value();
+  std::vector<size_t> in_view, near;
+  for (size_t line = 0; line < lines_.size(); ++line) {
+    if (!line_built_[line]) continue;
+    const Gtk::Allocation where = lines_[line]->get_allocation();
+    // A line built since the last layout lies where it is wanted.
+    const bool laid_out = where.get_height() > 1;
+    const double from = where.get_y(), to = from + where.get_height();
+    const bool seen = !laid_out || (to >= top && from <= top + page);
+    const bool wanted = !laid_out || (to >= top - page && from <= top + 3 * page);
+    const bool kept = !laid_out || (to >= top - 3 * page && from <= top + 5 * page);
+    const size_t first = line * columns_, end = std::min(entries_.size(), first + columns_);
+    for (size_t i = first; i < end; ++i) {
+      if (!kept && pictures_[i] == picture_t::shown) {
+        rows[i]->picture.forget();
+        rows[i]->has_thumbnail = false;
+      }
+      if (wanted && pictures_[i] != picture_t::shown) {
+        (seen ? in_view : near).push_back(i);
+        pictures_[i] = picture_t::asked;
+      } else if (!kept || (!wanted && pictures_[i] == picture_t::asked)) {
+        pictures_[i] = picture_t::none;
+      }
+    }
+  }
+  in_view.insert(in_view.end(), near.begin(), near.end());
+  loader_->want(std::move(in_view));
 }
 
 void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
   const size_t index = result.index;
-  if (!rows[index]) {
-    // Its row comes later and shows it then.
-    arrived_[index] = true;
-    early_[index] = std::move(result);
-    return;
-  }
+  // A row scrolled far away since it asked lets the picture go.
+  if (pictures_[index] != picture_t::asked) return;
+  pictures_[index] = picture_t::shown;
   picture_row_t& row = *rows[index];
   row.info = result.info;
   row.info_label.set_text(text_utf8(row.info));
@@ -302,13 +364,17 @@ void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
     if (ispicture(row.name) || ismovie(row.name)) row.picture.set_size_request(32, 32);
     return;
   }
-  row.thumbnail = std::move(result.image);
   row.has_thumbnail = true;
   // What a screen reader says of the picture: its size in pixels.
-  row.picture.get_accessible()->set_description(std::to_string(row.thumbnail.width) + "x" +
-                                                std::to_string(row.thumbnail.height));
-  row.picture.set(row.thumbnail);
-  early_[index] = thumbnail_loader_t::result_t{};
+  row.picture.get_accessible()->set_description(std::to_string(result.image.width) + "x" +
+                                                std::to_string(result.image.height));
+  const std::uint64_t code = turn_of(row);
+  if (code == 0) {
+    row.picture.set(result.image);
+  } else {
+    show_turned(index, code);
+  }
+  row.picture.get_size_request(room_.width, room_.height);
 }
 
 void picture_list_t::refresh(size_t index) {
@@ -365,12 +431,19 @@ void picture_list_t::button_is_rotate(size_t index) {
 
 void picture_list_t::button_rotate(size_t index) {
   picture_row_t& row = *rows[index];
-  const std::uint64_t code = angle_code(row.angle.get_value_as_int(), row.name, std::cerr);
+  const std::uint64_t code = turn_of(row);
   if (!row.has_thumbnail) return;
-  if (code == 0) {
-    row.picture.set(row.thumbnail);
+  if (code != 0) {
+    show_turned(index, code);
     return;
   }
+  // Back upright: the row's own picture, which the loader makes again.
+  pictures_[index] = picture_t::none;
+  want_pictures();
+}
+
+void picture_list_t::show_turned(size_t index, std::uint64_t code) {
+  picture_row_t& row = *rows[index];
   // A turn is made from the original, never on top of an earlier one, so
   // the button shows the original turned.
   libgr::image2d_t upright, turned;
@@ -389,8 +462,7 @@ std::vector<files_t> picture_list_t::selected_files() const {
   std::vector<files_t> files;
   for (size_t i = 0; i < entries_.size(); ++i) {
     std::uint64_t code = 0;
-    if (rows[i] && options_.rotation && ispicture(rows[i]->name))
-      code = angle_code(rows[i]->angle.get_value_as_int(), rows[i]->name, std::cerr);
+    if (rows[i]) code = turn_of(*rows[i]);
     files.push_back(files_t{entries_[i].name, code});
   }
   return files;

@@ -6,7 +6,10 @@
 // once and stays quick however long the album: its lines (of as many files
 // as a line holds) stand as empty room until they come near the view, then
 // their rows are built in short slices of the main loop, and the thumbnails
-// and captions come from a thread of their own.
+// and captions come from a thread of their own. Only rows near the view hold
+// their pictures: a row scrolled far away lets go of its picture and asks
+// for it again when it comes back, so that a long album at a high display
+// scale takes the memory of a few screens, not of every picture.
 #pragma once
 
 #include <gtkmm.h>
@@ -40,8 +43,7 @@ struct picture_row_t {
   Gtk::CheckButton flags[5];  // in the order of s_flag_kinds
   std::string info;
   Gtk::Label info_label;
-  libgr::image2d_t thumbnail;  // as loaded, never turned
-  bool has_thumbnail = false;
+  bool has_thumbnail = false;  // the button shows its picture
 };
 
 // What a list shows and lets the user change.
@@ -95,9 +97,18 @@ class picture_list_t : public Gtk::ScrolledWindow {
   // with waiting set while lines wait for a layout to tell where they lie.
   std::optional<size_t> wanted_line(bool* waiting = nullptr) const;
   void want_lines();
+  // Marks in the main-loop meter when the rows near the view, and then
+  // their pictures, are all in.
+  void note_settled();
+  // Asks the loader for the pictures of built rows near the view, those in
+  // view first, and lets go of those far from it.
+  void want_pictures();
   void build_row(size_t index);
   void deliver(thumbnail_loader_t::result_t& result);
-  void show_thumbnail(size_t index);
+  // The turn (0 to 3) a row's angle asks for; 0 where nothing turns.
+  std::uint64_t turn_of(const picture_row_t& row) const;
+  // Shows the row's picture turned as its angle says, made from the original.
+  void show_turned(size_t index, std::uint64_t code);
   void button_picture(size_t index);
   void button_mark(size_t index, mark_t mark);
   void button_flag(size_t index, size_t flag);
@@ -114,10 +125,14 @@ class picture_list_t : public Gtk::ScrolledWindow {
   std::vector<bool> line_built_;
   size_t columns_ = 1;
   int line_height_ = 0;  // of a built line, once one is laid out
-  bool announced_ = false;
+  bool rows_announced_ = false;
+  struct {
+    int width = 0, height = 0;
+  } room_;  // of the last picture shown, in logical pixels
   std::vector<entry_t> entries_;
-  std::vector<thumbnail_loader_t::result_t> early_;  // results for rows not built yet
-  std::vector<bool> arrived_;
+  enum class picture_t { none, asked, shown };
+  std::vector<picture_t> pictures_;  // of each row
+  bool pictures_announced_ = false;
   std::unique_ptr<thumbnail_loader_t> loader_;
   sigc::connection slicer_;
   bool syncing_ = false;  // the rows are being set from the state, not by the user

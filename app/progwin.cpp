@@ -91,6 +91,14 @@ void ProgWin::clear() {
   setProgress6(0);
 }
 
+bool ProgWin::show_while(const std::function<bool(batch_progress_t& progress)>& job) {
+  clear();
+  show();
+  const bool result = work(job);
+  hide();
+  return result;
+}
+
 bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
   relay_t relay;
   batch_progress_t progress;
@@ -138,6 +146,10 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
   };
 
   Glib::Dispatcher finished;  // wakes the main loop when the job ends
+  // The loop ends on the wake itself, so that it is not left behind for a
+  // dispatcher that is gone.
+  bool heard = false;
+  finished.connect([&] { heard = true; });
   bool result = false;
   std::thread worker([&] {
     result = job(progress);
@@ -149,11 +161,7 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
   });
   // The bars move 25 times a second, however often the job reports.
   sigc::connection timer = Glib::signal_timeout().connect([&] { return !show(); }, 40);
-  for (;;) {
-    {
-      const std::lock_guard<std::mutex> lock(relay.mutex);
-      if (relay.finished) break;
-    }
+  while (!heard) {
     if (Gtk::Main::iteration(true)) end_now();
   }
   timer.disconnect();

@@ -47,6 +47,9 @@ class ProgWin : public Gtk::Dialog {
   // meanwhile the process ends at once (status 0), as during a report. The
   // caller shows and hides the window. job must not touch widgets.
   bool work(const std::function<bool(batch_progress_t& progress)>& job);
+  // Clears the window, shows it while job runs as work() runs it, hides it
+  // again and returns job's result.
+  bool show_while(const std::function<bool(batch_progress_t& progress)>& job);
 
   Gtk::ProgressBar bar1, bar2, bar3, bar4, bar5, bar6;
   // Handed to the pipeline and page functions; signal N drives bar N.

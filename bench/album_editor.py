@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Drives the album editor for bench/album_editor.sh: Edit, the album row's
-Pictures button, waits for every row and thumbnail, scrolls the list from
+Pictures button, waits for the rows and thumbnails near the view, scrolls the list from
 top to bottom in steps, presses Apply on the unchanged album and waits for
-the update, then ends the program. Writes marks into the program's
+the update, notes the program's peak memory in LOG.peak (kB), then ends
+the program. Writes marks into the program's
 main-loop log (PICTORA_LOOP_LOG), which the script reads.
 
     album_editor.py PROGRAM BOOK ALBUM LOG
@@ -48,4 +49,7 @@ for i in range(steps + 1):
 click(find(dialog, pyatspi.ROLE_PUSH_BUTTON, "Apply"))
 pictora.wait("the update", lambda: pictora.logged("album update ended"))
 time.sleep(1)
+# The program's peak memory, for the script.
+with open(f"/proc/{pictora.proc.pid}/status", encoding="utf-8") as status, open(log + ".peak", "w") as peak:
+    peak.write(next(line.split()[1] for line in status if line.startswith("VmHWM:")))
 pictora.end()

@@ -3,10 +3,12 @@
 # pictures of 4000x3000 (DISTINCT of them built by pictora-cli, the others
 # hard links to their files under new names, as a real album lists them),
 # opened from the book editor on an X server of its own. From the program's
-# main-loop meter (PICTORA_LOOP_LOG): the time until the rows are built and
-# until every thumbnail is in, the longest main-loop stall while they come
+# main-loop meter (PICTORA_LOOP_LOG): the time until the rows near the view
+# are built and until their thumbnails are in, the longest main-loop stall
+# while they come
 # and while the list is scrolled from top to bottom, the time of Apply on
-# the unchanged album, and how many picture files that Apply rewrote.
+# the unchanged album, how many picture files that Apply rewrote, and the
+# program's peak memory.
 #
 #   bench/album_editor.sh [BUILD_DIR]            (default: build-bench)
 #
@@ -48,7 +50,7 @@ printf 'album=%s\r\n' "$album/book" >"$work/config/pictora/pictora.ini"
 
 printf '%s; an album of %d pictures of 4000x3000 (%d distinct), scale %s; load average %s\n' \
   "$(uname -srm)" "$pictures" "$distinct" "${SCALE:-1}" "$(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-4s %8s %14s %13s %13s %9s %10s\n' run 'rows ms' 'thumbnails ms' 'stall ms' 'scroll ms' 'apply s' 'rewritten'
+printf '%-4s %8s %14s %13s %13s %9s %10s %9s\n' run 'rows ms' 'thumbnails ms' 'stall ms' 'scroll ms' 'apply s' 'rewritten' 'peak MiB'
 for ((run = 1; run <= runs; run++)); do
   log=$work/loop-$run.log
   touch "$work/before"
@@ -59,7 +61,8 @@ for ((run = 1; run <= runs; run++)); do
   rows=$(ms "picture rows built") thumbs=$(ms "picture thumbnails done")
   started=$(ms "album update started") ended=$(ms "album update ended")
   rewritten=$(find "$album/book/Day"/{size*,thumb} -type f -newer "$work/before" | wc -l)
-  printf '%-4s %8.0f %14.0f %13s %13s %9.1f %10d\n' "$run" "$(awk -v a="$asked" -v b="$rows" 'BEGIN { print b - a }')" \
+  printf '%-4s %8.0f %14.0f %13s %13s %9.1f %10d %9d\n' "$run" "$(awk -v a="$asked" -v b="$rows" 'BEGIN { print b - a }')" \
     "$(awk -v a="$asked" -v b="$thumbs" 'BEGIN { print b - a }')" "$(stall "$asked" "$thumbs")" \
-    "$(stall "$thumbs" "$started")" "$(awk -v a="$started" -v b="$ended" 'BEGIN { print (b - a) / 1000 }')" "$rewritten"
+    "$(stall "$thumbs" "$started")" "$(awk -v a="$started" -v b="$ended" 'BEGIN { print (b - a) / 1000 }')" "$rewritten" \
+    $(($(<"$log.peak") / 1024))
 done

@@ -72,6 +72,9 @@ def find(root, role, name=None, depth=14):
 
 
 def click(acc):
+    """A click in the middle of acc. Its place is told in logical pixels,
+    xdotool moves in the screen's: at a display scale of 2 they differ."""
     box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(box.x + box.width // 2), str(box.y + box.height // 2),
-                    "click", "1"], check=True)
+    scale = int(os.environ.get("GDK_SCALE", "1"))
+    subprocess.run(["xdotool", "mousemove", "--sync", str((box.x + box.width // 2) * scale),
+                    str((box.y + box.height // 2) * scale), "click", "1"], check=True)
