@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 
 #include "app/html_album.h"
@@ -145,10 +147,8 @@ bool load_goodpicks(collection_t& out, const path_t& collection) {
   std::string book_dir;
   path_t{collection.base, collection.book, ""}.make(book_dir);
   std::list<std::string> names;
-  if (!libutils::getdirs(names, book_dir.c_str())) return false;
-  names.reverse();
+  if (!collection_names(names, book_dir)) return false;
   for (const std::string& name : names) {
-    if (name == "txt" || name[0] == '_') continue;
     out.albums.emplace_back();
     out.albums.back().load(path_t{"", book_dir, name});
   }
@@ -166,7 +166,7 @@ bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kin
   std::string book_dir;
   path_t{collection.base, collection.book, ""}.make(book_dir);
   std::list<std::string> names;
-  if (!walk_names(names, book_dir)) return false;
+  if (!collection_names(names, book_dir)) return false;
   std::list<albumdir_t> albums;
   hierar_albums(albums, path_t{book_dir, "", ""}, names);
   sort_albums(albums);
@@ -205,12 +205,20 @@ bool update_collection(collection_t& c, batch_progress_t& progress, refusal_t& w
   return false;
 }
 
-row_dialog_t row_dialog(const std::string& book_dir, const std::string& name, bool by_thumb) {
-  if (name == s_goodpicks_dir) return row_dialog_t::goodpicks;
-  if (!name.empty() && name[0] == '_') return row_dialog_t::bestbook;
-  const std::string marker = book_dir + path_separator + name + path_separator + (by_thumb ? "thumb" : "original");
-  struct stat st;
-  return ::stat(marker.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? row_dialog_t::album : row_dialog_t::book;
+row_dialog_t row_dialog(const std::string& book_dir, const std::string& name, row_opener_t opener) {
+  const auto holds = [&](const char* folder) {
+    const std::string marker = book_dir + path_separator + name + path_separator + folder;
+    struct stat st;
+    return ::stat(marker.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  };
+  if (opener == row_opener_t::book_viewer && holds("original")) return row_dialog_t::album;
+  bool collection = !name.empty() && name[0] == '_';
+  if (opener == row_opener_t::main_window) {
+    collection = name == s_goodpicks_dir || std::any_of(std::begin(s_list_kinds), std::end(s_list_kinds),
+                                                        [&](const list_kind_t& l) { return name == l.bestbook; });
+  }
+  if (collection) return name == s_goodpicks_dir ? row_dialog_t::goodpicks : row_dialog_t::bestbook;
+  return holds(opener == row_opener_t::book_editor ? "thumb" : "original") ? row_dialog_t::album : row_dialog_t::book;
 }
 
 }  // namespace pictora

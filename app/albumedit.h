@@ -110,9 +110,19 @@ bool save_collection_texts(collection_t& c, const texts_edit_t& texts, const std
 bool update_collection(collection_t& c, batch_progress_t& progress, refusal_t& why);
 
 // What the item button of a row named name in the book directory book_dir
-// opens. The main window and the book viewer decide an album by its
-// "original" folder, the book editor by its "thumb" folder.
+// opens; each window that lists rows decides in its own way.
 enum class row_dialog_t { goodpicks, bestbook, album, book };
-row_dialog_t row_dialog(const std::string& book_dir, const std::string& name, bool by_thumb);
+enum class row_opener_t {
+  // "_Best" and the seven best books by name; any other row is an album
+  // when it has an "original" folder, else a book.
+  main_window,
+  // An album when the row has an "original" folder; else "_Best", a best
+  // book for any other name beginning with "_", or a book.
+  book_viewer,
+  // "_Best", a best book for any other name beginning with "_"; else an
+  // album when the row has a "thumb" folder, or a book.
+  book_editor,
+};
+row_dialog_t row_dialog(const std::string& book_dir, const std::string& name, row_opener_t opener);
 
 }  // namespace pictora

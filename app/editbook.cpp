@@ -136,7 +136,7 @@ void EditBookDialog::button_list(int index) {
   const auto after = [this](int response) {
     if (response == Gtk::RESPONSE_OK || response == Gtk::RESPONSE_APPLY) write_book_page();
   };
-  switch (row_dialog(book_dir, name, true)) {
+  switch (row_dialog(book_dir, name, row_opener_t::book_editor)) {
     case row_dialog_t::goodpicks:
     case row_dialog_t::bestbook:
       run_collection(*this, row, prog_dir, name == s_goodpicks_dir, collection_kind(name), true, after);

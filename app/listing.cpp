@@ -85,6 +85,15 @@ bool walk_names(std::list<std::string>& out, const std::string& dir) {
   return walked_subdirs(out, path_t{dir, "", ""});
 }
 
+bool collection_names(std::list<std::string>& out, const std::string& dir) {
+  std::list<std::string> names;
+  if (!libutils::getdirs(names, dir.c_str())) return false;
+  names.reverse();
+  names.remove_if([](const std::string& name) { return name == "txt" || name.compare(0, 1, "_") == 0; });
+  out.splice(out.end(), names);
+  return true;
+}
+
 void hierar_albums(std::list<albumdir_t>& out, const path_t& parent, std::list<std::string>& names) {
   std::string top;
   parent.make(top);

@@ -43,6 +43,12 @@ class walk_t {
 // without "txt", names beginning with "_", and directories marked secret.
 // False, out untouched, when dir cannot be listed.
 bool walk_names(std::list<std::string>& out, const std::string& dir);
+// The subdirectories of dir whose albums a collection dialog or the picture
+// viewer gathers: descending byte order, without "txt" and names beginning
+// with "_"; directories marked secret stay at this level (the walk below
+// them leaves secret ones out). False, out untouched, when dir cannot be
+// listed.
+bool collection_names(std::list<std::string>& out, const std::string& dir);
 
 // Appends the albums at and below parent's subdirectories `names`, depth
 // first, each level in descending byte order of names; one walk of the

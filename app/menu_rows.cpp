@@ -79,8 +79,7 @@ std::list<std::string> row_viewer_arguments(const std::string& base, const std::
   };
   // Top-level directories other than the collections.
   std::list<std::string> names;
-  listed_names(names, base);
-  names.remove_if([](const std::string& d) { return d[0] == '_'; });
+  collection_names(names, base);
   if (name == s_goodpicks_dir) {
     for (const std::string& d : names) add_pair(path_t{"", base, d}, list_kind(bestname_good).file);
     return args;

@@ -312,7 +312,7 @@ void MenuWindow::on_btn_clicked_edit() {
 }
 
 void MenuWindow::on_btn_clicked_itembutton(int index) {
-  view_row(*this, g_global.album, items[static_cast<size_t>(index)]->name, prog_dir);
+  view_row(*this, g_global.album, items[static_cast<size_t>(index)]->name, prog_dir, row_opener_t::main_window);
   // Not from inside the handler of a button that the rebuild destroys.
   Glib::signal_idle().connect_once([this] {
     make_items();

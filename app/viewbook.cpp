@@ -40,7 +40,7 @@ bool ViewBookDialog::make_items() {
 void ViewBookDialog::table_size_allocate(Gdk::Rectangle& rect) { fit_list(scrolled, rect); }
 
 void ViewBookDialog::button_list(int index) {
-  view_row(*this, book_dir, items[static_cast<size_t>(index)]->name, prog_dir);
+  view_row(*this, book_dir, items[static_cast<size_t>(index)]->name, prog_dir, row_opener_t::book_viewer);
 }
 
 void ViewBookDialog::button_vexaview(int index) {
@@ -48,9 +48,10 @@ void ViewBookDialog::button_vexaview(int index) {
   return_to_window(*this);
 }
 
-void view_row(Gtk::Window& parent, const std::string& book_dir, const std::string& name, const std::string& prog_dir) {
+void view_row(Gtk::Window& parent, const std::string& book_dir, const std::string& name, const std::string& prog_dir,
+              row_opener_t opener) {
   const path_t row{"", book_dir, name};
-  switch (row_dialog(book_dir, name, false)) {
+  switch (row_dialog(book_dir, name, opener)) {
     case row_dialog_t::goodpicks:
     case row_dialog_t::bestbook:
       run_collection(parent, row, prog_dir, name == s_goodpicks_dir, collection_kind(name), false);

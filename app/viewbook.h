@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/albumedit.h"
 #include "app/menu_win.h"
 #include "app/path.h"
 
@@ -34,9 +35,11 @@ class ViewBookDialog : public Gtk::Dialog {
   std::vector<std::unique_ptr<MenuWindow::item_t>> items;
 };
 
-// Opens, over parent, what the row name of the book directory book_dir
-// shows: the album viewer, a nested book viewer, or the good picks or best
-// book to look at; then brings parent back.
-void view_row(Gtk::Window& parent, const std::string& book_dir, const std::string& name, const std::string& prog_dir);
+// Opens, over parent (the main window or a book viewer, as opener says),
+// what the row name of the book directory book_dir shows: the album viewer,
+// a nested book viewer, or the good picks or best book to look at; then
+// brings parent back.
+void view_row(Gtk::Window& parent, const std::string& book_dir, const std::string& name, const std::string& prog_dir,
+              row_opener_t opener);
 
 }  // namespace pictora

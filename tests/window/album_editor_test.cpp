@@ -2,12 +2,15 @@
 // be, in the real dialog in this process: a picture that cannot be decoded,
 // an album whose folder goes while the dialog is open, an empty title. The
 // dialog shows every file, says what went wrong in its boxes, and keeps or
-// writes exactly what it should.
+// writes exactly what it should. Also what a row's button opens in each
+// window, and which albums the collection dialogs gather.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/editalbum.h"
 #include "app/global.h"
@@ -186,6 +189,61 @@ TEST(AlbumEditor, ALongAlbumBuildsItsRowsAsTheyComeIntoView) {
   EXPECT_FALSE(first_kept_at_end);
   EXPECT_TRUE(back);
   EXPECT_EQ(testutil::read_file(album + "/txt/good.txt"), "P120.JPG\r\n");
+}
+
+// What a row's button opens depends on the window that lists the row: the
+// main window knows the collections by their names, the book viewer looks
+// for an album's originals first, the book editor takes every "_" row for a
+// collection and an album by its thumbnails.
+TEST(RowButtons, EachWindowOpensWhatItsRowsAre) {
+  using pictora::row_dialog_t;
+  using pictora::row_opener_t;
+  testutil::TempDir book;
+  const std::pair<std::string, std::vector<std::string>> rows[] = {
+      {"_Best", {}}, {"_PrintBook", {}}, {"_Odd", {}}, {"_Shot", {"original", "thumb"}},
+      {"Day", {"original", "thumb"}}, {"Half", {"thumb"}}, {"Trips", {"txt"}}};
+  std::string seen;
+  for (const auto& [name, folders] : rows) {
+    testutil::make_dirs(book / name);
+    for (const std::string& folder : folders) testutil::make_dirs(book / name + "/" + folder);
+    seen += name;
+    for (row_opener_t opener : {row_opener_t::main_window, row_opener_t::book_viewer, row_opener_t::book_editor}) {
+      const char* names[] = {"goodpicks", "bestbook", "album", "book"};
+      seen += std::string(" ") + names[static_cast<int>(pictora::row_dialog(book.path(), name, opener))];
+    }
+    seen += "\n";
+  }
+  EXPECT_EQ(seen,
+            "_Best goodpicks goodpicks goodpicks\n"
+            "_PrintBook bestbook bestbook bestbook\n"
+            "_Odd book bestbook bestbook\n"
+            "_Shot album album bestbook\n"
+            "Day album album album\n"
+            "Half book book album\n"
+            "Trips book book book\n");
+}
+
+// The collection dialogs gather the albums of the book's own folders, also
+// one marked secret there; below them the walk leaves secret albums and
+// books out. "_Best" takes the albums directly in the book only.
+TEST(Collections, GatherTheBooksFoldersAndLeaveSecretOnesBelowThemOut) {
+  testutil::TempDir book;
+  const std::pair<std::string, std::string> lists[] = {
+      {"B Open", "P2.JPG"}, {"A Hidden", "P1.JPG"}, {"C Trips/D Hidden", "P3.JPG"}, {"C Trips/E Sea", "P4.JPG"}};
+  for (const auto& [album, name] : lists) {
+    for (const char* folder : {"/original", "/txt"}) testutil::make_dirs(book / album + folder);
+    for (const char* list : {"/txt/print.txt", "/txt/good.txt"}) testutil::write_file(book / album + list, name + "\r\n");
+  }
+  for (const char* secret : {"A Hidden", "C Trips/D Hidden"}) testutil::write_file(book / secret + "/txt/secret.txt", "");
+  std::string seen;
+  for (const bool goodpicks : {false, true}) {
+    pictora::collection_t c;
+    const pictora::path_t path{"", book.path(), goodpicks ? "_Best" : "_PrintBook"};
+    ASSERT_TRUE(goodpicks ? pictora::load_goodpicks(c, path) : pictora::load_bestbook(c, path, pictora::bestname_print));
+    for (const auto& e : c.entries) seen += e.album->path.album + "/" + e.name + " ";
+    seen += "\n";
+  }
+  EXPECT_EQ(seen, "A Hidden/P1.JPG B Open/P2.JPG E Sea/P4.JPG \nB Open/P2.JPG A Hidden/P1.JPG \n");
 }
 
 }  // namespace
