@@ -23,38 +23,41 @@ namespace {
 // The book that holds the album or collection p.
 path_t book_holding(const path_t& p) { return book_of(path_t{p.base, p.book, ""}); }
 
-bool check_title(const texts_edit_t& texts, refusal_t& why) {
-  if (!texts.title.empty()) return true;
-  why = refusal_t{vexalib::msg_no_title, "", false};
-  return false;
-}
-
 void add_refusal_log(refusal_t& why, vexalib::e_message_t message, const std::ostringstream& log) {
   why = refusal_t{message, log.str(), false};
   while (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
 }
 
-// The texts of dir, then each changed comment; on_saved(edit) after each.
+// The texts of dir (none with an empty title), then each changed comment,
+// on_saved(edit) after each, up to the first that fails; then dir's secret
+// mark whatever became of them.
 template <typename Saved>
 bool save_texts(const path_t& dir, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
                 refusal_t& why, Saved on_saved) {
-  std::ostringstream log;
-  if (!savecommenttxt(dir, texts.title, texts.head, texts.last, log)) {
-    add_refusal_log(why, vexalib::msg_comments_not_saved, log);
-    return false;
-  }
-  for (const comment_edit_t& c : comments) {
-    if (c.now == c.loaded) continue;
-    std::string album_dir;
-    c.album->path.make(album_dir);
-    if (!savephotocomment(c.now, album_dir, c.name)) {
-      why = refusal_t{vexalib::msg_comments_not_saved, c.name + ": save comment fail.", false};
+  const bool saved = [&] {
+    if (texts.title.empty()) {
+      why = refusal_t{vexalib::msg_no_title, "", false};
       return false;
     }
-    on_saved(c);
-  }
+    std::ostringstream log;
+    if (!savecommenttxt(dir, texts.title, texts.head, texts.last, log)) {
+      add_refusal_log(why, vexalib::msg_comments_not_saved, log);
+      return false;
+    }
+    for (const comment_edit_t& c : comments) {
+      if (c.now == c.loaded) continue;
+      std::string album_dir;
+      c.album->path.make(album_dir);
+      if (!savephotocomment(c.now, album_dir, c.name)) {
+        why = refusal_t{vexalib::msg_comments_not_saved, c.name + ": save comment fail.", false};
+        return false;
+      }
+      on_saved(c);
+    }
+    return true;
+  }();
   mark_secret(dir, texts.secret);
-  return true;
+  return saved;
 }
 
 
@@ -101,7 +104,6 @@ void album_marks_t::set_flag(const std::string& name, e_bestname_t kind, bool on
 bool save_album_edit(album_marks_t& marks, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
                      bool& best_page, refusal_t& why) {
   best_page = false;
-  if (!check_title(texts, why)) return false;
   // The lists live in "txt", which an album made elsewhere may lack.
   std::string txt;
   marks.album.make(txt, "txt");
@@ -179,7 +181,6 @@ bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kin
 
 bool save_collection_texts(collection_t& c, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
                            refusal_t& why) {
-  if (!check_title(texts, why)) return false;
   return save_texts(c.collection, texts, comments, why, [](const comment_edit_t& edit) { edit.album->changed = true; });
 }
 

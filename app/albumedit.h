@@ -65,8 +65,11 @@ struct texts_edit_t {
 // of them was written, the book's "_Best" collection is made if missing and
 // best_page is set), the fail list, the album's texts, each changed comment
 // (a changed comment of a good picture sets best_page too) and the secret
-// mark. An empty title refuses everything before anything is written. False
-// with why filled (no title; comments that could not be saved) otherwise.
+// mark. An empty title leaves the texts and comments unsaved, a text that
+// cannot be saved the comments after it; the lists before and the secret
+// mark after are saved all the same. False with why filled (no title; a
+// text that could not be saved) when the texts and comments were not all
+// saved.
 bool save_album_edit(album_marks_t& marks, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
                      bool& best_page, refusal_t& why);
 
@@ -99,9 +102,10 @@ struct collection_t {
 bool load_goodpicks(collection_t& out, const path_t& collection);
 bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kind);
 
-// Saves a collection's own texts and secret mark, and the changed comments
-// of its pictures (their albums then count as changed). False with why
-// filled when the title is empty or a text cannot be saved.
+// Saves a collection's own texts and the changed comments of its pictures
+// (their albums then count as changed), then its secret mark, as
+// save_album_edit does: false with why filled when the title is empty or a
+// text cannot be saved, the secret mark saved all the same.
 bool save_collection_texts(collection_t& c, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
                            refusal_t& why);
 // Saves the albums whose lists or comments changed and writes their pages

@@ -42,11 +42,11 @@ void EditAlbumDialog::on_response(int id) {
   bool best_page = false;
   refusal_t why;
   const std::vector<comment_edit_t> comments = list.comments([this](size_t) { return &marks.record; });
-  if (!save_album_edit(marks, texts.read(), comments, best_page, why)) {
-    show_refusal(*this, why);
-    refused = true;
-    return;
-  }
+  // Texts or comments left unsaved keep the dialog open as the user left
+  // it, so that nothing typed is lost; the lists are saved and the album
+  // updated all the same.
+  refused = !save_album_edit(marks, texts.read(), comments, best_page, why);
+  if (refused) show_refusal(*this, why);
   const std::vector<files_t> files = selected_files();
   loop_mark("album update started");
   const bool updated = progwin.show_while([&](batch_progress_t& progress) {

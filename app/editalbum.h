@@ -27,8 +27,8 @@ class EditAlbumDialog : public Gtk::Dialog {
   bool make_rows();
   // Every file in order with the turn of its angle.
   std::vector<files_t> selected_files() const { return list.selected_files(); }
-  // Whether the last OK or Apply was refused (the dialog then stays as the
-  // user left it); reading it clears it.
+  // Whether the last OK or Apply left texts or comments unsaved (the dialog
+  // then stays as the user left it); reading it clears it.
   bool take_refusal() { return std::exchange(refused, false); }
 
   const std::string prog_dir;

@@ -53,11 +53,10 @@ void CollectionDialog::on_response(int id) {
   refusal_t why;
   const std::vector<comment_edit_t> comments =
       list.comments([this](size_t row) { return collection.entries[row].album; });
-  if (!save_collection_texts(collection, texts.read(), comments, why)) {
-    show_refusal(*this, why);
-    refused = true;
-    return;
-  }
+  // As in the album editor: what was not saved keeps the dialog open, the
+  // pages are made all the same.
+  refused = !save_collection_texts(collection, texts.read(), comments, why);
+  if (refused) show_refusal(*this, why);
   if (!progwin.show_while([&](batch_progress_t& progress) { return update_collection(collection, progress, why); }))
     show_refusal(*this, why);
 }

@@ -2,7 +2,8 @@
 // be, in the real dialog in this process: a picture that cannot be decoded,
 // an album whose folder goes while the dialog is open, an empty title. The
 // dialog shows every file, says what went wrong in its boxes, and keeps or
-// writes exactly what it should. Also what a row's button opens in each
+// writes exactly what it should: the lists are saved and the album updated
+// even when its texts cannot be, and the dialog then stays open. Also what a row's button opens in each
 // window, and which albums the collection dialogs gather.
 #include <gtest/gtest.h>
 
@@ -103,14 +104,15 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
          fs::remove_all(album);
        },
        "P1.JPG:thumbnail\nP2.JPG:thumbnail\nError: The comments could not be saved.\n@ALBUM@/txt/head.txt: file open "
-       "fail, No such file or directory\nstays open\n",
+       "fail, No such file or directory\nError: Building the album or the book page failed.\nshrinkupdate() fail.\n"
+       "@ALBUM@: updatealbum() fail.\nstays open\n",
        "-"},
       {"an empty title", nullptr,
        [&](EditAlbumDialog& d) {
          good("P1.JPG")(d);
          d.texts.title_entry.set_text("");
        },
-       "P1.JPG:thumbnail\nP2.JPG:thumbnail\nError: The title is empty.\nstays open\n", ""},
+       "P1.JPG:thumbnail\nP2.JPG:thumbnail\nError: The title is empty.\nstays open\n", "P1.JPG\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
