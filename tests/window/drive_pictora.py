@@ -38,8 +38,10 @@ With SCREENSHOT_DIR set it leaves pictures of the windows there. Scenarios:
                 (OK); Close of the editor; then from the main window the
                 album viewer of ALBUM, the book viewer of BOOK with the album
                 viewer of its row INNER nested in it, and the good picks and
-                the best book to look at. Each dialog's picture buttons are
-                reported with their sizes.
+                the best book to look at; in the album viewer the files
+                of PLAY ("|" between them) started through their buttons,
+                each waiting for one more call in the log CALLS. Each
+                dialog's picture buttons are reported with their sizes.
 """
 import os
 import subprocess
@@ -520,6 +522,11 @@ def sorting():
     viewer = open_row(main, name, "Pictures", f"View - {name}")
     report_pictures(viewer, "viewer")
     screenshot(viewer, "program-album-viewer")
+    for file in os.environ["PLAY"].split("|"):
+        button = next(acc for acc in pictures(viewer) if acc.name == file)
+        done = calls() + 1
+        button.queryAction().doAction(0)
+        wait_for(f"{file} to start", lambda: calls() >= done)
     close_dialog(viewer)
     inner_book = os.environ["BOOK"]
     books = open_row(main, inner_book, "View", f"View - {inner_book}")

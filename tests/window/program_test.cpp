@@ -74,6 +74,15 @@ class PictoraWindow : public ::testing::Test {
         << err;
     return {"env", "-C", home.path(), prefix + "/bin/pictora"};
   }
+  // A program in home/bin that notes its name and arguments in home/calls,
+  // each call ending with a line ".".
+  std::string stub(const std::string& name) {
+    const std::string path = home / "bin/" + name;
+    testutil::make_dirs(home / "bin");
+    testutil::write_file(path, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" . >> '" + home / "calls" + "'\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+  }
   // A book folder whose title is "Our pictures" (a head comment in CR LF).
   static void make_book(const std::string& dir) {
     testutil::make_dirs(dir + "/txt");
@@ -128,12 +137,8 @@ TEST_F(PictoraWindow, SessionOverAnAlbumBase) {
     testutil::make_dirs(base.path(name + "/original"));
   }
   const std::string stubs = home / "bin", calls = home / "calls", album = home / "new/books", from = home / "camera";
-  testutil::make_dirs(stubs);
   testutil::make_dirs(from);
-  for (const char* name : {"viewer", "browser"}) {
-    testutil::write_file(stubs + "/" + name, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" . >> '" + calls + "'\n");
-    ::chmod((stubs + "/" + name).c_str(), 0755);
-  }
+  for (const char* name : {"viewer", "browser"}) stub(name);
   testutil::make_dirs(home / "config/pictora");
   testutil::write_file(ini(), data_file("session-start.ini", {{"STUBS", stubs}}));
 
@@ -217,7 +222,8 @@ TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
     testutil::write_movie(camera + "/CLIP0001.MOV", testutil::movie_options(320, 240));
     testutil::write_sound(camera + "/VOICE001.WAV");
     testutil::make_dirs(home / "config/pictora");
-    testutil::write_file(ini(), "album=" + base + "\r\n");
+    testutil::write_file(ini(), "album=" + base + "\r\nmovie=" + stub("player") + "\r\nvexaview=" + stub("viewer") + "\r\n");
+    fs::remove(home / "calls");
     for (const std::string& dir : {base, base + "/2024 Trips"}) make_book(dir);
     cli({"make-album", camera, album, "--title", "A walk in May"});
     cli({"make-album", camera, sea, "--pick", "Canon_40D.jpg", "--title", "By the sea"});
@@ -231,8 +237,14 @@ TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
         drive("sorting", scale == std::string("1") ? std::vector<std::string>{program} : installed(home / "prefix"),
               {"SCREENSHOT_DIR=" PICTORA_BINARY_DIR "/test-artefacts/scale" + std::string(scale), "GDK_SCALE=" + std::string(scale),
                "ALBUM=2024-05-01 Walk", "THUMBNAILS=4", "GOOD=jolla.jpg", "COMMENT=Canon_40D.jpg|" + comment,
-               "TURN=Reconyx_HC500_Hyperfire.jpg", "BOOK=2024 Trips", "INNER=2024-06 Sea"});
+               "TURN=Reconyx_HC500_Hyperfire.jpg", "BOOK=2024 Trips", "INNER=2024-06 Sea",
+               "PLAY=Canon_40D.jpg|CLIP0001.MOV|VOICE001.WAV", "CALLS=" + home / "calls"});
     EXPECT_EQ(report, data_file("sorting-scale" + std::string(scale) + ".txt", {}));
+    // The picture, the converted movie and the sound, each started once.
+    EXPECT_EQ(testutil::read_file(home / "calls"), "viewer\n" + album + "/original/Canon_40D.jpg\n.\nplayer\n" + album +
+                                                      "/movie0/CLIP0001.mp4\n.\nplayer\n" + album +
+                                                      "/original/VOICE001.WAV\n.\n");
+    EXPECT_TRUE(fs::is_regular_file(album + "/movie0/CLIP0001.mp4"));
 
     const std::pair<std::string, std::string> files[] = {
         {"txt/good.txt", "Canon_40D.jpg\r\njolla.jpg\r\n"},
