@@ -23,7 +23,7 @@ void CairoButton::forget() {
 }
 
 bool CairoButton::on_draw(const Cairo::RefPtr<Cairo::Context>& context) {
-  if (scale == 0 || !pixbuf) return true;
+  if (scale == 0 || !pixbuf) return Gtk::Button::on_draw(context);
   const int factor = get_scale_factor();
   // The offset is found in logical pixels and applied inside the context
   // scaled down to device pixels, hence the multiplication back.

@@ -21,8 +21,9 @@ class CairoButton : public Gtk::Button {
 
  protected:
   // Paints the picture centred (cropped on both sides when it is larger than
-  // the button); nothing before the first set. The button's own frame and
-  // label are never drawn.
+  // the button), in place of the button's own frame. Without a picture (a
+  // sound's button, one whose picture is still to come) the button is drawn
+  // as a plain one, so that it is seen and can be pressed.
   bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override;
 
  private:

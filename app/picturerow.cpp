@@ -291,6 +291,10 @@ void picture_list_t::build_row(size_t index) {
   Gtk::Widget* cells[rows_per_file] = {&row.picture,  &row.name_label, &row.comment_view,
                                        &row.mark_box, &row.flag_box,   &row.info_label};
   Gtk::Grid& line = *lines_[index / columns_];
+  // The button takes its picture's room (a sound's, 32 x 32) in the middle
+  // of its cell, not the cell.
+  row.picture.set_halign(Gtk::ALIGN_CENTER);
+  row.picture.set_valign(Gtk::ALIGN_CENTER);
   for (int r = rows_per_file; r-- > 0;) {
     // The comment fills its cell but does not widen the column.
     cells[r]->set_hexpand(r != 2);
