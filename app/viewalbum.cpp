@@ -18,8 +18,15 @@ ViewAlbumDialog::ViewAlbumDialog(Gtk::Window& parent, const path_t& album, const
   set_border_width(6);
   Gtk::Box& box = *get_content_area();
   box.set_spacing(4);
+  // The viewer reads as a page: the folder followed by what it is, and the
+  // title on a line of its own.
+  texts.dir_row.reorder_child(texts.dir_label, 0);
+  texts.dir_label.set_width_chars(50);
+  texts.dir_caption.set_text(msg_utf8(vexalib::msg_album));
+  texts.dir_caption.set_width_chars(20);
+  texts.title_row.remove(texts.title_label);
   for (Gtk::Widget* widget :
-       std::initializer_list<Gtk::Widget*>{&texts.dir_row, &texts.title_row, &texts.secret_row, &texts.head_text})
+       std::initializer_list<Gtk::Widget*>{&texts.dir_row, &texts.title_label, &texts.secret_row, &texts.head_text})
     box.pack_start(*widget, Gtk::PACK_SHRINK);
   box.pack_start(list);
   box.pack_start(texts.last_text, Gtk::PACK_SHRINK);
