@@ -60,7 +60,6 @@ bool save_texts(const path_t& dir, const texts_edit_t& texts, const std::vector<
   return saved;
 }
 
-
 }  // namespace
 
 const e_bestname_t s_flag_kinds[5] = {bestname_best, bestname_apply, bestname_submit, bestname_print,

@@ -15,8 +15,8 @@ class CairoButton : public Gtk::Button {
 
   // Shows picture from now on and asks for its size in logical pixels.
   void set(libgr::image2d_t& picture);
-  // Lets go of the picture and draws nothing until the next set; the button
-  // keeps its size, so that a list around it does not move.
+  // Lets go of the picture and is drawn as a plain button until the next
+  // set; it keeps its size, so that a list around it does not move.
   void forget();
 
  protected:

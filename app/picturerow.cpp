@@ -84,9 +84,11 @@ picture_list_t::picture_list_t(Gtk::Window& window, picture_list_options_t optio
   add(lines_box_);
   lines_box_.signal_size_allocate().connect(sigc::mem_fun(*this, &picture_list_t::lines_size_allocate));
   // Scrolling or a new height brings other lines near the view.
+  // The pictures are asked for first, so that the list is not taken for
+  // settled while the loader has yet to hear of them.
   const auto view_moved = [this] {
-    want_lines();
     want_pictures();
+    want_lines();
   };
   get_vadjustment()->signal_value_changed().connect(view_moved);
   get_vadjustment()->signal_changed().connect(view_moved);
@@ -373,11 +375,11 @@ void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
   row.picture.get_accessible()->set_description(std::to_string(result.image.width) + "x" +
                                                 std::to_string(result.image.height));
   const std::uint64_t code = turn_of(row);
-  if (code == 0) {
-    row.picture.set(result.image);
-  } else {
+  if (code != 0) {
     show_turned(index, code);
+    return;
   }
+  row.picture.set(result.image);
   row.picture.get_size_request(room_.width, room_.height);
 }
 

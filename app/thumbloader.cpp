@@ -23,8 +23,9 @@ thumbnail_loader_t::~thumbnail_loader_t() {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     closing_ = true;
+    stopping_ = true;
   }
-  stop();
+  asked_.notify_one();
   thread_.join();
   more_.disconnect();
 }

@@ -8,7 +8,6 @@
 #include <glibmm/dispatcher.h>
 #include <sigc++/sigc++.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>

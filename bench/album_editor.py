@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """Drives the album editor for bench/album_editor.sh: Edit, the album row's
-Pictures button, waits for the rows and thumbnails near the view, scrolls the list from
-top to bottom in steps, presses Apply on the unchanged album and waits for
-the update, notes the program's peak memory in LOG.peak (kB), then ends
-the program. Writes marks into the program's
-main-loop log (PICTORA_LOOP_LOG), which the script reads.
+Pictures button, waits for the rows and thumbnails near the view, scrolls
+the list from top to bottom in steps, presses Apply on the unchanged album
+and waits for the update, notes the program's peak memory in LOG.peak (kB),
+then ends the program. Writes marks into the program's main-loop log
+(PICTORA_LOOP_LOG), which the script reads.
 
     album_editor.py PROGRAM BOOK ALBUM LOG
 """

@@ -5,10 +5,9 @@
 # opened from the book editor on an X server of its own. From the program's
 # main-loop meter (PICTORA_LOOP_LOG): the time until the rows near the view
 # are built and until their thumbnails are in, the longest main-loop stall
-# while they come
-# and while the list is scrolled from top to bottom, the time of Apply on
-# the unchanged album, how many picture files that Apply rewrote, and the
-# program's peak memory.
+# while they come and while the list is scrolled from top to bottom, the
+# time of Apply on the unchanged album, how many picture files that Apply
+# rewrote, and the program's peak memory.
 #
 #   bench/album_editor.sh [BUILD_DIR]            (default: build-bench)
 #

@@ -3,8 +3,9 @@
 // an album whose folder goes while the dialog is open, an empty title. The
 // dialog shows every file, says what went wrong in its boxes, and keeps or
 // writes exactly what it should: the lists are saved and the album updated
-// even when its texts cannot be, and the dialog then stays open. Also what a row's button opens in each
-// window, and which albums the collection dialogs gather.
+// even when its texts cannot be, and the dialog then stays open. Also what
+// a row's button opens in each window, and which albums the collection
+// dialogs gather.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -69,7 +70,7 @@ std::string run_editor(const std::string& album_dir, const std::function<void(Ed
 TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
   testutil::start_gui();
   vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
-  testutil::TempDir home;
+  safety::user_t home;
   const std::string camera = home / "camera", album = home / "book/2024-05 Day";
   testutil::make_dirs(camera);
   testutil::write_jpeg(camera + "/P1.JPG", {320, 240});
@@ -117,11 +118,8 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove_all(home / "book");
-    std::string out, err;
-    ASSERT_EQ(testutil::run_program({testutil::cli_path(), "--quiet", "make-album", camera, album, "--title", "Day"},
-                                    &out, &err, {"XDG_CONFIG_HOME=" + home / "config"}),
-              0)
-        << err;
+    const safety::result_t made = home.run({"--quiet", "make-album", camera, album, "--title", "Day"});
+    ASSERT_EQ(made.status, 0) << made.err;
     if (c.damage) c.damage();
     const std::string notes = run_editor(album, c.act);
     std::string expected = c.notes;
@@ -141,15 +139,12 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
 TEST(AlbumEditor, ALongAlbumBuildsItsRowsAsTheyComeIntoView) {
   testutil::start_gui();
   vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
-  testutil::TempDir home;
+  safety::user_t home;
   const std::string camera = home / "camera", album = home / "book/Day";
   testutil::make_dirs(camera);
   testutil::write_jpeg(camera + "/P001.JPG", {64, 48});
-  std::string out, err;
-  ASSERT_EQ(testutil::run_program({testutil::cli_path(), "--quiet", "make-album", camera, album, "--title", "Day"},
-                                  &out, &err, {"XDG_CONFIG_HOME=" + home / "config"}),
-            0)
-      << err;
+  const safety::result_t made = home.run({"--quiet", "make-album", camera, album, "--title", "Day"});
+  ASSERT_EQ(made.status, 0) << made.err;
   constexpr int files = 120;
   for (const auto& level : fs::directory_iterator(album))
     for (int i = 2; level.is_directory() && fs::exists(level.path() / "P001.JPG") && i <= files; ++i)

@@ -201,13 +201,15 @@ TEST_F(PictoraWindow, TheTypicalRequestMakesTheAlbumPictoraCliMakes) {
 
 // A day's pictures sorted without leaving the window, at display scale 1
 // from the build tree and at scale 2 installed under a prefix: in the album
-// editor a failed picture marked good and flagged for
-// print, a good one commented (markup and an empty line), one turned by 270
-// degrees and, after Apply, by 270 degrees again; Update All; the
-// collections opened to edit and every viewer opened to look. The lists,
-// the comment and the pages hold what the user set, the turn is made from
-// the original once, and the thumbnails are the levels the scale asks for.
-// Pictures of every dialog are left in the build tree's test-artefacts.
+// editor a failed picture marked good and flagged for print, a good one
+// commented (markup and an empty line), one turned by 270 degrees and,
+// after Apply, by 270 degrees again; Update All; the collections opened to
+// edit and every viewer opened to look, the album viewer's picture, movie
+// and sound started. The lists, the comment and the pages hold what the
+// user set, the turn is made from the original once, the thumbnails are the
+// levels the scale asks for, and the viewer and player get the original,
+// the converted movie and the sound. Pictures of every dialog are left in
+// the build tree's test-artefacts.
 TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
   const std::string samples = testutil::samples_dir();
   if (samples.empty()) GTEST_SKIP() << "needs the camera samples of ../shared/testdata/exif-samples";
@@ -222,7 +224,8 @@ TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
     testutil::write_movie(camera + "/CLIP0001.MOV", testutil::movie_options(320, 240));
     testutil::write_sound(camera + "/VOICE001.WAV");
     testutil::make_dirs(home / "config/pictora");
-    testutil::write_file(ini(), "album=" + base + "\r\nmovie=" + stub("player") + "\r\nvexaview=" + stub("viewer") + "\r\n");
+    testutil::write_file(ini(),
+                         "album=" + base + "\r\nmovie=" + stub("player") + "\r\nvexaview=" + stub("viewer") + "\r\n");
     fs::remove(home / "calls");
     for (const std::string& dir : {base, base + "/2024 Trips"}) make_book(dir);
     cli({"make-album", camera, album, "--title", "A walk in May"});
