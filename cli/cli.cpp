@@ -32,11 +32,14 @@ void print_overview(std::ostream& os) {
         "                   as a line of the settings file (repeatable)\n"
         "  --quiet          print no progress and no commands, only failures\n"
         "  --help           show this help\n"
+        "  --version        print the version\n"
         "\n"
         "Commands:\n";
   for (size_t i = 0; i < command_count; ++i) {
     std::string name = commands[i]->name;
-    name.resize(std::max<size_t>(name.size() + 1, 10), ' ');
+    // At least two spaces before the summary, which is what tells a name
+    // from its text (help2man reads the list so).
+    name.resize(std::max<size_t>(name.size() + 2, 12), ' ');
     os << "  " << name << commands[i]->summary << "\n";
   }
   os << "\nRun 'pictora-cli COMMAND --help' for the usage of a command.\n";
@@ -87,6 +90,9 @@ int run(int argc, char** argv) {
     const std::string& option = words[at];
     if (option == "--help" || option == "-h") {
       print_overview(std::cout);
+      return exit_ok;
+    } else if (option == "--version") {
+      std::cout << "pictora-cli " PICTORA_VERSION "\n";
       return exit_ok;
     } else if (option == "--quiet" || option == "-q") {
       ctx.quiet = true;
