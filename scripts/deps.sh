@@ -4,12 +4,12 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg62-turbo-dev ffmpeg
-          libimage-exiftool-perl)
+          libimage-exiftool-perl help2man file)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xauth xdotool
              libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev
              python3-pyatspi python3-gi gir1.2-gtk-3.0 at-spi2-core dbus-daemon
-             desktop-file-utils)
+             desktop-file-utils appstream man-db)
 fi
 
 missing=()

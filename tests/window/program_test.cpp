@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
 #include "tests/gui_support/gui_env.h"
 #include "tests/safety/user.h"
 #include "tests/support/base_fixture.h"
@@ -298,7 +300,9 @@ TEST_F(PictoraWindow, InstalledUnderAnyPrefix) {
   std::map<std::string, std::string> copies{{"pictora.desktop", "applications/pictora.desktop"},
                                             {"icons/pictora.svg", "icons/hicolor/scalable/apps/pictora.svg"},
                                             {"icons/48x48/pictora.png", "icons/hicolor/48x48/apps/pictora.png"},
-                                            {"icons/128x128/pictora.png", "icons/hicolor/128x128/apps/pictora.png"}};
+                                            {"icons/128x128/pictora.png", "icons/hicolor/128x128/apps/pictora.png"},
+                                            {"pictora.metainfo.xml", "metainfo/pictora.metainfo.xml"},
+                                            {"pictora-cli.bash-completion", "bash-completion/completions/pictora-cli"}};
   std::set<std::string> catalogues, in_prefix;
   for (const auto& entry : fs::directory_iterator(PICTORA_SOURCE_DIR "/data"))
     if (entry.path().extension() == ".msg") catalogues.insert(entry.path().filename());
@@ -316,6 +320,44 @@ TEST_F(PictoraWindow, InstalledUnderAnyPrefix) {
             0)
       << out << err;
   EXPECT_EQ(out + err, "");
+  // The AppStream data with the desktop entry and icon it names. Its id is
+  // the entry's, which is no reverse domain name (docs/porting.md).
+  EXPECT_EQ(testutil::run_program({"appstreamcli", "validate-tree", "--no-net",
+                                   "--override=cid-desktopapp-is-not-rdns=info", prefix.path()},
+                                  &out, &err),
+            0)
+      << out << err;
+  // Its newest release is the version the programs print.
+  testutil::run_program({prefix / "bin/pictora", "--version"}, &out, &err);
+  const std::string number = out.substr(out.find(' ') + 1);  // with its line end
+  EXPECT_NE(testutil::read_file(prefix / "share/metainfo/pictora.metainfo.xml")
+                .find("<release version=\"" + number.substr(0, number.size() - 1) + "\""),
+            std::string::npos)
+      << out;
+
+  // The manual pages render without a warning and name the version and
+  // the usage that the programs print, every command's included; the
+  // programs print them without a display or settings.
+  for (const std::string name : {"pictora", "pictora-cli"}) {
+    std::string page, version, help;
+    EXPECT_EQ(testutil::run_program({"man", "--warnings", "-l", prefix / "share/man/man1/" + name + ".1.gz"}, &page,
+                                    &err, {"LC_ALL=C", "MANWIDTH=100"}),
+              0);
+    EXPECT_EQ(err, "") << name;
+    testutil::run_program({prefix / "bin/" + name, "--version"}, &version, &err);
+    EXPECT_NE(page.find(version.substr(0, version.find('\n'))), std::string::npos) << name << page;
+    std::vector<std::vector<std::string>> helps{{"--help"}};
+    if (name == "pictora-cli")
+      for (size_t i = 0; i < pictora::cli::command_count; ++i) helps.push_back({pictora::cli::commands[i]->name, "--help"});
+    for (std::vector<std::string> args : helps) {
+      args.insert(args.begin(), name);
+      EXPECT_EQ(testutil::run_program(args, &help, &err, env({"PATH=" + prefix / "bin", "DISPLAY=", "WAYLAND_DISPLAY="})),
+                0)
+          << err;
+      const std::string usage = help.substr(0, help.find('\n'));
+      EXPECT_NE(page.find(usage.substr(usage.find(name))), std::string::npos) << usage;
+    }
+  }
 
   // Run from a folder without catalogues; the dialog is found by its title.
   EXPECT_EQ(drive("first-cancel", window_program),
@@ -326,6 +368,49 @@ TEST_F(PictoraWindow, InstalledUnderAnyPrefix) {
                                   &out, &err, env()),
             2);
   EXPECT_EQ(err, "pictora-cli: No picture is selected.\n");
+}
+
+// Completion in bash, as bash loads it for the installed pictora-cli: the
+// commands are those of the program, a command's options and sub-commands
+// those of its usage; file names are left to bash.
+TEST_F(PictoraWindow, BashCompletesCommandsAndOptions) {
+  testutil::TempDir prefix;
+  installed(prefix.path());
+  std::set<std::string> commands;
+  for (size_t i = 0; i < pictora::cli::command_count; ++i) commands.insert(pictora::cli::commands[i]->name);
+  struct Case {
+    std::vector<std::string> words;  // after pictora-cli, the last one being completed
+    std::set<std::string> offered;
+  };
+  const Case cases[] = {
+      {{""}, commands},
+      // --set's value as bash splits it at the "=".
+      {{"--quiet", "--set", "jpeg_compress", "=", "90", "b"}, {"best", "best-book", "book-page"}},
+      {{"--"}, {"--help", "--quiet", "--set", "--version"}},
+      {{"make-album", "camera", "book/2026 Walk", "--"},
+       {"--force", "--head", "--help", "--jobs", "--last", "--pick", "--secret", "--title"}},
+      {{"jpeg", ""}, {"halve", "info", "rotate"}},
+      {{"jpeg", "info", ""}, {}},
+      {{"--set", "jpeg_compress", "="}, {}},
+  };
+  const std::string script = R"(source "$0"
+function=$(complete -p pictora-cli | sed -E 's/.* -F ([^ ]+) .*/\1/')
+COMP_WORDS=(pictora-cli "$@")
+COMP_CWORD=$#
+"$function"
+printf '%s\n' "${COMPREPLY[@]}")";
+  for (const Case& c : cases) {
+    std::vector<std::string> argv{"bash", "--norc", "-c", script, prefix / "share/bash-completion/completions/pictora-cli"};
+    argv.insert(argv.end(), c.words.begin(), c.words.end());
+    std::string out, err;
+    EXPECT_EQ(testutil::run_program(argv, &out, &err, {"PATH=" + prefix / "bin:/usr/bin:/bin"}), 0) << err;
+    EXPECT_EQ(err, "");
+    std::set<std::string> offered;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+      if (!line.empty()) offered.insert(line);
+    EXPECT_EQ(offered, c.offered) << c.words.back();
+  }
 }
 
 }  // namespace
