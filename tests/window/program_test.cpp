@@ -370,6 +370,56 @@ TEST_F(PictoraWindow, InstalledUnderAnyPrefix) {
   EXPECT_EQ(err, "pictora-cli: No picture is selected.\n");
 }
 
+// Every file, with its mode, and every link under root, by its path below it.
+std::map<std::string, std::string> tree(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_directory() && !entry.is_symlink()) continue;
+    const std::string path = fs::relative(entry.path(), root);
+    files[path] = entry.is_symlink() ? "link" : executable(entry.path()) ? "program" : "file";
+  }
+  return files;
+}
+
+// The Debian package: what `cmake --install` puts under /usr, its programs
+// stripped but working, the version the programs print, and the packages
+// they need to run, to convert movies and to start the browser and viewers.
+TEST_F(PictoraWindow, DebianPackageHoldsTheInstalledTree) {
+  testutil::TempDir work, prefix;
+  installed(prefix / "usr");
+  std::string out, err;
+  ASSERT_EQ(testutil::run_program({"cpack", "-G", "DEB", "--config", PICTORA_BINARY_DIR "/CPackConfig.cmake", "-B",
+                                   work.path()},
+                                  &out, &err),
+            0)
+      << out << err;
+  std::vector<std::string> debs;
+  for (const auto& entry : fs::directory_iterator(work.path()))
+    if (entry.path().extension() == ".deb") debs.push_back(entry.path());
+  ASSERT_EQ(debs.size(), 1u);
+  ASSERT_EQ(testutil::run_program({"dpkg-deb", "-x", debs[0], work / "root"}, &out, &err), 0) << err;
+  EXPECT_EQ(tree(work / "root"), tree(prefix.path()));
+  std::string version, architecture;
+  EXPECT_EQ(testutil::run_program({work / "root/usr/bin/pictora-cli", "--version"}, &version, &err), 0);
+  testutil::run_program({"dpkg", "--print-architecture"}, &architecture, &err);
+
+  std::map<std::string, std::string> fields;
+  testutil::run_program({"dpkg-deb", "-f", debs[0]}, &out, &err);
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find(": ") != std::string::npos) fields[line.substr(0, line.find(": "))] = line.substr(line.find(": ") + 2);
+  EXPECT_EQ(fields["Package"], "pictora");
+  EXPECT_EQ("pictora-cli " + fields["Version"] + "\n", version);
+  EXPECT_EQ(fields["Architecture"] + "\n", architecture);
+  EXPECT_EQ(fields["Section"], "graphics");
+  std::set<std::string> depends;
+  std::istringstream names(fields["Depends"]);
+  for (std::string name; std::getline(names >> std::ws, name, ',');) depends.insert(name.substr(0, name.find(' ')));
+  for (const char* name : {"libgtkmm-3.0-1v5", "libjpeg62-turbo", "ffmpeg", "xdg-utils"})
+    EXPECT_EQ(depends.count(name), 1u) << name << " in " << fields["Depends"];
+  EXPECT_EQ(fields["Recommends"], "feh | eog");
+}
+
 // Completion in bash, as bash loads it for the installed pictora-cli: the
 // commands are those of the program, a command's options and sub-commands
 // those of its usage; file names are left to bash.
