@@ -63,9 +63,9 @@ extern const command_t make_album_command = {
     "is given; an album another build or update is working in; a SRC_DIR or\n"
     "a picked file inside ALBUM_DIR, whatever path leads there; two files\n"
     "that would share their pages or movie copies (x.jpg and x.JPG, y.MOV\n"
-    "and y.mp4), also with the files already in ALBUM_DIR; a file whose\n"
-    "comment would be one of the album's own texts. Entries that are no\n"
-    "regular files (pipes, devices, folders) are skipped.\n"
+    "and y.mp4), also with the files already in ALBUM_DIR; a new file whose\n"
+    "comment a text already in ALBUM_DIR/txt would become. Entries that are\n"
+    "no regular files (pipes, devices, folders) are skipped.\n"
     JOBS_HELP,
     run_make_album,
 };
