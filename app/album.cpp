@@ -5,12 +5,13 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 
 #include "app/replacefile.h"
 #include "libutils/common.h"
+#include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "libutils/strutil.h"
 
@@ -22,12 +23,11 @@ std::string rest_of(std::istream& in) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Opens path, else the same file under its upper-case name; `opened` names
-// the one that opened.
-bool open_either(std::ifstream& in, std::string& opened, const std::string& path, const std::string& upper) {
+// Reads path, else the same file under its upper-case name; `opened` names
+// the one that was read.
+bool read_either(std::string& text, std::string& opened, const std::string& path, const std::string& upper) {
   for (const std::string& candidate : {path, upper}) {
-    in.open(candidate, std::ios::binary);
-    if (in.is_open()) {
+    if (libutils::read_text_file(candidate, text, std::cerr)) {
       opened = candidate;
       return true;
     }
@@ -122,11 +122,11 @@ bool album_t::holds(e_bestname_t kind, const std::string& name) const {
 }
 
 void loadcomment(const std::string& txtdir, std::string& title, std::string& head, std::string& last) {
-  std::ifstream in;
-  std::string path;
-  if (open_either(in, path, txtdir + "/head.txt", txtdir + "/HEAD.TXT")) {
+  std::string text, path;
+  if (read_either(text, path, txtdir + "/head.txt", txtdir + "/HEAD.TXT")) {
     // The title is stored twice; the copies are compared with their line
     // ends so that a damaged file shows up.
+    std::istringstream in(text);
     std::string line1, line2;
     std::getline(in, line1);
     std::getline(in, line2);
@@ -138,8 +138,7 @@ void loadcomment(const std::string& txtdir, std::string& title, std::string& hea
       title = line1;
     }
   }
-  std::ifstream last_in;
-  if (open_either(last_in, path, txtdir + "/last.txt", txtdir + "/LAST.TXT")) last = rest_of(last_in);
+  read_either(last, path, txtdir + "/last.txt", txtdir + "/LAST.TXT");
 }
 
 bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std::string& last) {
@@ -147,7 +146,11 @@ bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std:
   p.make(txtdir, "txt");
   struct stat st;
   if (::stat(txtdir.c_str(), &st) != 0) {
+    // A folder without texts is no fault: a book made elsewhere, a new
+    // collection, a row that is no album. Only a "txt" that is there and
+    // cannot be looked at is reported.
     const int err = errno;
+    if (err == ENOENT) return false;
     return libutils::fail(std::cerr, txtdir, std::string(": stat fail, ") + std::strerror(err));
   }
   loadcomment(txtdir, title, head, last);
@@ -155,11 +158,10 @@ bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std:
 }
 
 std::string loadcounttxt(const path_t& p) {
-  std::string path;
+  std::string path, text;
   p.make(path, "txt", "count.txt");
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  std::getline(in, line);
+  libutils::read_text_file(path, text, std::cerr);
+  std::string line = text.substr(0, text.find('\n'));
   libutils::chop(line);
   return line;
 }
@@ -173,16 +175,26 @@ bool savecommenttxt(const path_t& p, const std::string& title, const std::string
          save_comment_file(txtdir + "/last.txt", nullptr, last, log);
 }
 
+const char* const s_card_files_dir = "from-card";
+
+bool is_own_text(const std::string& name) {
+  // "movie-facts.tsv" holds what the movie stage learnt of each movie.
+  for (const char* own : {"head.txt", "HEAD.TXT", "last.txt", "LAST.TXT", "count.txt", "secret.txt",
+                          "movie-facts.tsv", s_card_files_dir})
+    if (name == own) return true;
+  for (const list_kind_t& list : s_list_kinds)
+    if (name == list.file) return true;
+  return false;
+}
+
 bool loadphotocomment(std::string& out, const path_t& p, const std::string& picture) {
   const std::string stem = libutils::basename(picture);
-  std::string path, upper;
-  p.make(path, "txt", stem + ".txt");
-  p.make(upper, "txt", stem + ".TXT");
-  std::ifstream in;
-  std::string opened;
-  if (!open_either(in, opened, path, upper)) return false;
-  out = rest_of(in);
-  return true;
+  for (const std::string& name : {stem + ".txt", stem + ".TXT"}) {
+    std::string path;
+    p.make(path, "txt", name);
+    if (!is_own_text(name) && libutils::read_text_file(path, out, std::cerr)) return true;
+  }
+  return false;
 }
 
 bool loadphotocommentlines(std::list<std::string>& lines, const path_t& p, const std::string& picture) {
@@ -193,7 +205,9 @@ bool loadphotocommentlines(std::list<std::string>& lines, const path_t& p, const
 }
 
 bool savephotocomment(const std::string& comment, const std::string& albumdir, const std::string& picture) {
-  const std::string path = albumdir + "/txt/" + libutils::basename(picture) + ".txt";
+  const std::string name = libutils::basename(picture) + ".txt", path = albumdir + "/txt/" + name;
+  if (is_own_text(name))
+    return libutils::fail(std::cerr, path, ": the album's own text, not the comment of " + picture + "; not saved.");
   if (comment.empty()) {
     ::unlink(path.c_str());  // no comment file is what was asked for
     return true;

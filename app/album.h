@@ -99,13 +99,25 @@ std::string loadcounttxt(const path_t& p);
 bool savecommenttxt(const path_t& p, const std::string& title, const std::string& head,
                     const std::string& last, std::ostream& log);
 
+// The folder of an album's "txt" that keeps the card's side files whose
+// names the album's own texts take: "from-card".
+extern const char* const s_card_files_dir;
+
+// Whether name is one of the texts an album's "txt" holds whatever its
+// files: the title and closing comment files, the seven lists, the
+// counter, the secret mark, the movies' facts and the folder of the card's
+// side files ("from-card"). Such a file is never a picture's comment: a
+// picture named best.jpg has none, rather than the best list.
+bool is_own_text(const std::string& name);
+
 // Reads the whole comment of a picture (its stem plus ".txt" in p's "txt");
 // false, out unchanged, when there is none.
 bool loadphotocomment(std::string& out, const path_t& p, const std::string& picture);
 // The same, appended to lines one line each.
 bool loadphotocommentlines(std::list<std::string>& lines, const path_t& p, const std::string& picture);
 // Writes a picture's comment into albumdir's "txt", or deletes the file when
-// comment is empty. The "txt" directory must exist.
+// comment is empty. The "txt" directory must exist. A comment whose file
+// would be one of the album's own texts is refused (reported, false).
 bool savephotocomment(const std::string& comment, const std::string& albumdir, const std::string& picture);
 
 }  // namespace pictora

@@ -1,22 +1,35 @@
 #include "app/best.h"
 
-#include <fstream>
+#include <iostream>
+#include <sstream>
 
 #include "app/replacefile.h"
+#include "libutils/dirutil.h"
 #include "libutils/strutil.h"
 
 namespace pictora {
+
+bool is_file_name(const std::string& entry) {
+  return entry != "." && entry != ".." && entry.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
 
 bool best_t::load(const path_t& p, const std::string& name) {
   p.make(path, "txt", name);
   entries.clear();
   has_entries = false;  // it describes the latest load only
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return false;
+  std::string text;
+  if (!libutils::read_text_file(path, text, std::cerr)) return false;
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     libutils::chop2(line);
     if (line.empty()) continue;
+    // Followed as it stands, a path would have the pages and collections
+    // read and link files outside the album.
+    if (!is_file_name(line)) {
+      libutils::fail_once(std::cerr, path, ": " + line + ": not a file name of the album, line ignored.");
+      continue;
+    }
     entries.insert(line);
     has_entries = true;
   }

@@ -72,11 +72,17 @@ std::string without_trailing_separators(std::string dir) {
   return dir;
 }
 
-// The last component of a directory part such as "Trips/" or "a/Trips".
-std::string last_component(const std::string& part) {
-  const std::string dir = without_trailing_separators(part);
-  const size_t cut = dir.find_last_of("/\\");
-  return cut == std::string::npos ? dir : dir.substr(cut + 1);
+// What the import must not do, checked when the album is asked for and
+// again once it is claimed: read the camera from inside the album, or give
+// two files one page or copy, or a file the album's own text for comment.
+bool import_allowed(const album_request_t& request, refusal_t& why) {
+  std::ostringstream log;
+  if (source_outside_album(request.source, request.files, request.target, log) &&
+      picks_apart(request.source, request.files, request.target, log))
+    return true;
+  why = refusal_t{vexalib::msg_build_failed, log.str(), false, true};
+  if (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
+  return false;
 }
 
 }  // namespace
@@ -138,15 +144,10 @@ bool check_album(const album_request_t& request, bool replace_existing, refusal_
     } else if (request.title.empty()) {
       why.message = vexalib::msg_no_title;
     } else {
-      // Importing an album from its own folders would replace its originals
-      // with themselves while they are read.
-      std::ostringstream inside;
-      if (source_outside_album(request.source, request.files, request.target, inside)) return true;
-      why.message = vexalib::msg_build_failed;
-      why.detail = inside.str();
-      if (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
+      return import_allowed(request, why);
     }
   }
+  why.untouched = true;
   return false;
 }
 
@@ -154,9 +155,31 @@ bool make_album(const album_request_t& request, batch_progress_t& progress, refu
   const path_t& album = request.target;
   std::string dir;
   album.make(dir);
-  std::error_code error;
-  fs::create_directory(dir, error);  // an existing one is fine; a failure shows when the comments are saved
   std::ostringstream log;
+  album_claim_t claim;
+  switch (claim.claim(album, request.replace, log)) {
+    case album_claim_t::claimed:
+      break;
+    case album_claim_t::exists:  // another build made it since the checks
+      why = refusal_t{vexalib::msg_album_exists, "", false, true};
+      return false;
+    case album_claim_t::busy:
+      why = refusal_t{vexalib::msg_build_failed,
+                      dir + ": another build or update is working in this album; nothing was copied.", false, true};
+      return false;
+    case album_claim_t::failed:
+      why = refusal_t{vexalib::msg_build_failed, log.str()};
+      return false;
+  }
+  // Another build may have changed the album between the checks and the
+  // claim; from here on nothing else works in it.
+  if (!import_allowed(request, why)) return false;
+  // Recorded before anything else is written into the album, so that an
+  // update finishes a build killed at any point after this.
+  if (!begin_build(request.source, request.files, album, log)) {
+    why = refusal_t{vexalib::msg_build_failed, log.str()};
+    return false;
+  }
   if (!savecommenttxt(album, request.title, request.head, request.last, log)) {
     why = refusal_t{vexalib::msg_comments_not_saved, log.str()};
     return false;
@@ -164,8 +187,12 @@ bool make_album(const album_request_t& request, batch_progress_t& progress, refu
   mark_secret(album, request.secret);
   sigc::signal<void, double>* s = progress.stage;
   s[0].emit(0);
-  if (!makealbumwithrotate(request.source, request.files, album, s[0], s[1], s[2], s[3], log) ||
-      !makehtmlbook(path_t{"", album.book, ""}, log)) {
+  if (!makealbumwithrotate(request.source, request.files, album, s[0], s[1], s[2], s[3], log)) {
+    why = refusal_t{vexalib::msg_build_failed, log.str()};
+    return false;
+  }
+  if (!makehtmlbook(path_t{"", album.book, ""}, log)) {
+    libutils::fail(log, "", "makehtmlbook() fail.");
     why = refusal_t{vexalib::msg_build_failed, log.str()};
     return false;
   }
@@ -178,7 +205,7 @@ bool rename_row(const std::string& book_dir, const std::string& from, const std:
   if (!sub.empty() && !libutils::exists(book_dir + path_separator + sub)) {
     std::error_code error;
     fs::create_directories(book_dir + path_separator + sub, error);
-    savecommenttxt(path_t{"", book_dir, sub}, last_component(sub), "", "", err);
+    savecommenttxt(path_t{"", book_dir, sub}, libutils::folder_name(sub), "", "", err);
   }
   if (::rename(source.c_str(), target.c_str()) == 0) return true;
   return libutils::fail(err, "move " + source + " " + target, ": " + system_error(errno));

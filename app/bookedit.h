@@ -38,6 +38,7 @@ struct album_request_t {
   std::string title, head, last;
   std::vector<files_t> files;  // the picked files in listing order with their turns
   bool secret = false;
+  bool replace = false;        // the user chose to build into an existing album
 };
 
 // Why the editor refuses what the user asked for: the catalogue's message
@@ -46,6 +47,7 @@ struct refusal_t {
   vexalib::e_message_t message = vexalib::msg_error;
   std::string detail;
   bool question = false;  // the user may go on anyway (an existing album)
+  bool untouched = false;  // refused before anything was written
 
   // The text of the message box: the message, then the detail on a line of its own.
   std::string text() const;
@@ -55,14 +57,21 @@ struct refusal_t {
 // folder, no album name, a name that is not one directory of the book (a
 // path separator, "." or ".."), an existing album directory (a question;
 // replace_existing answers it), no title, a camera folder that lies in the
-// album itself. True when nothing is refused.
+// album itself, picked files that would share pages or copies (with each
+// other or with the album's files) or take the album's own texts for their
+// comments. True when nothing is refused.
 bool check_album(const album_request_t& request, bool replace_existing, refusal_t& why);
 
-// Makes the album: its directory, its comment files and secret mark, then
-// the build (import, size levels, thumbnails, movies, pages; the stage
-// signals 1 to 4 of progress) and the index page of its book. False with
-// why filled (the comments could not be saved, or the build or the book
-// page failed, with the reports collected) at the first failure.
+// Makes the album, for the window and the command line alike: claims its
+// directory (made new, or taken over when request.replace holds; no other
+// build or update works in it until this one ends), checks again what the
+// import must not do, records the build, writes its comment files and
+// secret mark, then builds it (import, size levels, thumbnails, movies,
+// pages; the stage signals 1 to 4 of progress) and the index page of its
+// book. False with why filled at the first failure: refused and untouched
+// (the directory exists, or another build holds it, or the import checks
+// fail now), or the comments could not be saved, or the build or the book
+// page failed, with the reports collected.
 bool make_album(const album_request_t& request, batch_progress_t& progress, refusal_t& why);
 
 // One row of a book as listed and as the user left it in the editor.

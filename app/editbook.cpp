@@ -217,7 +217,7 @@ void EditBookDialog::make_album() {
     const int response = dialog.run();
     if (response == Gtk::RESPONSE_CANCEL || response == Gtk::RESPONSE_DELETE_EVENT) break;
     if (response != Gtk::RESPONSE_OK) continue;
-    const album_request_t request = dialog.request();
+    album_request_t request = dialog.request();
     refusal_t why;
     if (!check_album(request, false, why)) {
       if (!why.question) {
@@ -225,6 +225,7 @@ void EditBookDialog::make_album() {
         continue;
       }
       if (!ask(dialog, why.text())) continue;
+      request.replace = true;
       if (!check_album(request, true, why)) {
         error_box(dialog, why.text());
         continue;

@@ -8,7 +8,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <iostream>
 #include <type_traits>
 #include <utility>
@@ -17,6 +17,7 @@
 #include "app/replacefile.h"
 #include "libgr/pixel_limit.h"
 #include "libutils/common.h"
+#include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
@@ -286,8 +287,9 @@ bool setinivalue(const std::string& key, const std::string& value) {
 
 bool loadini(const std::string& dir, const std::string& name) {
   const std::string file = inifile(dir, name);
-  std::ifstream in(file, std::ios::binary);
-  if (!in.is_open()) return false;
+  std::string text;
+  if (!libutils::read_text_file(file, text, std::cerr)) return false;
+  std::istringstream in(text);
   std::string line;
   for (unsigned long long number = 1; std::getline(in, line); ++number) {
     libutils::chop(line);

@@ -191,9 +191,7 @@ void load_comment(collection_t& c, const path_t& book, const path_t& dir) {
     // the base directory's name.
     std::string bookdir;
     book.make(bookdir);
-    libutils::splitpath_t sp;
-    libutils::split(sp, bookdir.c_str());
-    c.title = std::string(sp.fname) + sp.ext + " " + vexalib::getmsg(vexalib::msg_selection);
+    c.title = libutils::folder_name(bookdir) + " " + vexalib::getmsg(vexalib::msg_selection);
     // A new collection has no directory yet; the save needs one.
     std::string collection;
     dir.make(collection);

@@ -1,7 +1,8 @@
 #include "app/html_book.h"
 
-#include <fstream>
+#include <iostream>
 #include <list>
+#include <sstream>
 #include <string>
 
 #include "app/album.h"
@@ -29,10 +30,10 @@ std::string entry_count(const path_t& entry) {
 // Writes the entry's row; false, nothing written, when the entry has no
 // title file and so is no album or book of its own.
 bool write_entry_row(std::ostream& os, const path_t& entry) {
-  std::string path;
+  std::string path, text;
   entry.make(path, "txt", "head.txt");
-  std::ifstream head(path, std::ios::binary);
-  if (!head) return false;
+  if (!libutils::read_text_file(path, text, std::cerr)) return false;
+  std::istringstream head(text);
   // Line 1 is the title, line 2 repeats it, line 3 starts the head comment.
   std::string title, repeated, first_comment_line;
   std::getline(head, title);

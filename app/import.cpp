@@ -10,8 +10,12 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iostream>
+#include <list>
+#include <map>
+#include <utility>
 #include <vector>
 
+#include "app/album.h"
 #include "app/progress.h"
 #include "libgr/loader_jpeg.h"
 #include "libgr/transform.h"
@@ -67,19 +71,78 @@ bool copy_into_place(const std::string& from, const std::string& to) {
 
 namespace fs = std::filesystem;
 
-// path made absolute, with its links, "." and ".." resolved as far as it
-// exists.
-fs::path resolved(const std::string& path) {
-  std::error_code ec;
-  const fs::path absolute = fs::absolute(path, ec);
-  const fs::path real = fs::weakly_canonical(absolute, ec);
-  return ec ? absolute.lexically_normal() : real;
+using file_id_t = std::pair<std::uint64_t, std::uint64_t>;  // device, inode
+
+// The device and inode of what path leads to, links followed.
+bool identify(const std::string& path, file_id_t& id) {
+  libutils::platform::file_info_t info;
+  if (!libutils::platform::stat_file(path.c_str(), info)) return false;
+  id = {info.device, info.inode};
+  return true;
 }
 
-// Whether path is dir or lies below it; both resolved.
-bool lies_in(const fs::path& path, const fs::path& dir) {
-  const fs::path relative = path.lexically_relative(dir);
-  return !relative.empty() && *relative.begin() != "..";
+// The directory dir itself and everything in it, folders and files, by
+// device and inode; links in it are not followed (what they lead to is not
+// the album's). Empty when dir does not exist.
+std::set<file_id_t> tree_ids(const std::string& dir) {
+  std::set<file_id_t> ids;
+  file_id_t id;
+  if (!identify(dir, id)) return ids;
+  ids.insert(id);
+  std::error_code ec, link_ec;
+  for (fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    if (!it->is_symlink(link_ec) && identify(it->path().string(), id)) ids.insert(id);
+  }
+  return ids;
+}
+
+// The names of the media files in the album's "original".
+std::vector<std::string> originals(const path_t& album) {
+  std::string dir;
+  album.make(dir, "original");
+  std::list<std::string> names;
+  libutils::getfiles(names, dir.c_str());
+  std::vector<std::string> media;
+  for (const std::string& name : names)
+    if (is_media(name)) media.push_back(name);
+  return media;
+}
+
+// The outputs by which two files of an album would become one: "pages X"
+// for the zoom pages html/X_N.html (a picture of stem X, a movie of stem Y
+// with X = Y_1 or Y_2), "movie Y" for the copies movieN/Y.mp4.
+std::vector<std::string> shared_outputs(const std::string& name) {
+  const std::string stem = libutils::basename(name);
+  if (ispicture(name)) return {"pages " + stem};
+  if (ismovie(name)) return {"movie " + stem, "pages " + stem + "_1", "pages " + stem + "_2"};
+  return {};
+}
+
+// How a user reads the output two files share.
+std::string output_text(const std::string& output) {
+  const size_t blank = output.find(' ');
+  const std::string kind = output.substr(0, blank), stem = output.substr(blank + 1);
+  return kind == "movie" ? "movieN/" + stem + ".mp4" : "html/" + stem + "_N.html";
+}
+
+// Each pair of `files` (paths, the album's first) whose names share an
+// output, reported on log with `advice`; false when there is one. A name
+// given twice is the same file.
+bool outputs_apart(const std::vector<std::string>& files, const char* advice, std::ostream& log) {
+  std::map<std::string, std::string> taken;  // output -> the file that has it
+  std::set<std::string> reported;
+  bool apart = true;
+  for (const std::string& file : files) {
+    const std::string name = libutils::baseptr(file.c_str());
+    for (const std::string& output : shared_outputs(name)) {
+      const auto [it, first] = taken.emplace(output, file);
+      if (first || libutils::baseptr(it->second.c_str()) == name) continue;
+      if (!reported.insert(it->second + '\0' + file).second) continue;
+      apart = libutils::fail(log, it->second + " and " + file, ": both become " + output_text(output) + advice);
+    }
+  }
+  return apart;
 }
 
 }  // namespace
@@ -92,9 +155,26 @@ bool ismovie(const std::string& name) {
 
 bool is_audio(const std::string& name) { return ends_with_any(name, {".wav", ".mp3", ".m4a"}); }
 
-std::string import_target(const path_t& album, const std::string& name) {
+std::set<std::string> own_text_names(const path_t& album, const std::vector<files_t>& files) {
+  std::set<std::string> own;
+  std::vector<std::string> media = originals(album);
+  for (const files_t& file : files)
+    if (is_media(file.name)) media.push_back(file.name);
+  for (const std::string& name : media) {
+    const std::string stem = libutils::basename(name);
+    own.insert({stem + ".txt", stem + ".TXT"});
+  }
+  return own;
+}
+
+std::string import_target(const path_t& album, const std::string& name, const std::set<std::string>& own_texts) {
   std::string target;
-  album.make(target, is_media(name) ? "original" : "txt", name);
+  if (is_media(name))
+    album.make(target, "original", name);
+  else if (is_own_text(name) || own_texts.count(name) != 0 || libutils::is_temp_name(name))
+    album.make(target, "txt", std::string(s_card_files_dir) + path_separator + name);
+  else
+    album.make(target, "txt", name);
   return target;
 }
 
@@ -116,15 +196,90 @@ bool source_outside_album(const std::string& srcdir, const std::vector<files_t>&
                           const path_t& album, std::ostream& log) {
   std::string dir;
   album.make(dir);
-  const fs::path album_dir = resolved(dir);
+  // Whatever leads into the album leads to one of its folders or files.
+  const std::set<file_id_t> inside = tree_ids(dir);
   std::vector<std::string> sources = {srcdir};
   for (const files_t& file : files) sources.push_back(srcdir + path_separator + file.name);
   for (const std::string& source : sources) {
-    if (lies_in(resolved(source), album_dir))
+    file_id_t id;
+    if (identify(source, id) && inside.count(id) != 0)
       return libutils::fail(log, source,
                             ": lies in the album " + dir + " itself; import from another folder.");
   }
   return true;
+}
+
+bool picks_apart(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
+                 std::ostream& log) {
+  std::string dir;
+  album.make(dir);
+  std::set<std::string> picked, stems;
+  for (const files_t& file : files) picked.insert(file.name);
+  std::vector<std::string> paths;
+  for (const std::string& name : originals(album)) {
+    stems.insert(libutils::basename(name));
+    if (picked.count(name) == 0) paths.push_back(dir + path_separator + "original" + path_separator + name);
+  }
+  for (const files_t& file : files) paths.push_back(srcdir + path_separator + file.name);
+  bool apart = outputs_apart(paths, ", and one of them would be lost from the pages; leave one out or rename it.", log);
+  // A file's comment is its stem plus ".txt" in "txt": a text that stands
+  // there under a new file's comment name came from an earlier import (or
+  // outlived its file) and would become its comment.
+  for (const std::string& name : picked) {
+    const std::string stem = libutils::basename(name);
+    if (!is_media(name) || !stems.insert(stem).second) continue;
+    for (const std::string& comment : {stem + ".txt", stem + ".TXT"}) {
+      std::string text;
+      album.make(text, "txt", comment);
+      if (!is_own_text(comment) && libutils::exists(text))
+        apart = libutils::fail(log, text + " and " + srcdir + path_separator + name,
+                               ": the text already in the album would become the comment of the new file; move "
+                               "the text away or rename the file.");
+    }
+  }
+  return apart;
+}
+
+bool originals_apart(const path_t& album, const std::vector<files_t>& files, std::ostream& log) {
+  std::string dir;
+  album.make(dir, "original");
+  std::vector<std::string> paths;
+  for (const files_t& file : files) paths.push_back(dir + path_separator + file.name);
+  return outputs_apart(paths, ", so one of them is missing from the pages; rename one of them in original.", log);
+}
+
+album_claim_t::~album_claim_t() { libutils::platform::unlock_directory(handle_); }
+
+album_claim_t::result_t album_claim_t::claim(const path_t& album, bool replace, std::ostream& log) {
+  std::string dir;
+  album.make(dir);
+  // The book may be new as well.
+  std::error_code error;
+  const std::string book = libutils::folder_parent(dir);
+  if (!book.empty()) fs::create_directories(book, error);
+  if (!libutils::platform::make_directory(dir.c_str())) {
+    const int err = errno;
+    if (err != EEXIST) {
+      libutils::fail(log, dir, ": cannot create the directory.");
+      libutils::fail_reason(log, dir, err);
+      return failed;
+    }
+    if (!replace) return exists;
+  }
+  if (!lock(album)) return busy;
+  if (handle_ >= 0) return claimed;
+  const int err = errno;
+  libutils::fail(log, dir, ": cannot be opened as the album's directory.");
+  libutils::fail_reason(log, dir, err);
+  return failed;
+}
+
+bool album_claim_t::lock(const path_t& album) {
+  std::string dir;
+  album.make(dir);
+  libutils::platform::unlock_directory(handle_);
+  handle_ = libutils::platform::lock_directory(dir.c_str());
+  return handle_ >= 0 || errno != EWOULDBLOCK;
 }
 
 bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
@@ -132,15 +287,20 @@ bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, con
   std::string dir;
   album.make(dir, "original");
   libutils::platform::make_directory(dir.c_str());  // an existing one is fine
+  const std::set<std::string> own_texts = own_text_names(album, files);
   const size_t n = files.size();
   for (size_t i = 0; i < n; ++i) {
     const std::string& name = files[i].name;
     const std::string src = srcdir + path_separator + name;
+    const std::string dst = import_target(album, name, own_texts);
     // "txt" normally exists already (the album's title is written first);
-    // it is made here too so that a side file never fails for want of it.
-    album.make(dir, is_media(name) ? "original" : "txt");
-    libutils::platform::make_directory(dir.c_str());
-    const std::string dst = import_target(album, name);
+    // it is made here too, then the folder of the card's side files in it,
+    // so that a side file never fails for want of them.
+    if (!is_media(name)) {
+      album.make(dir, "txt");
+      libutils::platform::make_directory(dir.c_str());
+    }
+    libutils::platform::make_directory(libutils::folder_parent(dst).c_str());
     // Deleting first means an interrupted import leaves the name missing
     // rather than holding an old file; the next import copies it again.
     remove_entry(dst);

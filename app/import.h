@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,18 @@ struct files_t {
   std::uint64_t rotation = 0;  // clockwise quarter turns the user asked for, 0 to 3
 };
 
+// The comment files (stem plus ".txt" or ".TXT") of every picture, movie
+// and sound in the album's "original" and among `files`: names in "txt"
+// that belong to the album's files.
+std::set<std::string> own_text_names(const path_t& album, const std::vector<files_t>& files);
+
 // Where copyfiles puts the picked file `name`: album/original/name for a
-// picture, movie or sound, album/txt/name for anything else.
-std::string import_target(const path_t& album, const std::string& name);
+// picture, movie or sound; album/txt/name for any other file, or
+// album/txt/from-card/name when that name is the album's own there: one
+// of is_own_text, a comment file of own_texts (see own_text_names), or a
+// temporary name such as a killed run leaves (the next run deletes those).
+// A card file thus never takes the place of an album's text.
+std::string import_target(const path_t& album, const std::string& name, const std::set<std::string>& own_texts);
 
 // The picked files that can be imported: an entry of srcdir that is no
 // regular file (a pipe, a device, a directory; links are followed) is
@@ -40,11 +50,59 @@ std::vector<files_t> regular_files(const std::string& srcdir, const std::vector<
                                    std::ostream& log);
 
 // Whether the folder srcdir and the picked files in it lie outside the
-// album's directory, links resolved. Importing from inside the album would
-// replace its originals by themselves, deleting them; so that is refused
-// with a report on log, before anything is touched.
+// album's directory. Folders and files are told by device and inode, so no
+// spelling of a path gets around it: a link, "..", a bind mount of one of
+// the album's folders. Importing from inside the album would replace its
+// originals by themselves, deleting them; so that is refused with a report
+// on log, before anything is touched.
 bool source_outside_album(const std::string& srcdir, const std::vector<files_t>& files,
                           const path_t& album, std::ostream& log);
+
+// Whether every picked file gets pages and copies of its own in the album.
+// Two pictures of one stem (x.jpg, x.JPG) would share their zoom pages
+// html/x_N.html, two movies of one stem (y.MOV, y.mp4) their copies
+// movieN/y.mp4 and their pages, and a picture named after a movie's pages
+// (z_1.jpg or z_2.jpg beside z.mov) its pages with the movie's. The files
+// already in the album's "original" count too, but for those picked again,
+// which are replaced. A picture, movie and sound of one stem share only the
+// comment file, so they may stand side by side. Also refused: a new
+// picture, movie or sound whose comment file is already in "txt" although
+// the album has no file of that stem (a side file of an earlier import
+// would become its comment). Every such pair is reported on log with both
+// files.
+bool picks_apart(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
+                 std::ostream& log);
+// Whether the files of an album's "original" have pages and copies of their
+// own, by the rules of picks_apart; each pair that shares them (an album
+// built before they were refused) is reported on log.
+bool originals_apart(const path_t& album, const std::vector<files_t>& files, std::ostream& log);
+
+// An album's directory held by one build or update. A new album is claimed
+// by creating its directory (of two builds at once exactly one succeeds);
+// an existing one, which the user chose to build into, is taken over. Either
+// way it is then locked until the claim goes, so that no other build or
+// update works in it meanwhile.
+class album_claim_t {
+ public:
+  enum result_t { claimed, exists, busy, failed };
+
+  album_claim_t() = default;
+  ~album_claim_t();
+  album_claim_t(const album_claim_t&) = delete;
+  album_claim_t& operator=(const album_claim_t&) = delete;
+
+  // Claims the album for a build, making its book's folders where missing:
+  // exists when the directory is there and replace does not hold, busy
+  // when another build or update holds it, failed when it cannot be made
+  // or opened (reported on log).
+  result_t claim(const path_t& album, bool replace, std::ostream& log);
+  // Locks an existing album for an update; false when another holds it.
+  // (A directory that cannot be opened is left to the update to report.)
+  bool lock(const path_t& album);
+
+ private:
+  int handle_ = -1;
+};
 
 // Copies every file of `files` from srcdir into the album: pictures, movies
 // and sounds into "original", anything else into "txt", replacing what is

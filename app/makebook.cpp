@@ -68,7 +68,7 @@ void MakeBookDialog::button_directory() {
   // A folder of the book is named by its path inside the book.
   const std::string inside = dir + path_separator;
   dir_entry.set_text(text_utf8(folder.compare(0, inside.size(), inside) == 0 ? folder.substr(inside.size())
-                                                                               : libutils::baseptr(folder.c_str())));
+                                                                               : libutils::folder_name(folder)));
   button_update(nullptr);
 }
 

@@ -90,9 +90,10 @@ std::list<std::string> row_viewer_arguments(const std::string& base, const std::
   sort_albums(albums);
   for (const albumdir_t& a : albums) {
     const path_t album{base, a.first, a.second};
-    std::string file;
-    album.make(file, "txt", list);
-    if (libutils::exists(file)) add_pair(album, list);
+    // Read as every list is read, so that one that is no regular file
+    // never reaches the viewer and lines that are paths are reported.
+    best_t entries;
+    if (entries.load(album, list)) add_pair(album, list);
   }
   return args;
 }

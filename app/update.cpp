@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <list>
 #include <set>
+#include <sstream>
 
 #include "app/album.h"
 #include "app/html_album.h"
@@ -123,13 +123,14 @@ bool finish_build(const path_t& album, const build_record_t& record,
   // is gone is no matter once its copy is there.
   std::vector<files_t> to_import;
   std::set<std::string> picked;
+  const std::set<std::string> own_texts = own_text_names(album, record.files);
   for (const files_t& file : record.files) {
     picked.insert(file.name);
     const std::string src = record.source + path_separator + file.name;
     libutils::platform::file_info_t from, to;
     const bool readable = libutils::platform::stat_file(src.c_str(), from);
     const int err = errno;
-    const bool copied = libutils::platform::stat_file(import_target(album, file.name).c_str(), to);
+    const bool copied = libutils::platform::stat_file(import_target(album, file.name, own_texts).c_str(), to);
     if (copied && (!readable || (from.size == to.size && from.mtime.sec == to.mtime.sec))) continue;
     if (!readable) {
       std::string dir;
@@ -177,10 +178,11 @@ bool begin_build(const std::string& srcdir, const std::vector<files_t>& files, c
 
 bool read_build_record(const path_t& album, build_record_t& record) {
   const std::string path = build_record_path(album);
-  if (!is_exist(path)) return false;
+  std::string text;
+  if (!libutils::read_text_file(path, text, std::cerr)) return false;
   std::vector<std::string> fields;
   std::string field;
-  std::ifstream in(path, std::ios::binary);
+  std::istringstream in(text);
   while (std::getline(in, field, '\0')) fields.push_back(field);
   if (fields.size() < 2 || fields[0] != build_record_tag || fields.size() % 2 != 0) return false;
   record.source = fields[1];
@@ -213,16 +215,26 @@ bool updatealbum(const path_t& album, const std::vector<files_t>& files,
                  sigc::signal<void, double>& html_progress,
                  sigc::signal<void, double>& zoom_progress, std::ostream& log) {
   if (!has_album_name(album, log)) return false;
+  // No build or other update works in the album meanwhile.
+  album_claim_t claim;
+  if (!claim.lock(album)) {
+    std::string dir;
+    album.make(dir);
+    return libutils::fail(log, dir, ": another build or update is working in this album; it was not updated.");
+  }
+  // A pair of files that share pages (built before such pairs were
+  // refused) is reported, and the album is updated all the same.
+  const bool apart = originals_apart(album, files, log);
   remove_leftovers(album);
   build_record_t record;
   if (read_build_record(album, record))
     return finish_build(album, record, files, first_progress, shrink_progress, html_progress,
-                        zoom_progress, log);
+                        zoom_progress, log) && apart;
   if (!shrinkupdate(album, files, shrink_progress))
     return libutils::fail(log, "", "shrinkupdate() fail.");
   // The pages show comments and classifications the user may have changed,
   // so they are always written anew.
-  return makepages(album, html_progress, zoom_progress, log);
+  return makepages(album, html_progress, zoom_progress, log) && apart;
 }
 
 bool shrinkoneupdate(std::vector<std::string>& levels, const path_t& album,

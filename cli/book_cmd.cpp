@@ -1,17 +1,15 @@
 // pictora-cli make-album, update, book-page, best and best-book: building
 // albums and keeping book trees and their collections up to date.
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <list>
 #include <sstream>
 
 #include "app/album.h"
 #include "app/batchupdate.h"
+#include "app/bookedit.h"
 #include "app/html_best.h"
 #include "app/html_book.h"
 #include "app/import.h"
@@ -53,9 +51,21 @@ extern const command_t make_album_command = {
     "imports the picked files of SRC_DIR (all of them, in listing order, when\n"
     "none is picked) turned by DEGREES (0, 90, 180 or 270) clockwise, builds\n"
     "the size levels, thumbnails, movie conversions and every page, and then\n"
-    "the index page of ALBUM_DIR's book. An existing ALBUM_DIR is refused\n"
-    "unless --force is given, and so is a SRC_DIR inside ALBUM_DIR. Entries\n"
-    "that are no regular files (pipes, devices, folders) are skipped.\n"
+    "the index page of ALBUM_DIR's book. The album's name is the whole last\n"
+    "component of ALBUM_DIR, dots included.\n"
+    "\n"
+    "Pictures, movies and sounds go to ALBUM_DIR/original, other files to\n"
+    "ALBUM_DIR/txt; a file whose name is one of the album's own texts there\n"
+    "(head.txt, best.txt, secret.txt, a picture's comment, ...) goes to\n"
+    "ALBUM_DIR/txt/from-card instead, so that it changes nothing.\n"
+    "\n"
+    "Refused before anything is copied: an existing ALBUM_DIR unless --force\n"
+    "is given; an album another build or update is working in; a SRC_DIR or\n"
+    "a picked file inside ALBUM_DIR, whatever path leads there; two files\n"
+    "that would share their pages or movie copies (x.jpg and x.JPG, y.MOV\n"
+    "and y.mp4), also with the files already in ALBUM_DIR; a new file whose\n"
+    "comment a text already in ALBUM_DIR/txt would become. Entries that are\n"
+    "no regular files (pipes, devices, folders) are skipped.\n"
     JOBS_HELP,
     run_make_album,
 };
@@ -108,18 +118,21 @@ extern const command_t best_book_command = {
 
 namespace {
 
-const char* message(vexalib::e_message_t n) { return vexalib::getmsg(n); }
-
-// A refusal of the command line, in the catalogue's words.
-int refuse(vexalib::e_message_t n) {
-  std::cerr << "pictora-cli: " << message(n) << "\n";
+// A refusal of the book editor's checks, nothing written: the catalogue's
+// words and the detail, each on a line of its own. What the catalogue has
+// no words for (the camera folder in the album, files that would share
+// their pages) is said by the detail alone; an existing album is built
+// into with --force.
+int refused(const refusal_t& why, const path_t& album) {
+  std::string text = why.message == vexalib::msg_build_failed ? why.detail : why.text();
+  if (why.message == vexalib::msg_album_exists) {
+    std::string dir;
+    album.make(dir);
+    text += "\n" + dir + ": add --force to build into it.";
+  }
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) std::cerr << "pictora-cli: " << line << "\n";
   return exit_usage;
-}
-
-// A failed build: the catalogue's words and the collected reports.
-int failed(vexalib::e_message_t n, const std::string& log) {
-  std::cerr << message(n) << "\n" << log;
-  return exit_failed;
 }
 
 std::string without_trailing_slashes(std::string dir) {
@@ -127,10 +140,10 @@ std::string without_trailing_slashes(std::string dir) {
   return dir;
 }
 
-// The album or collection directory dir as its book and name.
+// The album or collection directory dir as its book and name, the name
+// being the whole last component ("2026.05.01 Trip" keeps its dots).
 path_t album_path(const std::string& dir) {
-  const std::string clean = without_trailing_slashes(dir);
-  return path_t{"", without_trailing_slashes(libutils::dirname(clean)), libutils::basename(clean)};
+  return path_t{"", libutils::folder_parent(dir), libutils::folder_name(dir)};
 }
 
 path_t book_path(const std::string& dir) { return path_t{"", without_trailing_slashes(dir), ""}; }
@@ -240,62 +253,31 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& words) {
   if (a.picks.empty()) {
     for (const std::string& name : names) a.picks.push_back(files_t{name, 0});
   }
+  album_request_t request;
+  request.source = a.source;
+  request.target = album_path(a.album);
+  request.title = a.title;
+  request.head = a.head;
+  request.last = a.last;
   // Pipes, devices and folders are skipped, each with a line.
-  a.picks = regular_files(a.source, a.picks, std::cerr);
-  // The checks and their order are the book editor's.
-  if (a.picks.empty()) return refuse(vexalib::msg_no_picture);
-  if (a.source.empty()) return refuse(vexalib::msg_no_source);
-  const path_t target = album_path(a.album);
-  if (target.album.empty() || target.album == "/") return refuse(vexalib::msg_no_album_name);
-  std::string album_dir;
-  target.make(album_dir);
-  if (libutils::exists(album_dir) && !a.force) {
-    std::cerr << "pictora-cli: " << message(vexalib::msg_album_exists) << "\n"
-              << "pictora-cli: " << album_dir << ": add --force to build into it.\n";
-    return exit_usage;
-  }
-  if (a.title.empty()) return refuse(vexalib::msg_no_title);
-  std::ostringstream inside;
-  if (!source_outside_album(a.source, a.picks, target, inside)) {
-    std::cerr << "pictora-cli: " << inside.str();
-    return exit_usage;
-  }
-
-  // The book may be new as well.
-  std::error_code error;
-  std::filesystem::create_directories(album_dir, error);
-  if (error) {
-    libutils::fail(std::cerr, album_dir, ": cannot create the directory, " + error.message());
-    return exit_failed;
-  }
-  // Recorded before anything else is written into the album, so that an
-  // update finishes a build killed at any point after this.
-  std::ostringstream log;
-  if (!begin_build(a.source, a.picks, target, log))
-    return failed(vexalib::msg_build_failed, log.str());
-  if (!savecommenttxt(target, a.title, a.head, a.last, log))
-    return failed(vexalib::msg_comments_not_saved, log.str());
-  std::string secret;
-  target.make(secret, "txt", "secret.txt");
-  if (a.secret) {
-    std::ofstream(secret, std::ios::binary | std::ios::trunc);
-  } else {
-    std::remove(secret.c_str());
-  }
-
+  request.files = regular_files(a.source, a.picks, std::cerr);
+  request.secret = a.secret;
+  request.replace = a.force;
+  // The checks, their order and the making are the book editor's.
+  refusal_t why;
+  if (!check_album(request, a.force, why)) return refused(why, request.target);
   batch_progress_t progress;
+  bool made;
   {
     progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
     attach_bars(bars, progress, "copy");
-    sigc::signal<void, double>* s = progress.stage;
-    if (!makealbumwithrotate(a.source, a.picks, target, s[0], s[1], s[2], s[3], log))
-      return failed(vexalib::msg_build_failed, log.str());
+    made = make_album(request, progress, why);
   }
-  if (!makehtmlbook(book_path(target.book), log)) {
-    libutils::fail(std::cerr, "", "makehtmlbook() fail.");
-    return failed(vexalib::msg_build_failed, log.str());
-  }
-  return exit_ok;
+  if (made) return exit_ok;
+  if (why.untouched) return refused(why, request.target);
+  // The catalogue's words, then the collected reports.
+  std::cerr << vexalib::getmsg(why.message) << "\n" << why.detail;
+  return exit_failed;
 }
 
 int run_update(context_t& ctx, const std::vector<std::string>& words) {

@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "libutils/common.h"
@@ -253,6 +255,43 @@ char* mkdtemp(char* templ) {
   }
   errno = EEXIST;
   return nullptr;
+}
+
+bool is_temp_name(const std::string& name) {
+  int pid = 0;
+  return is_temp_name(name, false, pid);
+}
+
+bool read_text_file(const std::string& path, std::string& text, std::ostream& log) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && !S_ISREG(st.st_mode)) {
+    ok = fail_once(log, path, ": not a regular file, skipped.");
+  } else if (ok) {
+    // Read to the end rather than to the size: a file that grows while it is
+    // read is taken whole.
+    std::string bytes;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+      if (n > 0) bytes.append(buffer, static_cast<size_t>(n));
+    ok = n == 0;
+    if (ok) text.swap(bytes);
+  }
+  ::close(fd);
+  return ok;
+}
+
+bool fail_once(std::ostream& os, const std::string& subject, const std::string& text) {
+  static std::mutex guard;
+  static std::set<std::pair<std::string, std::string>> reported;
+  {
+    const std::lock_guard<std::mutex> lock(guard);
+    if (!reported.emplace(subject, text).second) return false;
+  }
+  return libutils::fail(os, subject, text);
 }
 
 int TimeToSeed() {

@@ -43,8 +43,24 @@ std::string create_temp_beside(const std::string& target, const std::string& suf
 // ("...tmpPID-N", and with with_suffix also "...tmpPID-N.EXT") whose process
 // PID no longer runs: what a killed run left. Returns how many went.
 size_t remove_stale_temps(const std::string& dir, bool with_suffix);
+// Whether name is one that create_temp_beside makes without a suffix
+// ("...tmpPID-N"), which remove_stale_temps takes for a killed run's
+// leftover once process PID has ended.
+bool is_temp_name(const std::string& name);
 // Current time in seconds XOR (process id << 16).
 int TimeToSeed();
+
+// Reads the whole of path into text when it is a regular file. It is opened
+// without waiting and looked at before anything is read, so that a pipe or
+// a device never holds the reader up: anything but a regular file is
+// refused, with "PATH: not a regular file, skipped." on log. False, text
+// untouched, when path is missing, cannot be opened or read, or is refused.
+// Every text file the program reads goes through here.
+bool read_text_file(const std::string& path, std::string& text, std::ostream& log);
+// fail(), the first time only that subject and text come together in this
+// run: a text read over and over in one run (a list, by every page of its
+// album) then reports its fault once.
+bool fail_once(std::ostream& os, const std::string& subject, const std::string& text);
 
 // Where a directory really is, whatever name reaches it: its device and
 // inode numbers, and its absolute path with every link resolved.

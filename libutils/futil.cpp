@@ -127,6 +127,33 @@ size_t dirname(char* dst, const char* src, size_t n) {
 
 const char* baseptr(const char* path) { return path + last_component(path, std::strlen(path)); }
 
+namespace {
+
+// dir without the delimiters at its end (whole characters only, so the
+// trail byte of a double-byte character stays); a root of delimiters keeps
+// its first.
+std::string without_end_delimiters(const std::string& dir) {
+  size_t end = 0;
+  for_each_char(dir.data(), 0, dir.size(), [&](size_t i, size_t n) {
+    if (n != 1 || std::strchr(delimiters, dir[i]) == nullptr || dir[i] == '\0') end = i + n;
+  });
+  return dir.substr(0, end == 0 && !dir.empty() ? 1 : end);
+}
+
+}  // namespace
+
+std::string folder_name(const std::string& dir) {
+  const std::string folder = without_end_delimiters(dir);
+  const size_t at = last_component(folder.data(), folder.size());
+  return folder.substr(at);
+}
+
+std::string folder_parent(const std::string& dir) {
+  const std::string folder = without_end_delimiters(dir);
+  const size_t at = last_component(folder.data(), folder.size());
+  return without_end_delimiters(folder.substr(0, at));
+}
+
 int extcasecmp(const std::string& s, const char* ext) {
   return extcasecmp(s.data(), s.size(), ext);
 }

@@ -22,6 +22,13 @@ size_t basename(char* dst, const char* src, size_t n);
 size_t dirname(char* dst, const char* src, size_t n);
 // First byte of the last component; path itself without a delimiter.
 const char* baseptr(const char* path);
+// The name of the folder dir names: its whole last component, every
+// character kept (a dot starts no extension here), delimiters at its end
+// left aside: "book/2026.05.01 Trip/" -> "2026.05.01 Trip"; "" for "" and "/".
+std::string folder_name(const std::string& dir);
+// The folder that holds it, without delimiters at its end: "book/a.b" ->
+// "book", "a" -> "", "/a" -> "/".
+std::string folder_parent(const std::string& dir);
 // -1 when s is shorter than ext, otherwise the case-insensitive comparison of
 // s's last strlen(ext) bytes with ext (0: s ends with ext).
 int extcasecmp(const std::string& s, const char* ext);

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@ namespace platform {
 namespace {
 void fill(file_info_t& info, const struct stat& st) {
   info.size = static_cast<uint64_t>(st.st_size);
+  info.device = static_cast<uint64_t>(st.st_dev);
+  info.inode = static_cast<uint64_t>(st.st_ino);
   info.mtime.sec = st.st_mtim.tv_sec;
   info.mtime.nsec = st.st_mtim.tv_nsec;
   info.is_dir = S_ISDIR(st.st_mode);
@@ -68,6 +71,20 @@ bool set_mtime(const char* path, const file_time_t& t) {
 }
 
 bool make_directory(const char* path) { return ::mkdir(path, 0777) == 0; }
+
+int lock_directory(const char* dir) {
+  const int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+  const int err = errno;
+  ::close(fd);
+  errno = err;
+  return -1;
+}
+
+void unlock_directory(int handle) {
+  if (handle >= 0) ::close(handle);  // closing the last handle lets the lock go
+}
 
 std::string current_directory() {
   char buf[PATH_MAX];

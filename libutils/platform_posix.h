@@ -22,6 +22,8 @@ struct file_time_t {
 
 struct file_info_t {
   uint64_t size = 0;
+  uint64_t device = 0;  // with inode, the file itself, whatever path leads to it
+  uint64_t inode = 0;
   file_time_t mtime;
   bool is_dir = false;
   bool is_regular = false;  // a plain file: no directory, pipe, socket or device
@@ -46,6 +48,12 @@ bool list_directory(const char* dir, std::vector<dir_entry_t>& out);
 bool set_mtime(const char* path, const file_time_t& t);
 // mkdir(2) with mode 0777 less the umask; false with errno set on failure.
 bool make_directory(const char* path);
+// Opens the directory dir and takes the exclusive lock on it without
+// waiting; the handle, or -1 with errno set (EWOULDBLOCK: another open
+// handle holds it, in this process or another). The lock goes with the
+// handle, also when the process dies.
+int lock_directory(const char* dir);
+void unlock_directory(int handle);
 // The current directory; empty when it cannot be read.
 std::string current_directory();
 // The full path of the running program's file; empty when it cannot be read.

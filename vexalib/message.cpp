@@ -1,15 +1,13 @@
 #include "vexalib/message.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <clocale>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "libutils/common.h"
+#include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
 
@@ -64,16 +62,11 @@ std::string get_locale_name() {
 }
 
 bool load_message(std::vector<char>& buf, const char* path) {
-  struct stat st;
-  if (::stat(path, &st) != 0) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::vector<char> bytes(static_cast<size_t>(st.st_size));
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  // A short read (a directory, a file that shrank) is not taken as a
+  // What is no regular file (a directory, a pipe) is not taken as a
   // catalogue, and buf keeps what it held.
-  if (static_cast<size_t>(in.gcount()) != bytes.size()) return false;
-  buf.swap(bytes);
+  std::string text;
+  if (!libutils::read_text_file(path, text, std::cerr)) return false;
+  buf.assign(text.begin(), text.end());
   return true;
 }
 

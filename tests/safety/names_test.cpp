@@ -121,7 +121,8 @@ TEST_F(ShellNames, ViewerBrowserAndPlayerGetEachNameAsOneArgument) {
   testutil::make_dirs(size1);
   testutil::make_dirs(book + "/it's; touch v/txt");
   for (const std::string& name : {picture_b, picture_d}) testutil::write_file(size1 + "/" + name, "jpeg");
-  testutil::write_file(book + "/it's; touch v/txt/good.txt", picture_b + "\r\n");
+  // A line that is a path names no picture of the album and is left out.
+  testutil::write_file(book + "/it's; touch v/txt/good.txt", picture_b + "\r\n../" + picture_b + "\r\n");
   const std::list<std::string> pair = {"-C" + size1, "-@" + book + "/it's; touch v/txt/good.txt"};
 
   // The viewer's options are split as a shell would split them.

@@ -82,6 +82,8 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
   testutil::make_dirs(camera);
   testutil::write_jpeg(camera + "/P1.JPG", {320, 240});
   testutil::write_jpeg(camera + "/P2.JPG", {240, 320});
+  const std::string twins = home / "twins";  // two pictures that would share their pages
+  for (const char* picture : {"/x.jpg", "/x.JPG"}) testutil::make_dirs(twins), testutil::write_jpeg(twins + picture, {320, 240});
   testutil::make_dirs(base + "/txt");
   testutil::write_file(base + "/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
   std::string out, err;
@@ -114,6 +116,8 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
        "Pictora: The album folder already exists. Continue?\nError: Building the album or the book page failed.\n" +
            old + "/original: lies in the album " + old + " itself; import from another folder.\n",
        old + "/original"},
+      {"two pictures of one page", name("2024 New", "New"), "Error: Building the album or the book page failed.\n" + twins + "/x.JPG and " +
+       twins + "/x.jpg: both become html/x_N.html, and one of them would be lost from the pages; leave one out or rename it.\n", twins},
       {"a folder that cannot be removed", nullptr,
        "Remove (1/2): Remove\n" + old + "\nRemove (2/2): Remove\n" + old + "\nError: Remove\n"},
   };
