@@ -59,7 +59,7 @@ h1{font-size:1.75rem;line-height:1.25;text-align:center;margin:.5rem 0 1rem}
 .marked{outline:.25rem solid var(--mark);outline-offset:-.25rem}
 .name{font-weight:600;margin:.5rem 0 .25rem}
 .caption,.sizes,.stamp,dl{font-size:.875rem;color:var(--muted)}
-.comment>br:first-child,.sizes>br:first-child,.caption>br:first-child{display:none}
+.comment>br:first-child{display:none}
 .comment img,.comment video,.comment table{max-width:100%}
 dl{display:grid;grid-template-columns:auto 1fr;gap:0 .75rem;margin:.5rem 0}
 dd{margin:0}
@@ -186,6 +186,13 @@ std::string alt_text(const std::list<std::string>& comment, const std::string& n
     if (text.find_first_not_of(" \t") != std::string::npos) return text;
   }
   return html_text(name);
+}
+
+// Lines of a caption or of size links without the line break before the
+// first: in a paragraph of their own they start a line anyway.
+std::string without_first_break(std::string lines) {
+  if (lines.compare(0, 5, "\t<br>") == 0) lines.erase(1, 4);
+  return lines;
 }
 
 std::string comment_html(std::list<std::string> lines) {
@@ -320,9 +327,9 @@ class responsive_style_t : public page_style_t {
     if (e.kind == media_t::picture) {
       std::ostringstream caption;
       writeexif(caption, *e.album, "original", e.name, true);
-      if (!caption.str().empty()) os << "<p class=\"caption\">\n" << caption.str() << "</p>\n";
+      if (!caption.str().empty()) os << "<p class=\"caption\">\n" << without_first_break(caption.str()) << "</p>\n";
     }
-    if (!sizes.str().empty()) os << "<p class=\"sizes\">\n" << sizes.str() << "</p>\n";
+    if (!sizes.str().empty()) os << "<p class=\"sizes\">\n" << without_first_break(sizes.str()) << "</p>\n";
     os << "</li>\n";
     return true;
   }
@@ -381,7 +388,7 @@ class responsive_style_t : public page_style_t {
     write_img(os, image, fit.str(), alt_text(z.comment, z.name), true);
     os << "</a>\n<figcaption>\n<h1>" << html_text(z.name) << z.note << "</h1>\n";
     write_comment_block(os, z.comment);
-    if (!z.caption.empty()) os << "<p class=\"caption\">\n" << z.caption << "</p>\n";
+    if (!z.caption.empty()) os << "<p class=\"caption\">\n" << without_first_break(z.caption) << "</p>\n";
     os << "</figcaption>\n</figure>\n</main>\n";
     write_foot(os, nullptr, nullptr, s_zoom_script);
   }

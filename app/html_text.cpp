@@ -28,7 +28,6 @@ std::string html_text(const std::string& text) {
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
       default: out += c;
     }
   }

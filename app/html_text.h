@@ -8,8 +8,9 @@
 
 namespace pictora {
 
-// text with '&', '<', '>', '"' and '\'' written as character references:
-// a name shown on a page is text, never markup.
+// text with '&', '<', '>' and '"' written as character references: a name
+// shown on a page is text, never markup. (Every attribute of the pages is
+// quoted with '"', so '\'' needs none.)
 std::string html_text(const std::string& text);
 
 // Where a URL stands in a page: href and src keep a space as it is (the
