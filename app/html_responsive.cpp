@@ -158,6 +158,10 @@ void add_candidate(image_t& image, const path_t& album, const std::string& prefi
   album.make(path, dir, name);
   const shown_size_t size = shown_size(path);
   if (size.width == 0) return;
+  // Two candidates of one width are one too many for a srcset.
+  for (const shown_size_t& other : image.sizes) {
+    if (other.width == size.width) return;
+  }
   image.files.push_back(prefix + dir + "/" + name);
   image.sizes.push_back(size);
 }
@@ -252,9 +256,12 @@ void write_foot(std::ostream& os, const std::list<std::string>* last, const char
 const char* const s_card_sizes = "(min-width: 42rem) 22rem, calc(100vw - 3.5rem)";
 const char* const s_thumb_sizes = "(min-width: 28rem) 14rem, calc(100vw - 2rem)";
 
-// The card's classes and id: the file's entry, framed when marked.
+// The card's classes and id: the file's entry, framed when marked. The id
+// is the name's on the album's own page, where the zoom pages lead back to
+// it; a collection's entries from several albums have their way there in
+// it too.
 void card_start(std::ostream& os, const entry_t& e, const char* cls) {
-  os << "<li class=\"" << cls << (e.marked ? " marked" : "") << "\" id=\"" << entry_id(e.name) << "\">\n";
+  os << "<li class=\"" << cls << (e.marked ? " marked" : "") << "\" id=\"" << entry_id(e.prefix + e.name) << "\">\n";
 }
 
 void write_name(std::ostream& os, const entry_t& e) {
