@@ -434,10 +434,11 @@ TEST_F(GoldenBook, EveryLinkOfEveryPageReachesItsFile) {
 
 // A copy of the book updated into the responsive style, as a visitor's
 // browser shows it on a phone (390 x 844, three device pixels to the CSS
-// pixel) and on a desktop (1280 x 900): no page scrolls sideways, every
+// pixel), on a desktop (1280 x 900) and at the narrowest and widest screens
+// it is made for (320 and 2560 pixels wide): no page scrolls sideways, every
 // image loads, axe-core finds nothing serious or critical, and ArrowRight
 // on a zoom page leads to the next picture's. Every link of every page
-// reaches its file. Screenshots of the album page at both sizes go to
+// reaches its file. Screenshots of the album page at each size go to
 // build/test-artefacts/.
 TEST_F(GoldenBook, ResponsivePagesWorkOnAPhoneAndADesktop) {
   testutil::TempDir copy;
@@ -452,7 +453,7 @@ TEST_F(GoldenBook, ResponsivePagesWorkOnAPhoneAndADesktop) {
                                           b + "/_BestBook/list.html"};
   const struct {
     unsigned width, height, scale;
-  } screens[] = {{390, 844, 3}, {1280, 900, 1}};
+  } screens[] = {{390, 844, 3}, {1280, 900, 1}, {320, 640, 2}, {2560, 1440, 1}};
   const std::string artefacts = PICTORA_BINARY_DIR "/test-artefacts";
   testutil::make_dirs(artefacts);
   for (const auto& screen : screens) {
