@@ -142,6 +142,11 @@ bool walk_segments(std::string_view data, size_t* scan, Each each) {
       ++at;
       continue;
     }
+    if (code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {  // markers without a length
+      each(code, std::string_view(), at, at + 2);
+      at += 2;
+      continue;
+    }
     if (code == 0xDA || code == 0xD9) {
       *scan = at;
       return true;
