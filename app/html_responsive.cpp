@@ -239,12 +239,8 @@ void write_foot(std::ostream& os, const std::list<std::string>* last, const char
   os << "<hr>\n";
   if (!g_global.html_address.empty()) os << "<address>" << g_global.html_address << "</address>\n";
   os << "<p class=\"stamp\">\n";
-  std::ostringstream stamp;
-  write_page_foot(stamp);
-  // The classic foot's stamp lines, without its closing tags.
-  const std::string classic = stamp.str();
-  const size_t from = classic.find("<!-- hhmts start -->"), to = classic.find("</BODY>");
-  os << classic.substr(from, to - from) << "</p>\n"
+  write_generation_stamp(os);
+  os << "</p>\n"
      << "</footer>\n"
      << script << "</body>\n"
      << "</html>\n";
