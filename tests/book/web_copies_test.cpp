@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/book/book_cli.h"
+#include "tests/support/exif_writer.h"
 #include "tests/support/make_jpeg.h"
 #include "tests/support/test_util.h"
 
@@ -78,6 +79,59 @@ TEST(WebCopies, HoldTheGpsPositionOnlyWhenTheSettingKeepsIt) {
     ASSERT_TRUE(testutil::exists(album + "/index.html"));
     page = testutil::read_file(album + "/index.html");
     EXPECT_NE(page.find("NIKON, COOLPIX P6000"), std::string::npos);
+  }
+}
+
+// The position however a file holds it: a GPS directory in an EXIF block
+// of either byte order, an XMP packet that repeats it. Without the setting
+// no web copy holds it and the rest of the EXIF block stays (exiftool reads
+// the camera's make from every level); with it, every level does, so the
+// fixture's position is one exiftool reads.
+TEST(WebCopies, LeaveThePositionOutWhereverTheFileHoldsIt) {
+  testutil::exif_block gps_le, gps_be, plain;
+  for (testutil::exif_block* block : {&gps_le, &gps_be, &plain}) {
+    block->ifd0.ascii(0x010F, "Pictora").ascii(0x0110, "Test Camera");
+    block->exif.rational(0x829D, {{28, 10}});
+  }
+  for (testutil::exif_block* block : {&gps_le, &gps_be})
+    block->gps.ascii(0x0001, "N").rational(0x0002, {{43, 1}, {28, 1}, {281, 100}}).ascii(0x0003, "E").rational(
+        0x0004, {{11, 1}, {52, 1}, {3, 1}});
+  gps_be.big_endian = true;
+  const std::string xmp = std::string("http://ns.adobe.com/xap/1.0/", 29) +
+                          "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-"
+                          "syntax-ns#\"><rdf:Description xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+                          "exif:GPSLatitude=\"43,28.0468N\" exif:GPSLongitude=\"11,52.05E\"/></rdf:RDF></x:xmpmeta>";
+  const struct {
+    const char* name;
+    const testutil::exif_block* exif;
+    bool with_xmp;
+  } files[] = {
+      {"intel.jpg", &gps_le, false},
+      {"motorola.jpg", &gps_be, false},
+      {"xmp.jpg", &plain, true},
+  };
+  for (const auto& f : files) {
+    for (const char* keep : {"0", "1"}) {
+      SCOPED_TRACE(std::string(f.name) + ", keep_location=" + keep);
+      testutil::TempDir work;
+      testutil::jpeg_options o(320, 240);
+      o.app1 = f.exif->app1_payload();
+      if (f.with_xmp) o.segments.emplace_back(0xE1, xmp);
+      testutil::make_dirs(work / "camera");
+      testutil::write_jpeg(work / ("camera/" + std::string(f.name)), o);
+      const std::string album = work / "book/a";
+      ASSERT_EQ(booktest::run_cli(work, {"--set", "shrink_size=100x100", "--set", std::string("keep_location=") + keep,
+                                         "make-album", work / "camera", album, "--title", "A"}),
+                "");
+      std::vector<std::string> levels;
+      for (const char* dir : {"size0/", "size1/", "size2/", "size3/"}) levels.push_back(dir + std::string(f.name));
+      EXPECT_EQ(files_with_position(album), *keep == '1' ? levels : std::vector<std::string>{});
+      for (const std::string& level : levels) {
+        std::string make;
+        testutil::run_program({"exiftool", "-s3", "-Make", album + "/" + level}, &make, nullptr);
+        EXPECT_EQ(make, "Pictora\n") << level;
+      }
+    }
   }
 }
 
