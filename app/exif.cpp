@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/html_text.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg.h"
 #include "libgr/loader_jpeg2.h"
@@ -339,22 +340,9 @@ void write_picture_settings_line(std::ostream& os, e_maker_t maker,
 }
 
 // Text from inside a picture file as a page shows it: whoever made the file
-// chose it, so the characters of markup are escaped and it can never put
-// markup or script into a published album. Cameras write none of them.
-std::string page_text(const std::string& text, bool html) {
-  if (!html) return text;
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+// chose it, so it is escaped and can never put markup or script into a
+// published album. Cameras write no markup characters.
+std::string page_text(const std::string& text, bool html) { return html ? html_text(text) : text; }
 
 void write_lines(std::ostream& os, const libgr::app1_marker_t::tiff_header_t& t, bool html) {
   const char* br = html ? "<br>" : "";

@@ -24,6 +24,9 @@
 
 namespace pictora {
 
+const char* const page_style_classic = "classic";
+const char* const page_style_responsive = "responsive";
+
 namespace {
 
 std::string env(const char* name) {
@@ -137,7 +140,10 @@ struct setting_t {
   std::variant<text_field, number_field, flag_field, size_field> field;
   unsigned long long least = 0;
   unsigned long long most = number_limit;
+  const char* const* words = nullptr;  // a text setting's only values, null-ended; null for any text
 };
+
+const char* const s_page_styles[] = {page_style_classic, page_style_responsive, nullptr};
 
 // The smallest shrink box side: the thumbnail is the picture that fits the
 // box halved twice more, and a side that had to be halved to fit is more
@@ -168,6 +174,8 @@ const setting_t s_settings[] = {
     {"movie_thumbnail_retina", &global_t::movie_thumbnail_retina},
     {"vexaview", &global_t::vexaview},
     {"max_pixels", &global_t::max_pixels, 1},
+    {"page_style", &global_t::page_style, 0, number_limit, s_page_styles},
+    {"keep_location", &global_t::keep_location},
 };
 
 const setting_t* find_setting(const std::string& key) {
@@ -215,7 +223,11 @@ global_t::global_t()
       play_size_y(2160),
       movie_thumbnail_retina(true),
       vexaview(default_vexaview),
-      max_pixels(libgr::default_pixel_limit) {}
+      max_pixels(libgr::default_pixel_limit),
+      page_style(page_style_classic),
+      // Publishing an album must not publish where each picture was taken,
+      // often the photographer's home.
+      keep_location(false) {}
 
 const char* ostype = std::getenv("OSTYPE");
 global_t g_global;
@@ -246,6 +258,13 @@ bool usable_setting(const std::string& key, const std::string& value, std::strin
   std::visit(overloaded{
                  [&](text_field) {
                    if (value.find_first_of("\r\n") != std::string::npos) why_not = "holds a line break";
+                   if (setting->words == nullptr) return;
+                   std::string listed;
+                   for (const char* const* word = setting->words; *word != nullptr; ++word) {
+                     if (value == *word) return;
+                     listed += std::string(listed.empty() ? "" : " or ") + *word;
+                   }
+                   why_not = "must be " + listed;
                  },
                  [&](number_field) { why_not = number_problem(value.c_str(), &stop, setting->least, setting->most); },
                  [&](flag_field) { why_not = number_problem(value.c_str(), &stop, 0, number_limit); },

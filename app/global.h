@@ -35,7 +35,14 @@ struct global_t {
   bool movie_thumbnail_retina;          // movie stills from the next larger level
   std::string vexaview;                 // command prefix of the picture viewer
   unsigned long long max_pixels;        // largest picture (width x height) decoded or turned
+  std::string page_style;               // "classic" or "responsive": how the pages are written
+  bool keep_location;                   // whether the web copies keep where a picture was taken
 };
+
+// The words the page_style setting takes: the designed pages, and pages
+// for phones and today's browsers made from the same album data.
+extern const char* const page_style_classic;
+extern const char* const page_style_responsive;
 
 // Built with the defaults before main runs; only the settings code and the
 // settings dialog change it.

@@ -106,6 +106,15 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
   address_box.pack_start(address_label, shrink);
   address_box.pack_start(address_entry, expand);
 
+  // The pages: their style, and whether the pictures keep where they were
+  // taken.
+  setup_label(page_style_label, vexalib::msg_page_style, 20);
+  for (const char* style : {page_style_classic, page_style_responsive}) page_style_combo.append(style, style);
+  location_check.set_label(msg_utf8(vexalib::msg_keep_location));
+  pages_box.pack_start(page_style_label, shrink);
+  pages_box.pack_start(page_style_combo, shrink);
+  pages_box.pack_start(location_check, shrink);
+
   setup_label(hwaccel_label, vexalib::msg_hwaccel, 20);
   setup_label(ffmpeg_label, vexalib::msg_ffmpeg, -1);
   fit_entry(ffmpeg_entry, 20);
@@ -133,7 +142,7 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
 
   Gtk::Box* content = get_content_area();
   for (Gtk::HBox* row : {&from_box, &album_box, &shrink_box, &numbers_box, &header_box, &address_box,
-                         &movie_box, &vexaview_box})
+                         &pages_box, &movie_box, &vexaview_box})
     content->pack_start(*row, shrink);
 
   from_button.signal_clicked().connect(sigc::mem_fun(*this, &GlobalOptionDialog::button_from_dir));
@@ -168,6 +177,8 @@ void GlobalOptionDialog::read_from_global() {
   play_y_spin.set_value(static_cast<double>(g_global.play_size_y));
   retina_check.set_active(g_global.movie_thumbnail_retina);
   vexaview_entry.set_text(text_utf8(g_global.vexaview));
+  page_style_combo.set_active_id(g_global.page_style);
+  location_check.set_active(g_global.keep_location);
   // set_active emits "toggled" only when the state changes.
   button_html_header();
 }
@@ -193,6 +204,8 @@ std::vector<GlobalOptionDialog::shown_setting_t> GlobalOptionDialog::shown_setti
       {play_size_label.get_text(), "play_size_y", number(play_y_spin)},
       {retina_check.get_label(), "movie_thumbnail_retina", flag(retina_check)},
       {vexaview_label.get_text(), "vexaview", text_locale(vexaview_entry.get_text())},
+      {page_style_label.get_text(), "page_style", page_style_combo.get_active_id()},
+      {location_check.get_label(), "keep_location", flag(location_check)},
   };
 }
 

@@ -39,17 +39,19 @@ class GlobalOptionDialog : public Gtk::Dialog {
  public:
   // The widgets, in the order of the dialog's rows; public so that tests can
   // drive them as a user would.
-  Gtk::HBox from_box, album_box, shrink_box, numbers_box, header_box, address_box, movie_box,
+  Gtk::HBox from_box, album_box, shrink_box, numbers_box, header_box, address_box, pages_box, movie_box,
       vexaview_box;
   Gtk::Label from_label, album_label, shrink_label, compress_label, items_label, show_level_label,
       view_size_label, header_label, address_label, hwaccel_label, ffmpeg_label, movie_label,
-      play_size_label, vexaview_label;
+      play_size_label, vexaview_label, page_style_label;
   Gtk::Entry from_entry, album_entry;
   Gtk::Button from_button, album_button;
   Gtk::SpinButton shrink_x_spin, shrink_y_spin, compress_spin, items_spin, show_level_spin,
       view_size_spin;
   Gtk::CheckButton header_check;
   Gtk::Entry header_entry, address_entry, hwaccel_entry, ffmpeg_entry, movie_entry;
+  Gtk::ComboBoxText page_style_combo;  // the page_style words
+  Gtk::CheckButton location_check;
   Gtk::SpinButton play_x_spin, play_y_spin;
   Gtk::CheckButton retina_check;
   Gtk::Entry vexaview_entry;

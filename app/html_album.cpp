@@ -10,6 +10,7 @@
 #include "app/html_entry.h"
 #include "app/html_file.h"
 #include "app/html_page.h"
+#include "app/html_style.h"
 #include "app/movie.h"
 #include "app/progress.h"
 #include "app/shrink.h"
@@ -22,9 +23,7 @@ namespace {
 
 // What the album's pages show, read afresh from its directory.
 struct album_contents_t {
-  std::string title;
-  std::list<std::string> head;
-  std::list<std::string> last;
+  page_texts_t texts;
   std::vector<entry_t> media;     // sounds and movies, in "original" order
   std::vector<entry_t> pictures;  // in "thumb" order
   size_t sounds = 0;
@@ -55,9 +54,10 @@ album_contents_t load_contents(const path_t& album, movie_ids_t& ids) {
   album_t record;
   record.load(album);
   std::string head, last;
-  loadcommenttxt(album, c.title, head, last);
-  c.head = comment_lines(head);
-  c.last = comment_lines(last);
+  loadcommenttxt(album, c.texts.title, head, last);
+  c.texts.name = album.album;
+  c.texts.head = comment_lines(head);
+  c.texts.last = comment_lines(last);
   for (const std::string& name : listing(album, "original")) {
     if (is_audio(name)) {
       c.media.push_back(make_entry(album, record, media_t::audio, name));
@@ -85,20 +85,25 @@ album_contents_t load_contents(const path_t& album, movie_ids_t& ids) {
 
 bool write_index(std::ostream& os, album_contents_t& c, sigc::signal<void, double>& progress,
                  std::ostream& log) {
-  write_album_head(os, c.title, c.head, "<p>\n");
+  const page_style_t& style = page_style();
+  const page_kind_t kind = page_kind_t::album;
+  style.album_head(os, kind, c.texts);
+  style.entries_begin(os, kind);
+  size_t index = 0;
   for (entry_t& e : c.media) {
-    if (!write_entry(os, e, log)) return false;
+    if (!style.entry(os, kind, e, index++, log)) return false;
   }
   // The pictures' blocks are made build_jobs() at a time and written in
   // order, up to the first that fails, as one job would.
   const size_t n = c.pictures.size();
   std::vector<std::string> blocks(n);
   std::vector<char> written(n, 0);
+  const size_t first = index;
   const bool all = libutils::run_in_order(
       n, build_jobs(), log,
       [&](size_t i, std::ostream& out) {
         std::ostringstream block;
-        written[i] = write_entry(block, c.pictures[i], out);
+        written[i] = style.entry(block, kind, c.pictures[i], first + i, out);
         blocks[i] = block.str();
         return written[i] != 0;
       },
@@ -109,16 +114,22 @@ bool write_index(std::ostream& os, album_contents_t& c, sigc::signal<void, doubl
     if (!written[i]) break;
   }
   if (!all) return false;
-  write_album_foot(os, c.last);
+  style.entries_end(os, kind);
+  style.album_foot(os, kind, c.texts);
   return true;
 }
 
 bool write_list(std::ostream& os, album_contents_t& c) {
-  write_album_head(os, c.title, c.head, "<br>\n\n");
+  const page_style_t& style = page_style();
+  const page_kind_t kind = page_kind_t::thumbnails;
+  style.album_head(os, kind, c.texts);
+  style.entries_begin(os, kind);
+  size_t index = 0;
   for (const std::vector<entry_t>* entries : {&c.media, &c.pictures}) {
-    for (const entry_t& e : *entries) write_thumb(os, e, " border=2");
+    for (const entry_t& e : *entries) style.thumb(os, kind, e, index++);
   }
-  write_album_foot(os, c.last);
+  style.entries_end(os, kind);
+  style.album_foot(os, kind, c.texts);
   return true;
 }
 

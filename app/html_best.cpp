@@ -10,7 +10,10 @@
 #include "app/album.h"
 #include "app/html_entry.h"
 #include "app/html_file.h"
+#include "app/html_book.h"
 #include "app/html_page.h"
+#include "app/html_style.h"
+#include "app/html_text.h"
 #include "app/listing.h"
 #include "app/movie.h"
 #include "app/progress.h"
@@ -43,9 +46,7 @@ struct source_album_t {
 };
 
 struct collection_t {
-  std::string title;
-  std::list<std::string> head;
-  std::list<std::string> last;
+  page_texts_t texts;
   std::list<source_album_t> albums;  // a list, so that the entries' album pointers stay valid
   size_t movies = 0;
   size_t pictures = 0;
@@ -94,6 +95,11 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
     gathered_t g;
     entry_t& e = g.entry;
     if (!media_kind(name, e.kind)) continue;
+    // A list keeps the names of files the user deleted; the pages show only
+    // what is there.
+    std::string original;
+    album.path.make(original, "original", name);
+    if (!libutils::exists(original)) continue;
     e.album = &album.path;
     e.prefix = "../" + relative + "/";
     e.name = name;
@@ -137,46 +143,29 @@ bool listing_failure(const std::string& dir) {
   return libutils::fail(std::cerr, dir, ": getdirs() fail.");
 }
 
-bool write_index(std::ostream& os, collection_t& c, sigc::signal<void, double>& progress) {
-  write_album_head(os, c.title, c.head, "<p>\n");
-  size_t done = 0;
+// Writes one page of the collection: each album's entries, their
+// thumbnails on the thumbnail page.
+bool write_page(std::ostream& os, collection_t& c, page_kind_t kind, sigc::signal<void, double>& progress) {
+  const page_style_t& style = page_style();
+  style.album_head(os, kind, c.texts);
+  size_t done = 0, index = 0;
   for (source_album_t& album : c.albums) {
+    if (!album.entries.empty()) style.entries_begin(os, kind);
     for (gathered_t& g : album.entries) {
-      if (!write_entry(os, g.entry, std::cerr)) return false;
-      // Every entry ends with "\t<p>" and an empty line; pictures end so
-      // already, sounds and movies after a "\t<p>" line of their own.
-      if (g.entry.kind != media_t::picture) os << "\t<p>\n\n";
+      if (kind == page_kind_t::collection) {
+        if (!style.entry(os, kind, g.entry, index++, std::cerr)) return false;
+      } else {
+        // A best book borders by a rule of its own on this page.
+        entry_t e = g.entry;
+        e.marked = g.bordered;
+        style.thumb(os, kind, e, index++);
+      }
     }
-    if (!album.entries.empty()) os << "<hr>\n";
+    if (!album.entries.empty()) style.entries_end(os, kind);
     emit_progress(progress, ++done, c.albums.size(), album.path.album);
   }
-  // The foot with the link up, which leads from the collection to the
-  // book's index page.
-  write_album_foot(os, c.last);
-  return true;
-}
-
-// The thumbnail lines are those of the album's own thumbnail page behind the
-// prefix, so a movie's thumbnail makes the same choices there: its image
-// source is the 1x still (level n+1, the smallest still that exists), and
-// where no zoom page fits the play box it links to the full-size movie
-// (source within the play box) or to the page of level n (play box smaller
-// than the shrink box).
-bool write_list(std::ostream& os, collection_t& c, sigc::signal<void, double>& progress) {
-  write_album_head(os, c.title, c.head, "<p>\n");
-  size_t done = 0;
-  for (const source_album_t& album : c.albums) {
-    for (const gathered_t& g : album.entries) {
-      entry_t e = g.entry;
-      e.marked = g.bordered;
-      write_thumb(os, e, "border=2");
-    }
-    // The separator starts the next album's first line.
-    if (!album.entries.empty()) os << " | ";
-    emit_progress(progress, ++done, c.albums.size(), album.path.album);
-  }
-  os << '\n';
-  write_album_foot(os, c.last);
+  // The foot's link up leads from the collection to the book's index page.
+  style.album_foot(os, kind, c.texts);
   return true;
 }
 
@@ -184,22 +173,24 @@ bool write_list(std::ostream& os, collection_t& c, sigc::signal<void, double>& p
 // space and "Best", and is saved, which creates the collection directory.
 void load_comment(collection_t& c, const path_t& book, const path_t& dir) {
   std::string head, last;
-  loadcommenttxt(dir, c.title, head, last);
-  if (c.title.empty()) {
+  loadcommenttxt(dir, c.texts.title, head, last);
+  c.texts.name = dir.album;
+  if (c.texts.title.empty()) {
     // The last component of the book directory: for a book inside the base
     // that is the last component of its relative path, for the base itself
     // the base directory's name.
     std::string bookdir;
     book.make(bookdir);
-    c.title = libutils::folder_name(bookdir) + " " + vexalib::getmsg(vexalib::msg_selection);
+    // The title is HTML, the folder's name text.
+    c.texts.title = html_text(libutils::folder_name(bookdir)) + " " + vexalib::getmsg(vexalib::msg_selection);
     // A new collection has no directory yet; the save needs one.
     std::string collection;
     dir.make(collection);
     ::mkdir(collection.c_str(), 0777);  // an existing directory is fine; other failures show at the save
-    savecommenttxt(dir, c.title, head, last, std::cerr);
+    savecommenttxt(dir, c.texts.title, head, last, std::cerr);
   }
-  c.head = comment_lines(head);
-  c.last = comment_lines(last);
+  c.texts.head = comment_lines(head);
+  c.texts.last = comment_lines(last);
 }
 
 // Writes the three files of the collection named dirname inside book from
@@ -220,13 +211,21 @@ bool write_collection(const path_t& book, const char* dirname, const std::list<a
   dir.make(count, "txt", "count.txt");
   const char* const open_error = ": open error, ";
   return write_generated_file(index, open_error, std::cerr,
-                              [&](std::ostream& os) { return write_index(os, c, progress_index); }) &&
+                              [&](std::ostream& os) {
+                                return write_page(os, c, page_kind_t::collection, progress_index);
+                              }) &&
          write_generated_file(list, open_error, std::cerr,
-                              [&](std::ostream& os) { return write_list(os, c, progress_list); }) &&
-         write_generated_file(count, open_error, std::cerr, [&](std::ostream& os) {
-           write_counter(os, c.movies, c.pictures, c.sounds);
-           return true;
-         });
+                              [&](std::ostream& os) {
+                                return write_page(os, c, page_kind_t::collection_thumbnails, progress_list);
+                              }) &&
+         write_generated_file(count, open_error, std::cerr,
+                              [&](std::ostream& os) {
+                                write_counter(os, c.movies, c.pictures, c.sounds);
+                                return true;
+                              }) &&
+         // The book's index page lists the collection with its title and
+         // count, which may be new.
+         makehtmlbook(path_t{book.base, book.book, ""}, std::cerr);
 }
 
 }  // namespace

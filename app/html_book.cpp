@@ -8,12 +8,12 @@
 #include "app/album.h"
 #include "app/html_file.h"
 #include "app/html_page.h"
+#include "app/html_style.h"
 #include "app/listing.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "libutils/strutil.h"
-#include "vexalib/message.h"
 
 namespace pictora {
 
@@ -27,55 +27,47 @@ std::string entry_count(const path_t& entry) {
   return line;
 }
 
-// Writes the entry's row; false, nothing written, when the entry has no
-// title file and so is no album or book of its own.
-bool write_entry_row(std::ostream& os, const path_t& entry) {
+// The entry's row; false when the entry has no title file and so is no
+// album or book of its own.
+bool read_entry_row(const path_t& entry, book_row_t& row) {
   std::string path, text;
   entry.make(path, "txt", "head.txt");
   if (!libutils::read_text_file(path, text, std::cerr)) return false;
   std::istringstream head(text);
   // Line 1 is the title, line 2 repeats it, line 3 starts the head comment.
-  std::string title, repeated, first_comment_line;
-  std::getline(head, title);
-  libutils::chop(title);
+  std::string repeated;
+  std::getline(head, row.title);
+  libutils::chop(row.title);
   std::getline(head, repeated);
-  const bool has_comment = static_cast<bool>(std::getline(head, first_comment_line));
-  libutils::chop(first_comment_line);
-
+  row.has_comment = static_cast<bool>(std::getline(head, row.comment));
+  libutils::chop(row.comment);
+  row.name = entry.album;
+  row.count = entry_count(entry);
   entry.make(path, "list.html");
-  const std::string& name = entry.album;
-  os << "\t<tr><td>" << name << "<td>" << entry_count(entry) << "<td>";
-  if (libutils::exists(path))
-    os << "<a href=\"" << name << "/list.html\">" << vexalib::getmsg(vexalib::msg_pictures)
-       << "</a> ";
-  os << "<td><a href=\"" << name << "/index.html\">" << title << "</a>";
-  if (has_comment) os << "<td>" << first_comment_line;
-  os << '\n';
+  row.has_list = libutils::exists(path);
   return true;
 }
 
 void write_book_page(std::ostream& os, const path_t& book, const std::list<std::string>& entries) {
-  std::string title, head_text, last_text;
-  loadcommenttxt(book, title, head_text, last_text);
-  std::list<std::string> head = comment_lines(head_text);
-  std::list<std::string> last = comment_lines(last_text);
-
-  write_album_head(os, title, head, "\n");
-  os << "<p><table>\n\t<tr>";
-  for (vexalib::e_message_t heading : {vexalib::msg_name, vexalib::msg_count, vexalib::msg_pictures,
-                                       vexalib::msg_title, vexalib::msg_comment})
-    os << "<th>" << vexalib::getmsg(heading);
-  os << '\n';
+  page_texts_t texts;
+  std::string head_text, last_text;
+  loadcommenttxt(book, texts.title, head_text, last_text);
+  std::string dir;
+  book.make(dir);
+  texts.name = libutils::folder_name(dir);
+  texts.head = comment_lines(head_text);
+  texts.last = comment_lines(last_text);
+  std::vector<book_row_t> rows;
   for (const std::string& name : entries) {
     path_t entry = book;
     entry.album = name;
     std::string secret;
     entry.make(secret, "txt", "secret.txt");
     if (libutils::exists(secret)) continue;
-    write_entry_row(os, entry);
+    book_row_t row;
+    if (read_entry_row(entry, row)) rows.push_back(row);
   }
-  os << "</table>\n";
-  write_album_foot(os, last);
+  page_style().book_page(os, texts, rows);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/exif.h"
 #include "app/global.h"
 #include "app/html_page.h"
+#include "app/html_text.h"
 #include "app/movie.h"
 #include "app/shrink.h"
 #include "libgr/loader_jpeg.h"
@@ -45,18 +46,13 @@ const char* frame_close(const entry_t& e) { return e.marked ? s_frame_close : ""
 
 void write_size_link(std::ostream& os, const std::string& href, const char* label, uint64_t width,
                      uint64_t height, unsigned long long k) {
-  os << "<a href=\"" << href << "\">" << label << width << 'x' << height << " (" << k << "k)</a>";
+  os << "<a href=\"" << url_path(href) << "\">" << label << width << 'x' << height << " (" << k << "k)</a>";
 }
 
-// Where a movie's thumbnail leads: the page of the level that fits the play
-// box, or the full-size movie when that is the source's own size.
-//
-// The pages exist for levels 1 ... n only (plain) and 0 ... n-1 (retina), so
-// two cases have no page to name: a source that already fits the play box
-// (m = 0) links to the full-size movie in either mode, and a play box smaller
-// than the shrink box (m > n) links to the page of the smallest level, n.
-std::string movie_thumb_target(const entry_t& e, const std::vector<std::string>& movies) {
-  const std::string full = movies[0] + "/" + ffmp4name(e.name);
+}  // namespace
+
+std::string movie_thumb_target(const entry_t& e) {
+  const std::string full = "movie0/" + ffmp4name(e.name);
   if (e.level == 0) return full;
   const uint64_t m = std::min(
       halvings_to_fit(e.size.x, e.size.y, g_global.play_size_x, g_global.play_size_y), e.level);
@@ -66,8 +62,19 @@ std::string movie_thumb_target(const entry_t& e, const std::vector<std::string>&
                                                     : zoom_pages(stem, "_1_", m, 1)[0]);
 }
 
+namespace {
+
+// A thumbnail page's line of a picture or movie: its thumbnail src, in
+// the srcset as 1x the image x1 and as 2x the image x2, leading to target.
+void write_thumb_line(std::ostream& os, const std::string& target, const std::string& src, const std::string& x1,
+                      const std::string& x2, const char* border) {
+  os << "<a href=\"" << url_path(target) << "\"><IMG SRC=\"" << url_path(src) << "\" SRCSET=\""
+     << url_path(x1, url_context_t::srcset) << " 1x," << url_path(x2, url_context_t::srcset) << " 2x\"" << border
+     << "></a>\n";
+}
+
 void write_entry_line(std::ostream& os, const entry_t& e) {
-  os << "\t<li>" << e.prefix << e.name << e.note << '\n';
+  os << "\t<li>" << html_text(e.prefix + e.name) << e.note << '\n';
 }
 
 void write_comment(std::ostream& os, const entry_t& e) {
@@ -133,7 +140,7 @@ bool writefflink(std::ostream& os, const path_t& album, const std::string& prefi
 void write_audio_entry(std::ostream& os, const entry_t& e) {
   write_entry_line(os, e);
   os << "\t<br>\n"
-     << '\t' << frame_open(e) << "<audio controls src=\"" << e.prefix << "original/" << e.name << "\">\n"
+     << '\t' << frame_open(e) << "<audio controls src=\"" << url_path(e.prefix + "original/" + e.name) << "\">\n"
      << "\t</audio>" << frame_close(e) << "\t<br clear=all>\n"
      << "\t<p>\n";
 }
@@ -149,12 +156,13 @@ bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log) 
   os << "\t<br>" << frame_open(e);
   if (n >= 1) {
     const std::string target = n == 1 ? sizes[0] + "/" + e.name : "html/" + zooms[n - 2];
-    os << "<a href=\"" << e.prefix << target << "\">";
+    os << "<a href=\"" << url_path(e.prefix + target) << "\">";
   }
-  os << "<IMG SRC=\"" << e.prefix << sizes[n] << '/' << e.name;
+  const std::string shown = e.prefix + sizes[n] + '/' + e.name;
+  os << "<IMG SRC=\"" << url_path(shown);
   if (n >= 1)
-    os << "\" SRCSET=\"" << e.prefix << sizes[n] << '/' << e.name << " 1x," << e.prefix << sizes[n - 1] << '/'
-       << e.name << " 2x";
+    os << "\" SRCSET=\"" << url_path(shown, url_context_t::srcset) << " 1x,"
+       << url_path(e.prefix + sizes[n - 1] + '/' + e.name, url_context_t::srcset) << " 2x";
   os << "\" ALIGN=\"left\">" << (n >= 1 ? "</a>" : "") << frame_close(e) << '\n';
   write_comment(os, e);
   os << "\t<br clear=all>\n";
@@ -164,7 +172,7 @@ bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log) 
 }
 
 void write_audio_thumb(std::ostream& os, const entry_t& e) {
-  os << frame_open(e) << "<a href=\"" << e.prefix << "original/" << e.name << "\">" << e.name << "</a>"
+  os << frame_open(e) << "<a href=\"" << url_path(e.prefix + "original/" + e.name) << "\">" << html_text(e.name) << "</a>"
      << frame_close(e) << '\n';
 }
 
@@ -185,10 +193,10 @@ bool write_movie_entry(std::ostream& os, entry_t& e) {
     os << " width=\"" << halved(e.size.x, box) << "px\" height=\"" << halved(e.size.y, box) << "px\"";
     dir = movies[n >= 1 ? n - 1 : 0];
   }
-  os << " src=\"" << e.prefix << dir << '/' << ffmp4name(e.name) << "\">\n"
+  os << " src=\"" << url_path(e.prefix + dir + '/' + ffmp4name(e.name)) << "\">\n"
      << "\t</video>" << frame_close(e) << '\n';
   write_comment(os, e);
-  os << "\t<br clear=all>\n" << '\t' << e.duration << ", " << e.rate << '\n' << "\t<p>\n";
+  os << "\t<br clear=all>\n" << '\t' << html_text(e.duration + ", " + e.rate) << '\n' << "\t<p>\n";
   return true;
 }
 
@@ -199,9 +207,9 @@ void write_movie_thumb(std::ostream& os, const entry_t& e, const char* border) {
   const std::string& p = e.prefix;
   // The image source names the 1x still, level n+1, the smallest still the
   // movie stage makes; the level beyond it does not exist.
-  os << "<a href=\"" << p << movie_thumb_target(e, movies) << "\"><IMG SRC=\"" << p << movies[n + 1] << '/'
-     << jpgname << "\" SRCSET=\"" << p << movies[n + 1] << '/' << jpgname << " 1x," << p << movies[n] << '/'
-     << jpgname << " 2x\"" << (e.marked ? border : "") << "></a>\n";
+  const std::string still = p + movies[n + 1] + '/' + jpgname;
+  write_thumb_line(os, p + movie_thumb_target(e), still, still, p + movies[n] + '/' + jpgname,
+                   e.marked ? border : "");
 }
 
 void write_picture_thumb(std::ostream& os, const entry_t& e, const char* border) {
@@ -210,9 +218,8 @@ void write_picture_thumb(std::ostream& os, const entry_t& e, const char* border)
   const std::string target =
       n == 0 ? sizes[0] + "/" + e.name : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
   const std::string& p = e.prefix;
-  os << "<a href=\"" << p << target << "\"><IMG SRC=\"" << p << sizes[n + 2] << '/' << e.name
-     << "\" SRCSET=\"" << p << sizes[n + 1] << '/' << e.name << " 1x," << p << sizes[n] << '/' << e.name
-     << " 2x\"" << (e.marked ? border : "") << "></a>\n";
+  write_thumb_line(os, p + target, p + sizes[n + 2] + '/' + e.name, p + sizes[n + 1] + '/' + e.name,
+                   p + sizes[n] + '/' + e.name, e.marked ? border : "");
 }
 
 bool write_entry(std::ostream& os, entry_t& e, std::ostream& log) {

@@ -67,6 +67,14 @@ bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log);
 // log receives the failures of picture links.
 bool write_entry(std::ostream& os, entry_t& e, std::ostream& log);
 
+// Where a movie's thumbnail leads: the page of the level that fits the play
+// box, or the full-size movie when that is the source's own size. The pages
+// exist for levels 1 ... n only (plain) and 0 ... n-1 (retina), so two cases
+// have no page to name: a source that already fits the play box links to
+// the full-size movie in either mode, and a play box smaller than the shrink
+// box links to the page of the smallest level, n.
+std::string movie_thumb_target(const entry_t& e);
+
 // The thumbnail page lines; `border` is the attribute text written after the
 // srcset of a marked entry.
 void write_audio_thumb(std::ostream& os, const entry_t& e);

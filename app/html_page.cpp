@@ -83,12 +83,16 @@ void write_album_head(std::ostream& os, const std::string& title, std::list<std:
 void write_page_foot(std::ostream& os) {
   os << "<hr>\n";
   if (!g_global.html_address.empty()) os << "\t<address>" << g_global.html_address << "</address>\n";
+  write_generation_stamp(os);
+  os << "</BODY>\n"
+     << "</HTML>\n";
+}
+
+void write_generation_stamp(std::ostream& os) {
   os << "<!-- hhmts start -->\n";
   const std::string time = generated_time();
   if (!time.empty()) os << "HTML Generated: " << time << " (" << zone_name() << ")\n";
-  os << "<!-- hhmts end -->\n"
-     << "</BODY>\n"
-     << "</HTML>\n";
+  os << "<!-- hhmts end -->\n";
 }
 
 void write_album_foot(std::ostream& os, std::list<std::string>& last) {

@@ -40,6 +40,9 @@ void write_album_head(std::ostream& os, const std::string& title, std::list<std:
                       const char* closing);
 // The foot of every page from "<hr>" on: address, generation time, closing tags.
 void write_page_foot(std::ostream& os);
+// The generation time between the two comment lines that mark it, so that
+// a page that differs from the one on disk only there is left as it is.
+void write_generation_stamp(std::ostream& os);
 // The foot of an album-style page: the last comment, the link up, the foot.
 void write_album_foot(std::ostream& os, std::list<std::string>& last);
 

@@ -14,6 +14,7 @@
 #include "app/exif.h"
 #include "app/html_file.h"
 #include "app/html_page.h"
+#include "app/html_style.h"
 #include "app/movie.h"
 #include "app/progress.h"
 #include "app/replacefile.h"
@@ -45,20 +46,16 @@ std::string zoom_note(const album_t& record, const std::string& name) {
   return record.good(name) ? classification_note(record, name, false) : std::string();
 }
 
-// Writes html/page of the album: the page start, the entry line, body, the
-// foot; under a temporary name renamed into place, unless the page is on
-// disk already (same_on_disk). False, reported on the standard error stream,
-// when the page cannot be written.
-bool write_zoom_page(const path_t& album, const std::string& page, const std::string& entry,
+// Writes html/page of the album from what body writes, under a temporary
+// name renamed into place, unless the page is on disk already
+// (same_on_disk). False, reported on the standard error stream, when the
+// page cannot be written.
+bool write_zoom_page(const path_t& album, const std::string& page,
                      const std::function<void(std::ostream&)>& body) {
   std::string path;
   album.make(path, "html", page);
   std::ostringstream os;
-  write_page_start(os, nullptr);
-  os << "\t<li>" << entry << "\n"
-     << "\t<br clear=all>\n";
   body(os);
-  write_page_foot(os);
   if (same_on_disk(path, os.str())) return true;
   replacefile_t file(path);
   if (file.is_open()) {
@@ -66,6 +63,15 @@ bool write_zoom_page(const path_t& album, const std::string& page, const std::st
     if (file.commit()) return true;
   }
   return libutils::fail(std::cerr, path, ": write open error.");
+}
+
+// The page of picture i's level k that a neighbour's page leads to: the
+// same level, or the neighbour's largest when it has fewer; "" when the
+// neighbour has no zoom page.
+std::string neighbour_page(const std::vector<std::string>& names, const std::vector<uint64_t>& levels, size_t i,
+                           uint64_t k) {
+  if (levels[i] == 0) return "";
+  return zoom_pages(libutils::basename(names[i]), "_", std::min(k, levels[i]), 1)[0];
 }
 
 }  // namespace
@@ -76,6 +82,16 @@ bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
   const std::vector<std::string> names(listed.begin(), listed.end());
   album_t record;
   record.load(album);
+  // The levels first: each page leads to the pictures before and after it.
+  std::vector<uint64_t> levels(names.size(), 0);
+  libutils::run_in_order(
+      names.size(), build_jobs(), std::cerr,
+      [&](size_t i, std::ostream&) {
+        levels[i] = getshrinklevel(album, names[i]);
+        return true;
+      },
+      [](size_t, size_t) {});
+  const page_style_t& style = page_style();
   // The pictures' pages are written build_jobs() pictures at a time. A page
   // that cannot be written ends its picture's pages; the other pictures
   // still get theirs, so that the pages are the same for any number of jobs.
@@ -83,29 +99,32 @@ bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
   libutils::run_in_order(
       names.size(), build_jobs(), std::cerr,
       [&](size_t i, std::ostream&) {
-        const std::string& name = names[i];
-        const uint64_t n = getshrinklevel(album, name);
-        const std::vector<std::string> sizes = picture_levels(n);
-        const std::vector<std::string> zooms = zoom_pages(libutils::basename(name), "_", 1, n);
-        const std::string entry = name + zoom_note(record, name);
+        picture_zoom_t z;
+        z.album = &album;
+        z.name = names[i];
+        z.n = levels[i];
+        z.sizes = picture_levels(z.n);
+        z.zooms = zoom_pages(libutils::basename(z.name), "_", 1, z.n);
+        z.note = zoom_note(record, z.name);
         // Every page of the picture shows the same comment and caption.
-        std::ostringstream shown;
-        if (n >= 1) {
-          std::list<std::string> comment = photo_comment_lines(album, name);
-          writephotocomment(shown, comment, 1);
-          shown << "\t<br clear=all>\n";
-          writeexif(shown, album, "original", name, true);
+        if (z.n >= 1) {
+          z.comment = photo_comment_lines(album, z.name);
+          std::ostringstream caption;
+          writeexif(caption, album, "original", z.name, true);
+          z.caption = caption.str();
         }
-        for (uint64_t k = 1; k <= n; ++k) {
-          // A click leads one level larger: the full-size file from level 1.
-          const std::string target = k == 1 ? "../" + sizes[0] + "/" + name : zooms[k - 2];
-          const bool written = write_zoom_page(album, zooms[k - 1], entry, [&](std::ostream& os) {
-            os << "<a href=\"" << target << "\"><IMG SRC=\"../" << sizes[k] << '/' << name << "\" SRCSET=\"../"
-               << sizes[k] << '/' << name << " 1x,../" << sizes[k - 1] << '/' << name
-               << " 2x\" ALIGN=\"left\"></a>\n"
-               << shown.str();
-          });
-          if (!written) {
+        // The neighbours that have zoom pages: a picture that fits the
+        // shrink box already has none.
+        size_t before = i, after = i + 1;
+        while (before > 0 && levels[before - 1] == 0) --before;
+        while (after < names.size() && levels[after] == 0) ++after;
+        for (uint64_t k = 1; k <= z.n; ++k) {
+          z.k = k;
+          z.previous = before > 0 ? neighbour_page(names, levels, before - 1, k) : "";
+          z.previous_name = before > 0 ? names[before - 1] : "";
+          z.next = after < names.size() ? neighbour_page(names, levels, after, k) : "";
+          z.next_name = after < names.size() ? names[after] : "";
+          if (!write_zoom_page(album, z.zooms[k - 1], [&](std::ostream& os) { style.picture_zoom(os, z); })) {
             failed[i] = 1;
             break;
           }
@@ -121,37 +140,30 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
   if (!prepare(album, "original", names)) return true;
   album_t record;
   record.load(album);
+  const page_style_t& style = page_style();
   size_t i = 0;
   for (const std::string& name : names) {
     if (ismovie(name)) {
-      const std::string mp4name = ffmp4name(name);
+      movie_zoom_t z;
+      z.name = name;
+      z.mp4name = ffmp4name(name);
+      z.note = zoom_note(record, name);
       const std::string stem = libutils::basename(name);
-      const std::string entry = mp4name + zoom_note(record, name);
       libgr::direction2ul_t size;
       std::string duration, rate;
       const uint64_t n = getffshrinklevel(album, "original", name, size, duration, rate);
-      const std::string info = "\t" + duration + ", " + rate + "\n";
-      for (uint64_t k = 1; k <= n; ++k) {
-        const bool written =
-            write_zoom_page(album, zoom_pages(stem, "_1_", k, 1)[0], entry, [&](std::ostream& os) {
-              os << "\t<video controls>\n"
-                 << "\t<source src=\"../movie" << k << '/' << mp4name << "\">\n"
-                 << "\t</video>\t<br clear=all>\n"
-                 << info << "\t<p>\n";
-            });
-        if (!written) return false;
-      }
-      // Each retina page plays level k in the box of level k+1.
-      for (uint64_t k = 0; k < n; ++k) {
-        const bool written =
-            write_zoom_page(album, zoom_pages(stem, "_2_", k, 1)[0], entry, [&](std::ostream& os) {
-              os << "\t<video controls  width=\"" << halved(size.x, k + 1) << "px\" height=\""
-                 << halved(size.y, k + 1) << "px\" src=\"../movie" << k << '/' << mp4name << "\">\n"
-                 << "\t</video>\n"
-                 << "\t<br clear=all>\n"
-                 << info;
-            });
-        if (!written) return false;
+      z.width = size.x;
+      z.height = size.y;
+      z.info = duration + ", " + rate;
+      // The plain pages of levels 1 ... n, then the retina pages, each of
+      // which plays level k in the box of level k+1.
+      for (const bool retina : {false, true}) {
+        z.retina = retina;
+        for (uint64_t k = retina ? 0 : 1; k < (retina ? n : n + 1); ++k) {
+          z.k = k;
+          const std::string page = zoom_pages(stem, retina ? "_2_" : "_1_", k, 1)[0];
+          if (!write_zoom_page(album, page, [&](std::ostream& os) { style.movie_zoom(os, z); })) return false;
+        }
       }
     }
     emit_progress(progress, ++i, names.size(), name);

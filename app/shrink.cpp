@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app/global.h"
+#include "app/location.h"
 #include "app/movie.h"
 #include "app/progress.h"
 #include "libgr/imageutil.h"
@@ -112,7 +113,37 @@ bool save_exif_thumbnail(const std::string& target, const picture_exif_t& exif,
     const int err = errno;
     return libutils::fail(log, target, std::string(": thumbnail save fail, ") + std::strerror(err));
   }
+  // An embedded thumbnail seldom carries segments of its own (a turned one
+  // never does); when it does, they may hold the location too.
+  if (location_must_go() && file_holds_location(target)) return copy_without_location(target, target);
   return true;
+}
+
+// Makes "size0" of the unturned picture orig, whose segments are read into
+// info: the link to the original, or, when the original holds the location
+// and the web copies must not, a copy of it without the location (the same
+// picture data, not encoded again).
+bool web_full_size(const std::string& orig, const std::string& s0, const libgr::jpeginfo_t& info,
+                   const std::string& name) {
+  if (location_must_go() && holds_location(info.markers)) return copy_without_location(orig, s0);
+  return copyjpeg(orig, s0, size0_linktarget(name));
+}
+
+// The level files of an unturned picture that still hold its location where
+// the web copies must not (made before the setting, or by an older
+// version): they are removed, so that the update makes them all again. A
+// turned "size0" never holds it (the turn keeps no segment), so a picture
+// the user turned is never made again unturned here.
+void forget_levels_with_location(const path_t& album, const std::vector<std::string>& levels,
+                                 const std::string& name) {
+  std::string s0;
+  album.make(s0, levels[0], name);
+  if (!location_must_go() || !file_holds_location(s0)) return;
+  for (const std::string& level : levels) {
+    std::string file;
+    album.make(file, level, name);
+    std::remove(file.c_str());
+  }
 }
 
 // Writes levels[first] .. levels[L+1] of the picture `name` from image, the
@@ -279,8 +310,7 @@ bool shrinkpicture(const path_t& album, const std::vector<std::string>& levels,
   std::string s0;
   album.make(s0, levels[0], name);
   if (rotation == 0) {
-    if ((!pass.update || libutils::need_update(orig, s0)) &&
-        !copyjpeg(orig, s0, size0_linktarget(name))) {
+    if ((!pass.update || libutils::need_update(orig, s0)) && !web_full_size(orig, s0, info, name)) {
       return libutils::fail(log, name, pass.link_fail);
     }
     if (pass.update && !any_level_outdated(album, levels, name, orig)) return true;
@@ -302,6 +332,7 @@ bool shrinkpicture(const path_t& album, const std::vector<std::string>& levels,
   // carries, the original's EXIF block or what the lossless turn kept.
   markers_t markers;
   if (pass.update || rotation == 0) markers = pixels.markers;
+  if (location_must_go()) drop_location(markers);
 
   // An update of a turned picture writes every level, "size0" too, which is
   // then encoded from its own pixels after the lossless turn.
@@ -330,6 +361,7 @@ bool shrinkfile(const path_t& album, const files_t& file, const picture_pass_t& 
   // make) and turns a turned one again from level 0.
   std::uint64_t start = 1;
   if (pass.update) {
+    if (file.rotation == 0) forget_levels_with_location(album, levels, file.name);
     start = file.rotation == 0 ? first_missing_level(album, levels, file.name) : 0;
     if (start == levels.size()) return true;
   }

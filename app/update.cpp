@@ -12,11 +12,13 @@
 
 #include "app/album.h"
 #include "app/html_album.h"
+#include "app/html_page.h"
 #include "app/html_zoom.h"
 #include "app/replacefile.h"
 #include "app/shrink.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
+#include "libutils/futil.h"
 #include "libutils/platform_posix.h"
 #include "libutils/process.h"
 
@@ -72,6 +74,44 @@ void remove_leftovers(const path_t& album) {
   libutils::getdirs(folders, dir.c_str());
   for (const std::string& folder : folders)
     libutils::remove_stale_temps(dir + path_separator + folder, folder.rfind("movie", 0) == 0);
+}
+
+// The levels, thumbnail and zoom pages of every picture whose original the
+// user deleted: the pages list what "thumb" holds, so the picture leaves
+// them, and nothing of it stays to be published. Zoom pages that another
+// picture of the same stem (a.jpg and a.jpeg) shares stay.
+void forget_gone_pictures(const path_t& album) {
+  std::string dir, thumbs, originals;
+  album.make(dir);
+  album.make(thumbs, "thumb");
+  album.make(originals, "original");
+  std::list<std::string> names, folders, kept;
+  libutils::getfiles(names, thumbs.c_str());
+  libutils::getdirs(folders, dir.c_str());
+  libutils::getfiles(kept, originals.c_str());
+  std::set<std::string> stems;
+  for (const std::string& name : kept) stems.insert(libutils::basename(name));
+  for (const std::string& name : names) {
+    std::string path;
+    album.make(path, "original", name);
+    if (is_exist(path)) continue;
+    // The largest level removed is L + 1 for a picture of zoom pages 1 ... L.
+    unsigned long long top = 0;
+    for (const std::string& folder : folders) {
+      if (folder.compare(0, 4, "size") != 0 || folder.size() == 4 ||
+          folder.find_first_not_of("0123456789", 4) != std::string::npos)
+        continue;
+      album.make(path, folder, name);
+      if (std::remove(path.c_str()) == 0) top = std::max(top, std::stoull(folder.substr(4)));
+    }
+    album.make(path, "thumb", name);
+    std::remove(path.c_str());
+    if (stems.count(libutils::basename(name)) != 0) continue;
+    for (const std::string& page : zoom_pages(libutils::basename(name), "_", 1, top > 0 ? top - 1 : 0)) {
+      album.make(path, "html", page);
+      std::remove(path.c_str());
+    }
+  }
 }
 
 bool end_build(const path_t& album, std::ostream& log) {
@@ -226,6 +266,7 @@ bool updatealbum(const path_t& album, const std::vector<files_t>& files,
   // refused) is reported, and the album is updated all the same.
   const bool apart = originals_apart(album, files, log);
   remove_leftovers(album);
+  forget_gone_pictures(album);
   build_record_t record;
   if (read_build_record(album, record))
     return finish_build(album, record, files, first_progress, shrink_progress, html_progress,

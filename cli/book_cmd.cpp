@@ -78,7 +78,8 @@ extern const command_t update_command = {
     "For a book, every directory in it (albums, sub-books, collections) in\n"
     "ascending order, then the book's index page; for an album or a\n"
     "collection (a name beginning with \"_\"), that directory alone. Missing\n"
-    "or outdated levels are made, pages are written anew; an album whose\n"
+    "or outdated levels are made, pages are written anew, and a picture whose\n"
+    "original is gone leaves them with its levels; an album whose\n"
     "build was interrupted gets that build finished. The failures are\n"
     "printed at the end; the exit status is then 1.\n"
     JOBS_HELP,
@@ -101,7 +102,8 @@ extern const command_t best_command = {
     "Usage: pictora-cli best DIR\n"
     "\n"
     "Writes the collection DIR/_Best: every good picture, movie and sound of\n"
-    "the albums directly in the book DIR, linked, not copied.\n",
+    "the albums directly in the book DIR, linked, not copied, then the index\n"
+    "page of DIR, which lists it.\n",
     run_best,
 };
 
@@ -111,7 +113,8 @@ extern const command_t best_book_command = {
     "Usage: pictora-cli best-book DIR KIND [--jobs N]\n"
     "\n"
     "Writes the collection of KIND (fail, good, best, apply, submit, print or\n"
-    "upload) for the book tree DIR into DIR/_FailBook, DIR/_GoodBook, ...\n"
+    "upload) for the book tree DIR into DIR/_FailBook, DIR/_GoodBook, ...,\n"
+    "then the index page of DIR, which lists it.\n"
     JOBS_HELP,
     run_best_book,
 };

@@ -10,7 +10,19 @@ if [[ "${1:-}" == "--tests" ]]; then
              libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev
              python3-pyatspi python3-gi gir1.2-gtk-3.0 at-spi2-core dbus-daemon
              desktop-file-utils appstream man-db strace)
+  # The machine's own npm, where one is installed, else Debian's.
+  command -v npm >/dev/null || packages+=(npm)
 fi
+
+# The accessibility checker the page tests run in Chromium, from the npm
+# registry, into .test-tools/ of the source tree (not tracked).
+install_axe() {
+  local top axe_version=4.10.2
+  top=$(cd "$(dirname "$0")/.." && pwd)
+  [[ -f "$top/.test-tools/node_modules/axe-core/axe.min.js" ]] && return 0
+  command -v npm >/dev/null || return 0
+  npm install --prefix "$top/.test-tools" --no-save --no-audit --no-fund "axe-core@$axe_version" >/dev/null
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,7 +30,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -eq 0 ]]; then
+  [[ "${1:-}" == "--tests" ]] && install_axe
+  exit 0
+fi
 
 command="apt-get install -y --no-install-recommends ${missing[*]}"
 if [[ $(id -u) -ne 0 ]]; then
@@ -30,3 +45,5 @@ echo "Installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+[[ "${1:-}" == "--tests" ]] && install_axe
+exit 0

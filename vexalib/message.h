@@ -76,6 +76,8 @@ enum e_message_t : uint32_t {
   msg_keep_header = 63,         // settings: html_header_check
   msg_picture_viewer = 64,      // settings: vexaview
   msg_retina_movies = 65,       // settings: movie_thumbnail_retina
+  msg_page_style = 66,          // settings: page_style
+  msg_keep_location = 67,       // settings: keep_location
 };
 
 // The catalogue file as read, its line breaks overwritten with NULs, and one

@@ -20,9 +20,11 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/book/book_cli.h"
 #include "tests/support/browser.h"
 #include "tests/support/exif_writer.h"
 #include "tests/support/jpeg_coefs.h"
@@ -153,19 +155,8 @@ class GoldenBook : public ::testing::Test {
   static std::string camera(const std::string& name) { return *work_ / ("camera/" + name); }
   static std::string trip_camera(const std::string& name) { return *work_ / ("camera2/" + name); }
 
-  // Runs pictora-cli with its settings and home in the scratch folder; ""
-  // when it succeeded, else what went wrong.
   static std::string cli(const std::vector<std::string>& args, std::string* out = nullptr) {
-    std::vector<std::string> argv{testutil::cli_path(), "--quiet"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const std::vector<std::string> env = {"HOME=" + *work_ / "home", "USER=pictora-test-nobody", "LC_ALL=C",
-                                          "XDG_CONFIG_HOME=" + *work_ / "config"};
-    std::string err;
-    const int status = testutil::run_program(argv, out, &err, env);
-    if (status == 0) return "";
-    std::string line = "pictora-cli";
-    for (const std::string& arg : args) line += " '" + arg + "'";
-    return line + ": exit status " + std::to_string(status) + "\n" + err;
+    return booktest::run_cli(*work_, args, out);
   }
 
   static void write_shot(const std::string& dir, const shot_t& shot, unsigned seed) {
@@ -433,6 +424,66 @@ TEST_F(GoldenBook, PagesOpenInTheBrowserWithoutBrokenPicturesOrLinks) {
   testutil::make_dirs(artefacts);
   EXPECT_TRUE(testutil::browser_screenshot(pages[0], artefacts + "/golden-album.png", 1024, 1400));
   EXPECT_TRUE(testutil::browser_screenshot(pages[2], artefacts + "/golden-best.png", 1024, 1400));
+}
+
+// Every href, src and srcset candidate of every page reaches its file,
+// names with spaces included.
+TEST_F(GoldenBook, EveryLinkOfEveryPageReachesItsFile) {
+  EXPECT_EQ(booktest::broken_links(book(), booktest::pages_below(book())), std::vector<std::string>{});
+}
+
+// A copy of the book updated into the responsive style, as a visitor's
+// browser shows it on a phone (390 x 844, three device pixels to the CSS
+// pixel), on a desktop (1280 x 900) and at the narrowest and widest screens
+// it is made for (320 and 2560 pixels wide): no page scrolls sideways, every
+// image loads, axe-core finds nothing serious or critical, and ArrowRight
+// on a zoom page leads to the next picture's. Every link of every page
+// reaches its file. Screenshots of the album page at each size go to
+// build/test-artefacts/.
+TEST_F(GoldenBook, ResponsivePagesWorkOnAPhoneAndADesktop) {
+  testutil::TempDir copy;
+  const std::string b = copy / "book", walk = b + "/" + s_walk;
+  ASSERT_EQ(testutil::run_program({"cp", "-a", book(), b}, nullptr, nullptr), 0);
+  ASSERT_EQ(booktest::run_cli(copy, {"--set", "page_style=responsive", "update", b}), "");
+  EXPECT_EQ(booktest::broken_links(b, booktest::pages_below(b)), std::vector<std::string>{});
+  if (!testutil::have_chromium()) GTEST_SKIP() << "chromium is not installed";
+  ASSERT_TRUE(testutil::exists(testutil::axe_script())) << "run scripts/deps.sh --tests for axe-core";
+  const std::vector<std::string> pages = {walk + "/index.html", walk + "/list.html", walk + "/html/big_2.html",
+                                          walk + "/html/clip_1_1.html", b + "/index.html", b + "/_Best/index.html",
+                                          b + "/_BestBook/list.html"};
+  const struct {
+    unsigned width, height, scale;
+  } screens[] = {{390, 844, 3}, {1280, 900, 1}, {320, 640, 2}, {2560, 1440, 1}};
+  const std::string artefacts = PICTORA_BINARY_DIR "/test-artefacts";
+  testutil::make_dirs(artefacts);
+  for (const auto& screen : screens) {
+    SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
+    std::vector<std::string> lines;
+    ASSERT_TRUE(testutil::browser_visit(pages, screen.width, screen.height, screen.scale, testutil::axe_script(), lines))
+        << (lines.empty() ? "" : lines[0]);
+    std::vector<std::string> faults;
+    std::map<std::string, unsigned> seen;
+    for (const std::string& line : lines) {
+      std::istringstream words(line);
+      std::string kind, a, b2, c;
+      words >> kind >> a >> b2 >> c;
+      ++seen[kind];
+      const bool sideways = kind == "scroll" && std::stoul(a) > std::stoul(b2);
+      const bool serious = kind == "axe" && (a == "serious" || a == "critical");
+      if (sideways || serious || (kind == "img" && a == "broken") || (kind == "key" && b2 != c) || kind == "error")
+        faults.push_back(line);
+    }
+    EXPECT_EQ(faults, std::vector<std::string>{});
+    EXPECT_EQ(seen["page"], pages.size()) << (lines.empty() ? "" : lines[0]);
+    EXPECT_GE(seen["img"], 20u);
+    EXPECT_EQ(seen["key"], 1u);
+    // What the browser met, for people to read.
+    std::string report;
+    for (const std::string& line : lines) report += line + "\n";
+    testutil::write_file(artefacts + "/responsive-visit-" + std::to_string(screen.width) + ".txt", report);
+    const std::string png = artefacts + "/responsive-album-" + std::to_string(screen.width) + ".png";
+    EXPECT_TRUE(testutil::browser_screenshot(pages[0], png, screen.width, screen.height));
+  }
 }
 
 }  // namespace

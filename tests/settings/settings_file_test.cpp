@@ -103,6 +103,9 @@ TEST(SettingsFile, EachValueIsReadAlikeFromTheFileAndFromSet) {
       {"html_address=a\rb", {}, "holds a line break"},
       {"html_address=x\r\nalba=/etc", {}, "holds a line break"},  // not a line of a file
       {"max_pixels=1000", {"max_pixels=1000"}},
+      {"page_style=responsive", {"page_style=responsive"}},
+      {"page_style=Responsive", {}, "must be classic or responsive"},
+      {"keep_location=1", {"keep_location=1"}},
       {"shrink_level=3", {}},
   };
   for (const auto& c : cases) {
