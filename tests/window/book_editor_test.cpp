@@ -95,7 +95,7 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
   auto name = [](const char* album, const char* title) {
     return [album, title](MakeAlbumDialog& d) {
       d.target_entry.set_text(album);
-      d.title_entry.set_text(title);
+      d.texts.title_entry.set_text(title);
     };
   };
   const struct {
