@@ -31,13 +31,14 @@ void CairoButton::room(int& room_width, int& room_height) const {
 }
 
 void CairoButton::get_preferred_width_vfunc(int& minimum, int& natural) const {
-  // A cell narrower than the picture crops it rather than widening its
-  // column (and the dialog).
+  // Nothing reserved: a plain button's size.
+  if (reserved_width == 0) return Gtk::Button::get_preferred_width_vfunc(minimum, natural);
   natural = reserved_width;
-  minimum = std::min(natural, 32);
+  minimum = crop ? std::min(natural, 32) : natural;
 }
 
 void CairoButton::get_preferred_height_vfunc(int& minimum, int& natural) const {
+  if (reserved_height == 0) return Gtk::Button::get_preferred_height_vfunc(minimum, natural);
   minimum = natural = reserved_height;
 }
 

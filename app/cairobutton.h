@@ -21,6 +21,9 @@ class CairoButton : public Gtk::Button {
   void reserve(int width, int height);
   // The size the picture takes, in logical pixels.
   void room(int& width, int& height) const;
+  // From now on a cell narrower than the picture takes the button, which
+  // then shows the picture cropped on both sides.
+  void let_crop() { crop = true; }
   // Lets go of the picture and is drawn as a plain button until the next
   // set; it keeps its size, so that a list around it does not move.
   void forget();
@@ -38,6 +41,7 @@ class CairoButton : public Gtk::Button {
   int width = 0, height = 0;  // of the picture, in device pixels
   double scale = 0;           // 1 / the scale factor at the last set; 0 before any
   int reserved_width = 0, reserved_height = 0;
+  bool crop = false;
   Glib::RefPtr<Gdk::Pixbuf> pixbuf;
 };
 

@@ -224,9 +224,8 @@ void MakeAlbumDialog::make_item(size_t index) {
   // the button shows to accessibility tools too.
   item.picture_button.set_image(item.image);
   item.picture_button.set_always_show_image(true);
-  // The button takes its picture's room in the middle of its cell.
+  // The button is as wide as its picture and as high as its line.
   item.picture_button.set_halign(Gtk::ALIGN_CENTER);
-  item.picture_button.set_valign(Gtk::ALIGN_CENTER);
   if (item.file->kind == source_kind_t::sound) {
     item.picture_button.set_size_request(32, 32);
   } else if (item.file->kind == source_kind_t::picture || item.file->kind == source_kind_t::movie) {

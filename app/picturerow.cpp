@@ -445,7 +445,9 @@ std::vector<Gtk::Widget*> picture_list_t::build_row(size_t index) {
   row.info_label.set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
 
   // The button takes its picture's room (a sound's, 32 x 32) in the middle
-  // of its cell, not the cell.
+  // of its cell, not the cell; a column narrower than the picture crops it
+  // rather than widening (and the dialog with it).
+  row.picture.let_crop();
   row.picture.set_halign(Gtk::ALIGN_CENTER);
   row.picture.set_valign(Gtk::ALIGN_CENTER);
   const std::vector<Gtk::Widget*> row_cells = cells(index);

@@ -661,9 +661,13 @@ def geometry():
 
     editor = open_row(book, name, "Pictures", f"Edit - {name}")
     place = measure_pictures(editor, "album editor", count)
-    shown = [extents(acc) for acc in pictures(editor)]
-    first_line = [box for box in shown if box[1] == min(b[1] for b in shown)]
-    first = sorted(pictures(editor), key=lambda acc: extents(acc)[1::-1])[0].name
+    # The first line: the pictures beside the top one (centred in their
+    # cells, so their tops differ).
+    # (A button out of view has no place.)
+    shown = sorted((acc for acc in pictures(editor) if extents(acc)[0] > -1000), key=lambda acc: extents(acc)[1::-1])
+    top = extents(shown[0])
+    first_line = [acc for acc in shown if top[1] <= extents(acc)[1] + extents(acc)[3] // 2 <= top[1] + top[3]]
+    first = shown[0].name
     view = extents(next(descendants(editor, pyatspi.ROLE_VIEWPORT)))
     controls = [acc for role in (pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_SPIN_BUTTON)
                 for acc in descendants(editor, role) if acc.description == first]
