@@ -175,10 +175,14 @@ void fit_dialog(Gtk::Dialog& dialog, Gtk::ScrolledWindow* list, int default_resp
     list->set_propagate_natural_width(false);
     list->set_propagate_natural_height(false);
   }
-  const int width = std::min(std::max(natural.width, wanted_width), area.get_width() - frame_width - offset);
+  Gtk::Window* parent = dialog.get_transient_for();
+  int width = std::max(natural.width, wanted_width);
+  // A dialog standing off its parent is as large as the parent, so that
+  // the parent's edges show beside it.
+  if (offset > 0 && parent != nullptr) parent->get_size(width, height);
+  width = std::min(width, area.get_width() - frame_width - offset);
   height = std::min(height, area.get_height() - frame_height - offset);
   dialog.set_default_size(std::max(width, minimum.width), std::max(height, minimum.height));
-  Gtk::Window* parent = dialog.get_transient_for();
   if (offset == 0 || parent == nullptr) {
     dialog.set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
     return;

@@ -91,9 +91,9 @@ constexpr int frame_width = 24, frame_height = 56;
 // Gives dialog the size it keeps: as large as its content asks (with the
 // list scrolled asks to show its whole content, at least wanted_list_height
 // pixels high; 0 leaves the list's height to the content) within the work
-// area less the frame, placed on its parent (offset by `offset` pixels
-// down and right of the parent's corner when not 0, so that a dialog of
-// the same kind does not hide its parent). Content that arrives later
+// area less the frame, placed on its parent (when offset is not 0, as
+// large as the parent and `offset` pixels down and right of its corner, so
+// that a dialog of the same kind does not hide its parent). Content that arrives later
 // scrolls in the list, never grows the dialog. Enter answers `default_response`.
 void fit_dialog(Gtk::Dialog& dialog, Gtk::ScrolledWindow* list, int default_response, int wanted_width = 0,
                 int wanted_list_height = 0, int offset = 0);

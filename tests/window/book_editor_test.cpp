@@ -188,7 +188,7 @@ TEST(BookEditor, AnErrorBoxKeepsWhatWasTyped) {
   EXPECT_EQ(seen, "Error: The title is empty.\nagain: |Typed head|Typed last\n");
   std::string title, head, last;
   ASSERT_TRUE(pictora::loadcommenttxt(book, title, head, last));
-  EXPECT_EQ(title + "|" + head + "|" + last, "Ours|Typed head|Typed last");
+  EXPECT_EQ(title + "|" + head + "|" + last, "Ours|Typed head\r\n|Typed last\r\n");
 }
 
 }  // namespace
