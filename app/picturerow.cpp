@@ -124,8 +124,7 @@ void picture_grid_t::lines_size_allocate(Gdk::Rectangle&) {
   if (line_height_ > 0) return;
   for (size_t i = 0; i < lines_.size(); ++i) {
     const int height = lines_[i]->get_allocated_height();
-    const size_t first = i * columns_, end = std::min(count_, first + columns_);
-    if (!std::all_of(built_.begin() + first, built_.begin() + end, [](bool b) { return b; }) || height <= 1) continue;
+    if (!line_complete(i) || height <= 1) continue;
     line_height_ = height;
     for (size_t j = 0; j < lines_.size(); ++j)
       if (lines_[j]->get_children().empty()) lines_[j]->set_size_request(-1, line_height_);
@@ -197,6 +196,11 @@ void picture_grid_t::attach_row(size_t index) {
   line.set_size_request(-1, -1);
 }
 
+bool picture_grid_t::line_complete(size_t line) const {
+  const size_t first = line * columns_, end = std::min(count_, first + columns_);
+  return std::all_of(built_.begin() + first, built_.begin() + end, [](bool b) { return b; });
+}
+
 bool picture_grid_t::loading() const {
   bool waiting = false;
   return wanted_line(&waiting).has_value() || waiting || (loader_ && !loader_->finished());
@@ -214,8 +218,7 @@ std::optional<size_t> picture_grid_t::wanted_line(bool* waiting) const {
   const double page = std::max(view->get_page_size(), 600.0);
   const double top = view->get_value() - page, bottom = view->get_value() + 3 * page;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    const size_t first = i * columns_, end = std::min(count_, first + columns_);
-    if (std::all_of(built_.begin() + first, built_.begin() + end, [](bool b) { return b; })) continue;
+    if (line_complete(i)) continue;
     const Gtk::Allocation where = lines_[i]->get_allocation();
     if (where.get_height() <= 1) {
       // Not laid out yet: the first line comes at once, the others once

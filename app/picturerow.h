@@ -105,6 +105,8 @@ class picture_grid_t : public Gtk::ScrolledWindow {
   // Lays the rows out again in lines of columns rows.
   void lay_out(size_t columns);
   void attach_row(size_t index);
+  // Whether every row of the line is built.
+  bool line_complete(size_t line) const;
   void width_changed(Gdk::Rectangle& rect);
   void lines_size_allocate(Gdk::Rectangle& rect);
 

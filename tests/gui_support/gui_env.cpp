@@ -1,6 +1,7 @@
 #include "tests/gui_support/gui_env.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,15 @@
 namespace testutil {
 
 namespace {
+
+// In a child about to run a helper for this process: it ends when this
+// process does, and holds none of its descriptors (a death test's pipe,
+// say) but fd_kept.
+void detach_child(int fd_kept = -1) {
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  for (int fd = 3; fd < 1024; ++fd)
+    if (fd != fd_kept) ::close(fd);
+}
 
 void stop(int pid) {
   if (pid <= 0) return;
@@ -34,7 +44,7 @@ x_server_t::x_server_t(int width, int height, bool window_manager) {
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::close(fd[0]);
+    detach_child(fd[1]);
     ::execlp("Xvfb", "Xvfb", "-displayfd", write_fd.c_str(), "-nolisten", "tcp", "-terminate", "-screen", "0",
              screen.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
@@ -51,6 +61,7 @@ x_server_t::x_server_t(int width, int height, bool window_manager) {
   // and go (the accessibility bus's launcher connects only for a moment).
   keeper_ = ::fork();
   if (keeper_ == 0) {
+    detach_child();
     ::freopen("/dev/null", "w", stdout);
     ::execlp("xprop", "xprop", "-display", display_.c_str(), "-root", "-spy", "_NET_SUPPORTING_WM_CHECK",
              static_cast<char*>(nullptr));
@@ -59,6 +70,7 @@ x_server_t::x_server_t(int width, int height, bool window_manager) {
   if (!window_manager) return;
   manager_ = ::fork();
   if (manager_ == 0) {
+    detach_child();
     ::setenv("DISPLAY", display_.c_str(), 1);
     ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
     ::_exit(127);

@@ -117,7 +117,13 @@ def descendants(root, role):
 
 
 def find(root, role, name):
-    found = next((acc for acc in descendants(root, role) if acc.name == name), None)
+    found = None
+    for _ in range(20):
+        try:
+            found = next((acc for acc in descendants(root, role) if acc.name == name), None)
+            break
+        except Exception:  # the window's rows are being built again
+            time.sleep(0.2)
     if found is None:
         fail(f"no {name} in {root.name}")
     return found
