@@ -462,9 +462,12 @@ def pictures(dialog):
 def settled_pictures(dialog, what):
     """The picture buttons once every row near the view is in."""
     def shown():
-        buttons = pictures(dialog)
-        ready = buttons and all(acc.description or acc.name.lower().endswith((".wav", ".mp3", ".m4a"))
-                                for acc in buttons)
+        try:
+            buttons = pictures(dialog)
+            ready = buttons and all(acc.description or acc.name.lower().endswith((".wav", ".mp3", ".m4a"))
+                                    for acc in buttons)
+        except Exception:  # a row went while it was read
+            return 0
         return len(buttons) if ready else 0
     # The rows come in slices of the main loop: the list is whole once a
     # second passes without a new one.
