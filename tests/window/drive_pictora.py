@@ -496,7 +496,17 @@ def open_row(window, row, role_name, title):
         except Exception:  # the rows are being built again
             pass
         return None
-    return press_until(wait_for(f"the row {row}", button), title, lambda: toplevel(pyatspi.ROLE_DIALOG, title))
+    # The window builds its rows again after a dialog it opened closes: a
+    # button found just before may go before it is pressed.
+    for _ in range(5):
+        found = wait_for(f"the row {row}", button)
+        try:
+            if extents(found)[0] >= 0 and showing(found):
+                return press_until(found, title, lambda: toplevel(pyatspi.ROLE_DIALOG, title))
+        except Exception:
+            pass
+        time.sleep(0.5)
+    fail(f"the row {row} did not stay")
 
 
 def close_dialog(dialog, button="OK"):
