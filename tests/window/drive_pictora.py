@@ -216,6 +216,7 @@ def report_list(main, height=False):
     """The base's comments and the rows of the list that show without
     scrolling as the user reads them: the widgets of one row left to right,
     buttons in brackets, "-" for an empty text."""
+    settled_extents(main)  # the window grown to its rows, when they came anew
     report("base", shown(main[0][0].name))
     for key, view in zip(("head", "last"), descendants(main, pyatspi.ROLE_TEXT)):
         report(key, shown(view.queryText().getText(0, -1)))
