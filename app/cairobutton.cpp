@@ -1,5 +1,6 @@
 #include "app/cairobutton.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/external.h"
@@ -14,7 +15,31 @@ void CairoButton::set(libgr::image2d_t& picture) {
   width = static_cast<int>(picture.width);
   height = static_cast<int>(picture.height);
   scale = 1.0 / get_scale_factor();
-  set_size_request(static_cast<int>(width * scale), static_cast<int>(height * scale));
+  room(reserved_width, reserved_height);
+  queue_resize();
+}
+
+void CairoButton::reserve(int width, int height) {
+  reserved_width = width;
+  reserved_height = height;
+  queue_resize();
+}
+
+void CairoButton::room(int& room_width, int& room_height) const {
+  room_width = static_cast<int>(width * scale);
+  room_height = static_cast<int>(height * scale);
+}
+
+void CairoButton::get_preferred_width_vfunc(int& minimum, int& natural) const {
+  // Nothing reserved: a plain button's size.
+  if (reserved_width == 0) return Gtk::Button::get_preferred_width_vfunc(minimum, natural);
+  natural = reserved_width;
+  minimum = crop ? std::min(natural, 32) : natural;
+}
+
+void CairoButton::get_preferred_height_vfunc(int& minimum, int& natural) const {
+  if (reserved_height == 0) return Gtk::Button::get_preferred_height_vfunc(minimum, natural);
+  minimum = natural = reserved_height;
 }
 
 void CairoButton::forget() {

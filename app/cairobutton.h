@@ -13,13 +13,24 @@ class CairoButton : public Gtk::Button {
  public:
   CairoButton();
 
-  // Shows picture from now on and asks for its size in logical pixels.
+  // Shows picture from now on and asks for its size in logical pixels; in
+  // a narrower cell it takes the cell's width, the picture cropped on both
+  // sides.
   void set(libgr::image2d_t& picture);
+  // The size asked for, in logical pixels, until a picture is set.
+  void reserve(int width, int height);
+  // The size the picture takes, in logical pixels.
+  void room(int& width, int& height) const;
+  // From now on a cell narrower than the picture takes the button, which
+  // then shows the picture cropped on both sides.
+  void let_crop() { crop = true; }
   // Lets go of the picture and is drawn as a plain button until the next
   // set; it keeps its size, so that a list around it does not move.
   void forget();
 
  protected:
+  void get_preferred_width_vfunc(int& minimum, int& natural) const override;
+  void get_preferred_height_vfunc(int& minimum, int& natural) const override;
   // Paints the picture centred (cropped on both sides when it is larger than
   // the button), in place of the button's own frame. Without a picture (a
   // sound's button, one whose picture is still to come) the button is drawn
@@ -29,6 +40,8 @@ class CairoButton : public Gtk::Button {
  private:
   int width = 0, height = 0;  // of the picture, in device pixels
   double scale = 0;           // 1 / the scale factor at the last set; 0 before any
+  int reserved_width = 0, reserved_height = 0;
+  bool crop = false;
   Glib::RefPtr<Gdk::Pixbuf> pixbuf;
 };
 

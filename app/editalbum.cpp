@@ -29,6 +29,8 @@ EditAlbumDialog::EditAlbumDialog(Gtk::Window& parent, const path_t& album, const
   add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
   add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
   show_all_children();
+  // As large as the screen allows: the pictures fill the list as they come.
+  fit_dialog(*this, &list, Gtk::RESPONSE_OK, list.wanted_width(), 100000);
 }
 
 bool EditAlbumDialog::make_rows() {

@@ -26,6 +26,9 @@ namespace {
 constexpr int col_secret = 0, col_name = 1, col_item = 2, col_count = 3, col_title = 4, col_comment = 5,
               col_remove = 6;
 
+// How far a sub-book's editor stands off its parent's, down and right.
+constexpr int sub_book_offset = 48;
+
 std::string message(vexalib::e_message_t n) { return vexalib::getmsg(n); }
 
 // A message box text: the message, then the collected reports when there are any.
@@ -37,25 +40,20 @@ std::string with_log(vexalib::e_message_t n, const std::string& log) {
 
 EditBookDialog::EditBookDialog(Gtk::Window& parent, const path_t& book, const std::string& prog_dir,
                                const std::string& prog_name)
-    : Gtk::Dialog(msg_utf8(vexalib::msg_edit), parent, true),
+    // A sub-book's editor names its book, as the album editor names its album.
+    : Gtk::Dialog(book.album.empty()
+                      ? msg_utf8(vexalib::msg_edit)
+                      : text_utf8(vexalib::make_title(vexalib::getmsg(vexalib::msg_edit), book.album.c_str())),
+                  parent, true),
       prog_dir(prog_dir),
       prog_name(prog_name),
       path(book),
-      secret_box(false, 6),
-      secret_label(msg_utf8(vexalib::msg_secret)),
-      title_row(vexalib::msg_title),
-      head_label(msg_utf8(vexalib::msg_head_comment), 0, 0.5),
-      last_label(msg_utf8(vexalib::msg_closing_comment), 0, 0.5),
+      texts(true),
       table(1, 1, false),
       progwin(*this) {
   path.make(book_dir);
-  std::string secret_file;
-  path.make(secret_file, "txt", "secret.txt");
-  secret_check.set_active(libutils::exists(secret_file));
-  secret_box.pack_start(secret_label, Gtk::PACK_SHRINK);
-  secret_box.pack_start(secret_check, Gtk::PACK_SHRINK);
-  title_entry.set_width_chars(50);
-  title_row.pack_start(title_entry);
+  texts.secret_check.set_active(is_secret(path));
+  texts.title_entry.set_width_chars(50);
   table.set_row_spacings(2);
   table.set_col_spacings(6);
   scrolled.add(table);
@@ -63,12 +61,9 @@ EditBookDialog::EditBookDialog(Gtk::Window& parent, const path_t& book, const st
   set_border_width(6);
   Gtk::Box& box = *get_content_area();
   box.set_spacing(4);
-  for (Gtk::Widget* widget :
-       std::initializer_list<Gtk::Widget*>{&secret_box, &title_row, &head_label, &head_text})
-    box.pack_start(*widget, Gtk::PACK_SHRINK);
+  texts.pack_head(box);
   box.pack_start(scrolled);
-  box.pack_start(last_label, Gtk::PACK_SHRINK);
-  box.pack_start(last_text, Gtk::PACK_SHRINK);
+  texts.pack_last(box);
 
   add_button(msg_utf8(vexalib::msg_browser), response_browser);
   add_button(msg_utf8(vexalib::msg_new_book), response_make_book);
@@ -79,8 +74,10 @@ EditBookDialog::EditBookDialog(Gtk::Window& parent, const path_t& book, const st
   add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
 
   make_items();
-  table.signal_size_allocate().connect(sigc::mem_fun(*this, &EditBookDialog::table_size_allocate));
   show_all_children();
+  // A sub-book's editor stands off its parent's, so that both are seen.
+  fit_dialog(*this, &scrolled, Gtk::RESPONSE_OK, 0, 0,
+             dynamic_cast<EditBookDialog*>(&parent) != nullptr ? sub_book_offset : 0);
 }
 
 bool EditBookDialog::make_items() {
@@ -88,9 +85,9 @@ bool EditBookDialog::make_items() {
   items.clear();
   menu_listing_t listing;
   const bool listed = read_menu_listing(book_dir, listing);
-  title_entry.set_text(text_utf8(listing.title));
-  head_text.set_text(listing.head);
-  last_text.set_text(listing.last);
+  texts.title_entry.set_text(text_utf8(listing.title));
+  texts.head_text.set_text(listing.head);
+  texts.last_text.set_text(listing.last);
   if (!listed) return false;
 
   for (const menu_row_t& row : listing.rows) {
@@ -106,6 +103,7 @@ bool EditBookDialog::make_items() {
     const Glib::ustring name = text_utf8(row.name);
     item.name_entry.set_text(name);
     item.name_entry.set_width_chars(static_cast<int>(name.length()));
+    item.name_entry.set_activates_default(true);
     item.item_button.set_label(msg_utf8(item.is_album ? vexalib::msg_pictures : vexalib::msg_edit));
     item.remove_button.set_label(msg_utf8(vexalib::msg_remove));
     item.fill(row);
@@ -123,8 +121,6 @@ bool EditBookDialog::make_items() {
   }
   return true;
 }
-
-void EditBookDialog::table_size_allocate(Gdk::Rectangle& rect) { fit_list(scrolled, rect); }
 
 void EditBookDialog::write_book_page() {
   if (!makehtmlbook(book_of(path), std::cerr)) std::cerr << "makehtmlindex(m_albumdir) fail." << std::endl;
@@ -250,31 +246,44 @@ void EditBookDialog::make_album() {
 }
 
 void EditBookDialog::save(bool update_all) {
-  const std::string title = text_locale(title_entry.get_text());
-  if (title.empty()) {
+  const texts_edit_t typed = texts.read();
+  if (typed.title.empty()) {
     error_box(*this, message(vexalib::msg_no_title));
+    refused = true;
   } else {
     std::ostringstream log;
-    if (!savecommenttxt(path, title, head_text.text(), last_text.text(), log))
+    if (!savecommenttxt(path, typed.title, typed.head, typed.last, log)) {
       error_box(*this, with_log(vexalib::msg_comments_not_saved, log.str()));
+      refused = true;
+    }
   }
   std::vector<row_change_t> rows;
   for (const auto& item : items)
     rows.push_back(row_change_t{item->name, text_locale(item->name_entry.get_text()), item->secret,
                                 item->secret_check.get_active()});
-  const bool secret = secret_check.get_active();
-  if (!progwin.show_while([&](batch_progress_t& stages) { return save_book(path, rows, secret, stages, std::cerr); }))
-    return;
-  make_items();
-  show_all_children();
-  if (!update_all) return;
+  const bool saved =
+      progwin.show_while([&](batch_progress_t& stages) { return save_book(path, rows, typed.secret, stages, std::cerr); });
+  if (saved) {
+    make_items();
+    show_all_children();
+  }
+  // What the user typed stays in the fields when it was not saved.
+  if (refused) {
+    texts.title_entry.set_text(text_utf8(typed.title));
+    texts.head_text.set_text(typed.head);
+    texts.last_text.set_text(typed.last);
+  }
+  if (!saved || !update_all) return;
 
   std::ostringstream log;
   progwin.show_while([&](batch_progress_t& stages) {
     pictora::update_all(path, log, stages);
     return true;
   });
-  if (!log.str().empty()) error_box(*this, with_log(vexalib::msg_update_all, log.str()));
+  if (!log.str().empty()) {
+    error_box(*this, with_log(vexalib::msg_update_all, log.str()));
+    refused = true;
+  }
 }
 
 void edit_book(Gtk::Window& parent, const path_t& book, const std::string& prog_dir, const std::string& prog_name,
@@ -283,12 +292,10 @@ void edit_book(Gtk::Window& parent, const path_t& book, const std::string& prog_
       [&] {
         auto dialog = std::make_unique<EditBookDialog>(parent, book, prog_dir, prog_name);
         EditBookDialog* d = dialog.get();
-        // The editor comes back after its own buttons (new album, new book,
-        // the updates) and after OK without a title.
-        const auto again = [d](int response) {
-          return (response >= 0 && response <= 3) || (response == Gtk::RESPONSE_OK && d->title_entry.get_text().empty());
-        };
-        return reopened_t{std::move(dialog), d->scrolled.get_vadjustment(), nullptr, again};
+        // The editor comes back fresh after its own buttons (new album, new
+        // book, the updates), as it was after an error box.
+        const auto again = [](int response) { return response >= 0 && response <= 3; };
+        return reopened_t{std::move(dialog), d->scrolled.get_vadjustment(), [d] { return d->take_refusal(); }, again};
       },
       after_pass);
 }

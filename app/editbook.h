@@ -12,9 +12,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "app/menu_win.h"
+#include "app/widgets.h"
 #include "app/path.h"
 #include "app/progwin.h"
 
@@ -43,7 +44,9 @@ class EditBookDialog : public Gtk::Dialog {
   // Rebuilds the rows and the book's texts from disk; false when the book
   // cannot be listed.
   bool make_items();
-  void table_size_allocate(Gdk::Rectangle& rect);
+  // Whether the last OK, Apply or Update All showed an error box (the
+  // editor then stays as the user left it); reading it clears it.
+  bool take_refusal() { return std::exchange(refused, false); }
   // The row's editor: the album editor, the good picks or best book to
   // edit, or a sub-book's own book editor; after its OK or Apply the book
   // page is written again.
@@ -56,13 +59,7 @@ class EditBookDialog : public Gtk::Dialog {
   path_t path;
   std::string book_dir;
 
-  Gtk::HBox secret_box;
-  Gtk::Label secret_label;
-  Gtk::CheckButton secret_check;
-  field_row_t title_row;
-  Gtk::Entry title_entry;
-  Gtk::Label head_label, last_label;
-  comment_box_t head_text, last_text;
+  texts_panel_t texts;
   Gtk::ScrolledWindow scrolled;
   Gtk::Table table;
   std::vector<std::unique_ptr<item_t>> items;
@@ -78,12 +75,16 @@ class EditBookDialog : public Gtk::Dialog {
   // the pages; then, with update_all, every album and book below.
   void save(bool update_all);
   void write_book_page();
+
+  bool refused = false;
 };
 
 // Opens the book editor on book over parent, and again after each of its
 // actions (Apply, its own answers, and OK while the title is empty) so that
-// it always shows the disk; the list keeps its scroll position. after_pass
-// runs after each pass with its answer.
+// it always shows the disk; the list keeps its scroll position. After an
+// error box it runs again as the user left it. A sub-book's editor (parent
+// a book editor) is offset from its parent. after_pass runs after each
+// pass with its answer.
 void edit_book(Gtk::Window& parent, const path_t& book, const std::string& prog_dir, const std::string& prog_name,
                const std::function<void(int response)>& after_pass = nullptr);
 

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "app/global.h"
+#include "app/widgets.h"
 #include "app/wintext.h"
 #include "libutils/common.h"
 
@@ -156,6 +157,7 @@ GlobalOptionDialog::GlobalOptionDialog(Gtk::Window& parent, const char* prog_dir
   add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
   add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
   show_all_children();
+  fit_dialog(*this, nullptr, Gtk::RESPONSE_OK);
 }
 
 void GlobalOptionDialog::read_from_global() {
@@ -256,6 +258,7 @@ void GlobalOptionDialog::choose_folder(Gtk::Entry& entry, vexalib::e_message_t t
   Gtk::FileChooserDialog chooser(*this, msg_utf8(title_message),
                                  Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
   chooser.set_modal(true);
+  keep_within_screen(chooser);
   // File names are the locale's bytes, as the settings hold them.
   chooser.set_current_folder(text_locale(entry.get_text()));
   chooser.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);

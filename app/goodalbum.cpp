@@ -1,5 +1,7 @@
 #include "app/goodalbum.h"
 
+#include <map>
+
 #include "app/bestbook.h"
 #include "app/wintext.h"
 
@@ -37,12 +39,18 @@ CollectionDialog::CollectionDialog(Gtk::Window& parent, const path_t& collection
   add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
   add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
   show_all_children();
+  // As large as the screen allows: the pictures fill the list as they come.
+  fit_dialog(*this, &list, Gtk::RESPONSE_OK, list.wanted_width(), 100000);
 }
 
 bool CollectionDialog::make_rows() {
   const bool listed = goodpicks ? load_goodpicks(collection, path) : load_bestbook(collection, path, kind);
+  // A name that several albums give is shown with its album.
+  std::map<std::string, int> times;
+  for (const collection_t::entry_t& e : collection.entries) ++times[e.name];
   std::vector<picture_list_t::entry_t> entries;
-  for (const collection_t::entry_t& e : collection.entries) entries.push_back({e.album->path, e.name});
+  for (const collection_t::entry_t& e : collection.entries)
+    entries.push_back({e.album->path, e.name, times[e.name] > 1 ? e.album->path.album : ""});
   list.fill(std::move(entries), prog_dir);
   return listed;
 }

@@ -3,9 +3,10 @@
 // title and comments. It only collects; the book editor checks the answers
 // and builds the album.
 //
-// It never keeps the user waiting: it shows at once, lists the folder and
-// builds its buttons in short slices of the main loop, and a thread of its
-// own makes the thumbnails, which arrive in listing order.
+// It never keeps the user waiting: it shows at once at the size it keeps,
+// lists the folder and builds its buttons in short slices of the main loop,
+// and a thread of its own makes the thumbnails, which arrive in listing
+// order and fill their cells.
 #pragma once
 
 #include <gtkmm.h>
@@ -16,8 +17,9 @@
 
 #include "app/bookedit.h"
 #include "app/camerafolder.h"
-#include "app/menu_win.h"
+#include "app/picturerow.h"
 #include "app/thumbloader.h"
+#include "app/widgets.h"
 #include "libgr/imagetype.h"
 
 namespace pictora {
@@ -46,18 +48,18 @@ class MakeAlbumDialog : public Gtk::Dialog {
   void button_image(size_t index);
   void button_is_rotate(size_t index);
   void button_rotate(size_t index);
-  void table_size_allocate(Gdk::Rectangle& rect);
 
   // Lets the thumbnail being made finish (the main loop keeps running
   // meanwhile) and makes no more.
-  void stop_loading();
+  void stop_loading() { list.stop_pictures(); }
   // Whether buttons or thumbnails are still to come.
-  bool loading() const;
+  bool loading() const { return !listed || list.loading(); }
 
   // One file of the folder.
   struct item_t {
     const source_file_t* file = nullptr;
     libgr::image2d_t thumbnail;  // as loaded, never turned
+    bool has_thumbnail = false;
     Gtk::Image image;
     Gtk::ToggleButton picture_button;
     Gtk::Label name_label;
@@ -66,44 +68,47 @@ class MakeAlbumDialog : public Gtk::Dialog {
     Gtk::SpinButton angle;
   };
 
+  // The folder's files in lines of buttons, built as they come near the
+  // view; every thumbnail is made, in listing order, and kept.
+  class file_list_t : public picture_grid_t {
+   public:
+    explicit file_list_t(MakeAlbumDialog& dialog);
+    // Starts over with the files of dir.
+    void fill(const std::string& dir, const std::vector<source_file_t>& files, const std::string& prog_name);
+
+    std::vector<std::unique_ptr<item_t>> items;  // one per file; empty until built
+
+   private:
+    std::vector<Gtk::Widget*> build_row(size_t index) override;
+    std::vector<Gtk::Widget*> cells(size_t index) override;
+    void show_picture(thumbnail_loader_t::result_t& result) override;
+    void forget_picture(size_t) override {}
+
+    MakeAlbumDialog& dialog_;
+  };
+
   const std::string prog_name;
   const std::string book_dir;
 
   field_row_t source_row, target_row;
-  Gtk::HBox secret_row;
-  Gtk::Label secret_label;
-  Gtk::CheckButton secret_check;
   Gtk::Entry source_entry, target_entry;
   Gtk::Button browse_button;
   Gtk::Label pick_label;
-  Gtk::ScrolledWindow scrolled;
-  Gtk::Table table;
+  file_list_t list;
   Gtk::HBox button_row;
   Gtk::Button invert_button, update_button;
-  field_row_t title_row;
-  Gtk::Entry title_entry;
-  Gtk::Label head_label, last_label;
-  comment_box_t head_text, last_text;
+  texts_panel_t texts;
 
-  std::string source_dir;             // the folder listed
-  std::vector<source_file_t> files;   // its files
-  std::vector<std::unique_ptr<item_t>> items;  // files[i]'s button, once built
+  std::string source_dir;            // the folder listed
+  std::vector<source_file_t> files;  // its files
 
  private:
-  enum class thumb_t { coming, shown, none };
-
   void rescan();
-  bool build_slice();
-  void build_item(size_t index);
-  void deliver(size_t index, libgr::image2d_t& image, bool loaded);
-  void show_thumbnail(size_t index);
-  size_t columns() const;
+  // Sets up item index's controls once its row is built.
+  void make_item(size_t index);
 
   bool unbuilt_selected = true;  // the state of the files without a button yet
-  std::vector<thumb_t> thumbs;   // per file
-  std::vector<libgr::image2d_t> early;  // thumbnails of files without a button yet
-  std::unique_ptr<thumbnail_loader_t> loader;
-  sigc::connection slicer, leaving[2];
+  sigc::connection leaving[2];
   bool listed = false, rescanning = false;
 };
 

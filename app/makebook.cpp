@@ -14,28 +14,19 @@ MakeBookDialog::MakeBookDialog(Gtk::Window& parent, const path_t& book)
       book(book),
       dir_row(vexalib::msg_book_folder),
       browse_button(msg_utf8(vexalib::msg_browse)),
-      secret_row(false, 6),
-      secret_label(msg_utf8(vexalib::msg_secret)),
-      title_row(vexalib::msg_title),
-      head_label(msg_utf8(vexalib::msg_head_comment), 0, 0.5),
-      last_label(msg_utf8(vexalib::msg_closing_comment), 0, 0.5) {
+      texts(true) {
   dir_entry.set_width_chars(50);
-  title_entry.set_width_chars(50);
+  texts.title_entry.set_width_chars(50);
   dir_row.pack_start(dir_entry);
   dir_row.pack_start(browse_button, Gtk::PACK_SHRINK);
-  secret_row.pack_start(secret_label, Gtk::PACK_SHRINK);
-  secret_row.pack_start(secret_check, Gtk::PACK_SHRINK);
-  secret_check.set_active(is_secret(book));
-  title_row.pack_start(title_entry);
+  texts.secret_check.set_active(is_secret(book));
 
   set_border_width(6);
   Gtk::Box& box = *get_content_area();
   box.set_spacing(4);
-  for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{&dir_row, &secret_row, &title_row, &head_label})
-    box.pack_start(*widget, Gtk::PACK_SHRINK);
-  box.pack_start(head_text);
-  box.pack_start(last_label, Gtk::PACK_SHRINK);
-  box.pack_start(last_text);
+  box.pack_start(dir_row, Gtk::PACK_SHRINK);
+  texts.pack_head(box);
+  texts.pack_last(box);
 
   leaving = dir_entry.signal_focus_out_event().connect(sigc::mem_fun(*this, &MakeBookDialog::button_update));
   browse_button.signal_clicked().connect(sigc::mem_fun(*this, &MakeBookDialog::button_directory));
@@ -43,6 +34,13 @@ MakeBookDialog::MakeBookDialog(Gtk::Window& parent, const path_t& book)
   add_button(Gtk::Stock::APPLY, Gtk::RESPONSE_APPLY);
   add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
   show_all_children();
+  fit_dialog(*this, nullptr, Gtk::RESPONSE_OK);
+  // Enter in the folder takes its name, as leaving the field does.
+  dir_entry.set_activates_default(false);
+  dir_entry.signal_activate().connect([this] {
+    button_update(nullptr);
+    texts.title_entry.grab_focus();
+  });
 }
 
 // The entry loses the focus while the window goes.
@@ -56,7 +54,7 @@ path_t MakeBookDialog::get_bookdir() const {
 
 bool MakeBookDialog::button_update(GdkEventFocus*) {
   const path_t sub = get_bookdir();
-  if (!sub.album.empty()) show_texts(sub, title_entry, head_text, last_text, secret_check);
+  if (!sub.album.empty()) texts.take_from(sub);
   return false;
 }
 
@@ -81,11 +79,12 @@ void MakeBookDialog::on_response(int id) {
   // No folder name would make the comments of the book itself.
   if (sub.album.empty() || sub.album == "." || sub.album == "..") return;
   sub.make(made_dir);
-  made_title = text_locale(title_entry.get_text());
-  made_head = head_text.text();
-  made_last = last_text.text();
+  const texts_edit_t typed = texts.read();
+  made_title = typed.title;
+  made_head = typed.head;
+  made_last = typed.last;
   std::ostringstream log;
-  if (!make_book(book, sub.album, made_title, made_head, made_last, secret_check.get_active(), log)) {
+  if (!make_book(book, sub.album, made_title, made_head, made_last, typed.secret, log)) {
     const std::string logged = log.str();
     error_box(*this, std::string(vexalib::getmsg(vexalib::msg_comments_not_saved)) + (logged.empty() ? "" : "\n" + logged));
   }

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "app/menu_win.h"
 #include "app/path.h"
+#include "app/widgets.h"
 
 namespace pictora {
 
@@ -22,7 +22,7 @@ class MakeBookDialog : public Gtk::Dialog {
   // the folder name typed.
   path_t get_bookdir() const;
   // Fills title, comments and secret mark from an existing sub-book of the
-  // name typed.
+  // name typed; leaving the field or Enter in it calls it.
   bool button_update(GdkEventFocus* event);
   // A folder chooser that starts in the book; a folder inside it gives its
   // path there, any other its name.
@@ -32,13 +32,7 @@ class MakeBookDialog : public Gtk::Dialog {
   field_row_t dir_row;
   Gtk::Entry dir_entry;
   Gtk::Button browse_button;
-  Gtk::HBox secret_row;
-  Gtk::Label secret_label;
-  Gtk::CheckButton secret_check;
-  field_row_t title_row;
-  Gtk::Entry title_entry;
-  Gtk::Label head_label, last_label;
-  comment_box_t head_text, last_text;
+  texts_panel_t texts;
 
   // What the last OK or Apply made; the title stays empty when no book was
   // made.

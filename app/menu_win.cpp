@@ -1,7 +1,5 @@
 #include "app/menu_win.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
@@ -26,142 +24,8 @@ namespace {
 
 // Row spans of the list's columns; column 1 stays empty.
 constexpr int col_name = 0, col_item = 2, col_viewer = 3, col_count = 4, col_title = 5, col_comment = 6;
-constexpr int max_list_height = 640;
 
 }  // namespace
-
-void row_labels_t::fill(const menu_row_t& row) {
-  if (row.has_viewer()) count_label.set_text(text_utf8(row.count));
-  title_label.set_text(text_utf8(row.title));
-  title_label.set_selectable(true);
-  comment_label.set_text(text_utf8(row.comment));
-  comment_label.set_xalign(0);
-  comment_label.set_selectable(true);
-}
-
-comment_box_t::comment_box_t() {
-  set_shadow_type(Gtk::SHADOW_IN);
-  set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
-  view.set_wrap_mode(Gtk::WRAP_WORD_CHAR);
-  view.set_size_request(300, 60);
-  add(view);
-}
-
-std::string comment_box_t::text() { return view_text(view); }
-
-void comment_box_t::set_text(const std::string& text) { view.get_buffer()->set_text(text_utf8(text)); }
-
-void show_texts(const path_t& dir, Gtk::Entry& title, comment_box_t& head, comment_box_t& last,
-                Gtk::CheckButton& secret) {
-  std::string title_text, head_text, last_text;
-  if (loadcommenttxt(dir, title_text, head_text, last_text)) {
-    if (!title_text.empty()) title.set_text(text_utf8(title_text));
-    if (!head_text.empty()) head.set_text(head_text);
-    if (!last_text.empty()) last.set_text(last_text);
-  }
-  secret.set_active(is_secret(dir));
-}
-
-field_row_t::field_row_t(vexalib::e_message_t label_message) : Gtk::HBox(false, 6), label(msg_utf8(label_message)) {
-  label.set_width_chars(20);
-  label.set_xalign(0);
-  pack_start(label, Gtk::PACK_SHRINK);
-}
-
-void attach_cell(Gtk::Table& table, Gtk::Widget& widget, int column, int row) {
-  const Gtk::AttachOptions grow = Gtk::EXPAND | Gtk::FILL;
-  table.attach(widget, column, column + 1, row, row + 1, grow, grow, 0, 0);
-}
-
-Gdk::Rectangle work_area(Gtk::Widget& widget) {
-  Gdk::Rectangle area;
-  Glib::RefPtr<Gdk::Window> window = widget.get_window();
-  Glib::RefPtr<Gdk::Display> display = widget.get_display();
-  Glib::RefPtr<Gdk::Monitor> monitor =
-      window ? display->get_monitor_at_window(window) : display->get_primary_monitor();
-  if (!monitor) monitor = display->get_monitor(0);
-  if (monitor) monitor->get_workarea(area);
-  return area;
-}
-
-int list_height_limit(Gtk::ScrolledWindow& scrolled) {
-  // What the rest of the window takes, with room for its title bar.
-  Gtk::Widget* top = scrolled.get_toplevel();
-  const int rest = top->get_allocated_height() - scrolled.get_allocated_height() + 40;
-  return std::max(120, std::min(max_list_height, work_area(scrolled).get_height() - rest));
-}
-
-void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
-  if (rect.get_height() < 1) return;
-  // Room for the window's borders beside the list.
-  const int screen_width = work_area(scrolled).get_width() - 80;
-  scrolled.set_size_request(std::min(screen_width, rect.get_width()),
-                            std::min(rect.get_height(), list_height_limit(scrolled)));
-}
-
-namespace {
-
-// Wraps the content of a dialog that does not fit the work area into a
-// scrolled window as large as the work area allows; its buttons stay below.
-gboolean fit_dialog(GSignalInvocationHint*, guint, const GValue* params, gpointer) {
-  GObject* object = G_OBJECT(g_value_get_object(&params[0]));
-  if (!GTK_IS_DIALOG(object) || GTK_IS_MESSAGE_DIALOG(object) || GTK_IS_FILE_CHOOSER_DIALOG(object) ||
-      g_object_get_data(object, "pictora-fitted") != nullptr)
-    return TRUE;
-  Gtk::Dialog* dialog = Glib::wrap(GTK_DIALOG(object));
-  const Gdk::Rectangle area = work_area(*dialog);
-  Gtk::Requisition minimum, natural;
-  dialog->get_preferred_size(minimum, natural);
-  constexpr int frame = 60;  // title bar and borders
-  if (area.get_width() <= 0 || (natural.width + frame <= area.get_width() && natural.height + frame <= area.get_height()))
-    return TRUE;
-  g_object_set_data(object, "pictora-fitted", object);
-  Gtk::Box* content = dialog->get_content_area();
-  Gtk::Widget* buttons = dialog->get_action_area();
-  auto* inner = Gtk::manage(new Gtk::VBox(false, content->get_spacing()));
-  for (Gtk::Widget* child : content->get_children()) {
-    if (buttons != nullptr && (child == buttons || buttons->is_ancestor(*child))) continue;
-    gboolean expand = FALSE, fill = FALSE;
-    guint padding = 0;
-    GtkPackType pack = GTK_PACK_START;
-    gtk_container_child_get(GTK_CONTAINER(content->gobj()), child->gobj(), "expand", &expand, "fill", &fill,
-                            "padding", &padding, "pack-type", &pack, nullptr);
-    child->reference();
-    content->remove(*child);
-    const Gtk::PackOptions options = expand ? (fill ? Gtk::PACK_EXPAND_WIDGET : Gtk::PACK_EXPAND_PADDING) : Gtk::PACK_SHRINK;
-    if (pack == GTK_PACK_START) {
-      inner->pack_start(*child, options, padding);
-    } else {
-      inner->pack_end(*child, options, padding);
-    }
-    child->unreference();
-  }
-  auto* scrolled = Gtk::manage(new Gtk::ScrolledWindow());
-  scrolled->set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
-  scrolled->set_propagate_natural_width(true);
-  scrolled->set_propagate_natural_height(true);
-  scrolled->set_max_content_width(area.get_width() - frame);
-  scrolled->set_max_content_height(area.get_height() - frame - (buttons ? 60 : 0));
-  scrolled->add(*inner);
-  content->pack_start(*scrolled, Gtk::PACK_EXPAND_WIDGET);
-  content->reorder_child(*scrolled, 0);
-  scrolled->show_all();
-  return TRUE;
-}
-
-}  // namespace
-
-void fit_dialogs_to_screen() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  g_signal_add_emission_hook(g_signal_lookup("show", GTK_TYPE_WIDGET), 0, fit_dialog, nullptr, nullptr);
-}
-
-void return_to_window(Gtk::Window& window) {
-  if (ostype != nullptr && ::strncasecmp(ostype, "Win", 3) != 0) window.iconify();
-  window.present();
-}
 
 MenuWindow::MenuWindow(int argc, char** argv)
     : argc(argc),
@@ -172,7 +36,6 @@ MenuWindow::MenuWindow(int argc, char** argv)
       vbox(false, 0),
       table(1, 1, false),
       button_box(false, 0) {
-  fit_dialogs_to_screen();
   // Started through PATH: the program's own directory holds the catalogues
   // of an uninstalled build.
   if (prog_dir.empty()) prog_dir = libutils::dirname(libutils::platform::executable_path());

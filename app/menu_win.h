@@ -12,63 +12,10 @@
 
 #include "app/menu_rows.h"
 #include "app/path.h"
+#include "app/widgets.h"
 #include "vexalib/message.h"
 
 namespace pictora {
-
-// The labels of a listed directory that the main window and the book editor
-// share: the count of an album or collection, the title and the first two
-// lines of the head comment (titles and comments selectable).
-struct row_labels_t {
-  Gtk::Label count_label;
-  Gtk::Label title_label;
-  Gtk::Label comment_label;
-
-  void fill(const menu_row_t& row);
-};
-
-// A comment as the dialogs edit it: a text view in a framed box that asks
-// for 300 x 60 pixels and scrolls beyond. Texts in the locale's encoding.
-struct comment_box_t : Gtk::ScrolledWindow {
-  comment_box_t();
-  std::string text();
-  void set_text(const std::string& text);
-
-  Gtk::TextView view;
-};
-
-// Shows the title, head and closing comments and the secret mark of dir (a
-// book or album) in a dialog's fields; a field whose file is empty keeps
-// what it holds.
-void show_texts(const path_t& dir, Gtk::Entry& title, comment_box_t& head, comment_box_t& last,
-                Gtk::CheckButton& secret);
-
-// A label of width 20 characters before a field, the row the dialogs use for
-// their named entries.
-struct field_row_t : Gtk::HBox {
-  explicit field_row_t(vexalib::e_message_t label_message);
-
-  Gtk::Label label;
-};
-
-// Puts widget into one cell of a list, growing with the list.
-void attach_cell(Gtk::Table& table, Gtk::Widget& widget, int column, int row);
-// Lets a list's scrolled window grow with its rows up to the screen's width
-// and 640 pixels of height, less where the rest of its window would not fit
-// on the screen; it scrolls beyond.
-void fit_list(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect);
-// The height a list may take: 640 pixels, less where the rest of its window
-// would not fit on the screen's work area.
-int list_height_limit(Gtk::ScrolledWindow& scrolled);
-// The work area of the monitor that shows widget (the primary one before it is shown).
-Gdk::Rectangle work_area(Gtk::Widget& widget);
-// From now on every dialog of the program whose content is larger than the
-// screen's work area shows it in a scrolled window of the work area's size,
-// its buttons below; a dialog that fits is left as it is.
-void fit_dialogs_to_screen();
-// After a dialog or an outside program: a window is iconified when OSTYPE
-// was set at start and does not begin with "Win", then brought to the front.
-void return_to_window(Gtk::Window& window);
 
 class MenuWindow : public Gtk::Window {
  public:

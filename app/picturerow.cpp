@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <iostream>
 #include <list>
 #include <sstream>
@@ -24,8 +25,6 @@ namespace {
 
 // No round of row building holds the main loop longer than this.
 constexpr std::chrono::milliseconds slice_budget(20);
-// Grid rows per file: picture, name, comment, marks, flags, info.
-constexpr int rows_per_file = 6;
 // The room a line takes before any line is laid out.
 constexpr int first_line_height = 240;
 
@@ -70,19 +69,15 @@ thumbnail_loader_t::job_t picture_job(const path_t& album, const std::string& na
   return nullptr;
 }
 
-void fit_pictures(Gtk::ScrolledWindow& scrolled, const Gdk::Rectangle& rect) {
-  if (rect.get_height() < 1) return;
-  scrolled.set_size_request(std::min(work_area(scrolled).get_width() - 80, rect.get_width()),
-                            std::min(rect.get_height(), list_height_limit(scrolled)));
-}
-
 }  // namespace
 
-picture_list_t::picture_list_t(Gtk::Window& window, picture_list_options_t options)
-    : window_(window), options_(std::move(options)) {
-  set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+picture_grid_t::picture_grid_t(Gtk::Window& window, const char* rows_mark, const char* pictures_mark)
+    : window_(window), rows_mark_(rows_mark), pictures_mark_(pictures_mark) {
+  // Never sideways: the lines hold as many rows as the width does.
+  set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
   add(lines_box_);
-  lines_box_.signal_size_allocate().connect(sigc::mem_fun(*this, &picture_list_t::lines_size_allocate));
+  lines_box_.signal_size_allocate().connect(sigc::mem_fun(*this, &picture_grid_t::lines_size_allocate));
+  signal_size_allocate().connect(sigc::mem_fun(*this, &picture_grid_t::width_changed));
   // Scrolling or a new height brings other lines near the view.
   // The pictures are asked for first, so that the list is not taken for
   // settled while the loader has yet to hear of them.
@@ -94,42 +89,85 @@ picture_list_t::picture_list_t(Gtk::Window& window, picture_list_options_t optio
   get_vadjustment()->signal_changed().connect(view_moved);
 }
 
-picture_list_t::~picture_list_t() {
+picture_grid_t::~picture_grid_t() {
   slicer_.disconnect();
+  relayer_.disconnect();
   loader_.reset();
 }
 
-void picture_list_t::lines_size_allocate(Gdk::Rectangle& rect) {
-  fit_pictures(*this, rect);
+int picture_grid_t::wanted_width() const {
+  // Room for the scroll bar and the dialog's borders beside the lines.
+  const int columns = static_cast<int>(std::max<std::uint64_t>(1, g_global.horizontal_items));
+  return columns * (cell_width_ + column_spacing) + 60;
+}
+
+void picture_grid_t::width_changed(Gdk::Rectangle& rect) {
+  if (rect.get_width() <= 1 || rect.get_width() == width_) return;
+  width_ = rect.get_width();
+  // Not while the list is being allocated.
+  relayer_.disconnect();
+  relayer_ = Glib::signal_idle().connect([this] {
+    // The scroll bar's room stays free, whether it shows or not.
+    const int room = width_ - scrollbar_room + column_spacing;
+    const size_t fit = static_cast<size_t>(std::max(1, room / std::max(1, cell_width_ + column_spacing)));
+    const size_t columns = std::min<size_t>(std::max<std::uint64_t>(1, g_global.horizontal_items), fit);
+    if (columns != columns_ || lines_.empty()) lay_out(columns);
+    want_lines();
+    return false;
+  });
+}
+
+void picture_grid_t::lines_size_allocate(Gdk::Rectangle&) {
   want_lines();
   // The lines not built yet take the room of a built one, so that the
   // scroll bar is near right from the start.
   if (line_height_ > 0) return;
   for (size_t i = 0; i < lines_.size(); ++i) {
     const int height = lines_[i]->get_allocated_height();
-    if (!line_built_[i] || height <= 1) continue;
+    if (!line_complete(i) || height <= 1) continue;
     line_height_ = height;
     for (size_t j = 0; j < lines_.size(); ++j)
-      if (!line_built_[j]) lines_[j]->set_size_request(-1, line_height_);
+      if (lines_[j]->get_children().empty()) lines_[j]->set_size_request(-1, line_height_);
     return;
   }
 }
 
-void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_dir) {
+void picture_grid_t::start(std::vector<thumbnail_loader_t::job_t> jobs, bool keep_all) {
   slicer_.disconnect();
   loader_.reset();
-  rows.clear();
   for (auto& line : lines_) lines_box_.remove(*line);
   lines_.clear();
-  prog_dir_ = prog_dir;
-  entries_ = std::move(entries);
-  rows.resize(entries_.size());
-  columns_ = std::max<size_t>(1, g_global.horizontal_items);
-  line_built_.assign((entries_.size() + columns_ - 1) / columns_, false);
-  rows_announced_ = false;
-  for (size_t i = 0; i < line_built_.size(); ++i) {
+  held_.clear();
+  count_ = jobs.size();
+  keep_all_ = keep_all;
+  built_.assign(count_, false);
+  pictures_.assign(count_, keep_all ? picture_t::asked : picture_t::none);
+  rows_announced_ = pictures_announced_ = false;
+  loop_mark("picture list asked");
+  loader_ = std::make_unique<thumbnail_loader_t>(
+      std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r); }, [this] { note_settled(); });
+  if (keep_all) {
+    std::vector<size_t> order(count_);
+    std::iota(order.begin(), order.end(), 0);
+    loader_->want(std::move(order));
+  }
+  // Laid out once the list knows its width.
+  if (width_ > 0) {
+    lay_out(columns_);
+    want_lines();
+  }
+}
+
+void picture_grid_t::lay_out(size_t columns) {
+  for (auto& line : lines_) {
+    for (Gtk::Widget* child : line->get_children()) line->remove(*child);
+    lines_box_.remove(*line);
+  }
+  lines_.clear();
+  columns_ = columns;
+  for (size_t i = 0; i < (count_ + columns_ - 1) / columns_; ++i) {
     auto line = std::make_unique<Gtk::Grid>();
-    line->set_column_spacing(8);
+    line->set_column_spacing(column_spacing);
     // Columns of one width line up from line to line.
     line->set_column_homogeneous(true);
     line->set_size_request(-1, line_height_ > 0 ? line_height_ : first_line_height);
@@ -137,31 +175,50 @@ void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_
     line->show();
     lines_.push_back(std::move(line));
   }
-  pictures_.assign(entries_.size(), picture_t::none);
-  pictures_announced_ = false;
-  const int scale = window_.get_scale_factor();
-  std::vector<thumbnail_loader_t::job_t> jobs;
-  for (const entry_t& e : entries_) jobs.push_back(picture_job(e.album, e.name, scale));
-  loop_mark("picture list asked");
-  loader_ = std::make_unique<thumbnail_loader_t>(
-      std::move(jobs), [this](thumbnail_loader_t::result_t& r) { deliver(r); },
-      [this] { note_settled(); });
-  want_lines();
+  // A grid lists its cells newest first: attached from the end, a line
+  // reads to screen readers row by row in order.
+  for (size_t i = count_; i-- > 0;)
+    if (built_[i]) attach_row(i);
 }
 
-bool picture_list_t::loading() const {
+void picture_grid_t::attach_row(size_t index) {
+  Gtk::Grid& line = *lines_[index / columns_];
+  const size_t first = index / columns_ * columns_;
+  // A short last line keeps the columns of the others.
+  if (index + 1 == count_ && count_ - first < columns_) {
+    auto* filler = Gtk::manage(new Gtk::Label());
+    filler->show();
+    line.attach(*filler, static_cast<int>(columns_) - 1, 0, 1, 1);
+  }
+  const std::vector<Gtk::Widget*> row_cells = cells(index);
+  for (size_t r = row_cells.size(); r-- > 0;)
+    line.attach(*row_cells[r], static_cast<int>(index % columns_), static_cast<int>(r), 1, 1);
+  line.set_size_request(-1, -1);
+}
+
+bool picture_grid_t::line_complete(size_t line) const {
+  const size_t first = line * columns_, end = std::min(count_, first + columns_);
+  return std::all_of(built_.begin() + first, built_.begin() + end, [](bool b) { return b; });
+}
+
+bool picture_grid_t::loading() const {
   bool waiting = false;
   return wanted_line(&waiting).has_value() || waiting || (loader_ && !loader_->finished());
 }
 
-std::optional<size_t> picture_list_t::wanted_line(bool* waiting) const {
+std::optional<size_t> picture_grid_t::wanted_line(bool* waiting) const {
+  if (lines_.empty()) {
+    // Not laid out yet: the width tells how many rows a line holds.
+    if (waiting && count_ > 0) *waiting = true;
+    return std::nullopt;
+  }
   // Near: within a page above and two below the view, or a first screen
   // before the list is laid out.
-  Glib::RefPtr<const Gtk::Adjustment> view = const_cast<picture_list_t*>(this)->get_vadjustment();
+  Glib::RefPtr<const Gtk::Adjustment> view = const_cast<picture_grid_t*>(this)->get_vadjustment();
   const double page = std::max(view->get_page_size(), 600.0);
   const double top = view->get_value() - page, bottom = view->get_value() + 3 * page;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (line_built_[i]) continue;
+    if (line_complete(i)) continue;
     const Gtk::Allocation where = lines_[i]->get_allocation();
     if (where.get_height() <= 1) {
       // Not laid out yet: the first line comes at once, the others once
@@ -177,30 +234,29 @@ std::optional<size_t> picture_list_t::wanted_line(bool* waiting) const {
   return std::nullopt;
 }
 
-void picture_list_t::want_lines() {
+void picture_grid_t::want_lines() {
   if (slicer_.connected()) return;
   if (wanted_line().has_value()) {
-    slicer_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &picture_list_t::build_slice));
+    slicer_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &picture_grid_t::build_slice));
   } else {
     note_settled();
   }
 }
 
-bool picture_list_t::build_slice() {
+bool picture_grid_t::build_slice() {
   const auto start = std::chrono::steady_clock::now();
   while (const std::optional<size_t> line = wanted_line()) {
-    const size_t first = *line * columns_, end = std::min(entries_.size(), first + columns_);
-    // A short last line keeps the columns of the others.
-    if (end - first < columns_) {
-      auto* filler = Gtk::manage(new Gtk::Label());
-      filler->show();
-      lines_[*line]->attach(*filler, static_cast<int>(columns_) - 1, 0, 1, 1);
+    const size_t first = *line * columns_, end = std::min(count_, first + columns_);
+    for (size_t i = end; i-- > first;) {
+      if (built_[i]) continue;
+      for (Gtk::Widget* cell : build_row(i)) cell->show_all();
+      built_[i] = true;
+      attach_row(i);
+      if (auto held = held_.find(i); held != held_.end()) {
+        show_picture(held->second);
+        held_.erase(held);
+      }
     }
-    // A grid lists its cells newest first: built from the end, a line reads
-    // to screen readers file by file in order.
-    for (size_t i = end; i-- > first;) build_row(i);
-    lines_[*line]->set_size_request(-1, -1);
-    line_built_[*line] = true;
     if (std::chrono::steady_clock::now() - start > slice_budget) {
       want_pictures();
       return true;
@@ -211,46 +267,113 @@ bool picture_list_t::build_slice() {
   return false;
 }
 
-void picture_list_t::note_settled() {
+void picture_grid_t::note_settled() {
   bool waiting = false;
   // A layout still to come may bring lines near the view.
   if (wanted_line(&waiting) || waiting) return;
   if (!rows_announced_) {
-    loop_mark("picture rows built");
+    loop_mark(rows_mark_);
     rows_announced_ = true;
   }
   if (!pictures_announced_ && loader_ && loader_->finished()) {
-    loop_mark("picture thumbnails done");
+    loop_mark(pictures_mark_);
     pictures_announced_ = true;
   }
 }
 
-void picture_list_t::build_row(size_t index) {
-  rows[index] = std::make_unique<picture_row_t>();
-  picture_row_t& row = *rows[index];
-  row.album = entries_[index].album;
-  row.name = entries_[index].name;
-  const Glib::ustring name = text_utf8(row.name);
-  row.picture.get_accessible()->set_name(name);
-  if (!ispicture(row.name) && !ismovie(row.name)) {
-    row.picture.set_size_request(32, 32);
-  } else if (room_.width > 0) {
-    // Pictures of an album mostly share a size: the room of the last one
-    // keeps the line from growing when its own comes.
-    row.picture.set_size_request(room_.width, room_.height);
+void picture_grid_t::want_pictures() {
+  if (!loader_ || keep_all_) return;
+  // Asked for: the rows within a page above and two below the view, as
+  // rows are built; kept: those within three pages above and five below,
+  // so that scrolling a little back and forth loads nothing again.
+  Glib::RefPtr<Gtk::Adjustment> view = get_vadjustment();
+  const double page = std::max(view->get_page_size(), 600.0), top = view->get_value();
+  std::vector<size_t> in_view, near;
+  for (size_t line = 0; line < lines_.size(); ++line) {
+    const Gtk::Allocation where = lines_[line]->get_allocation();
+    // A line built since the last layout lies where it is wanted.
+    const bool laid_out = where.get_height() > 1;
+    const double from = where.get_y(), to = from + where.get_height();
+    const bool seen = !laid_out || (to >= top && from <= top + page);
+    const bool wanted = !laid_out || (to >= top - page && from <= top + 3 * page);
+    const bool kept = !laid_out || (to >= top - 3 * page && from <= top + 5 * page);
+    const size_t first = line * columns_, end = std::min(count_, first + columns_);
+    for (size_t i = first; i < end; ++i) {
+      if (!built_[i]) continue;
+      if (!kept && pictures_[i] == picture_t::shown) forget_picture(i);
+      if (wanted && pictures_[i] != picture_t::shown) {
+        (seen ? in_view : near).push_back(i);
+        pictures_[i] = picture_t::asked;
+      } else if (!kept || (!wanted && pictures_[i] == picture_t::asked)) {
+        pictures_[i] = picture_t::none;
+      }
+    }
   }
-  row.name_label.set_text(name);
-  row.name_label.set_selectable(true);
+  in_view.insert(in_view.end(), near.begin(), near.end());
+  loader_->want(std::move(in_view));
+}
 
-  std::string comment;
-  loadphotocomment(comment, row.album, row.name);
-  row.comment_view.set_text(comment);
-  // As the view gives it back, so that an untouched comment is never
-  // taken for a changed one.
-  row.comment = row.comment_view.text();
-  row.comment_view.view.set_editable(options_.comments_editable);
-  row.comment_view.view.get_accessible()->set_description(name);
+void picture_grid_t::ask_again(size_t index) {
+  pictures_[index] = picture_t::none;
+  want_pictures();
+}
 
+void picture_grid_t::deliver(thumbnail_loader_t::result_t& result) {
+  const size_t index = result.index;
+  // A row scrolled far away since it asked lets the picture go.
+  if (pictures_[index] != picture_t::asked) return;
+  pictures_[index] = picture_t::shown;
+  if (built_[index]) {
+    show_picture(result);
+  } else {
+    // Its row comes later and shows it then.
+    held_.emplace(index, std::move(result));
+  }
+}
+
+void picture_grid_t::stop_pictures() {
+  if (!loader_) return;
+  loader_->stop();
+  while (!loader_->ended()) {
+    if (Gtk::Main::iteration(true)) std::exit(0);
+  }
+}
+
+int picture_grid_t::natural_width(const std::vector<Gtk::Widget*>& widgets) {
+  Gtk::OffscreenWindow offscreen;
+  Gtk::VBox box;
+  for (Gtk::Widget* widget : widgets) box.pack_start(*widget);
+  offscreen.add(box);
+  offscreen.show_all();
+  int minimum = 0, natural = 0;
+  box.get_preferred_width(minimum, natural);
+  for (Gtk::Widget* widget : widgets) box.remove(*widget);
+  return natural;
+}
+
+picture_list_t::picture_list_t(Gtk::Window& window, picture_list_options_t options)
+    : picture_grid_t(window, "picture rows built", "picture thumbnails done"), options_(std::move(options)) {
+  // The width a row needs: that of its marks or its flags, measured on a
+  // row of this list's kind, or of a comment.
+  picture_row_t measured;
+  make_controls(measured, "", options_.rotation);
+  set_cell_width(std::max(natural_width({&measured.mark_box, &measured.flag_box}), comment_width));
+}
+
+picture_list_t::~picture_list_t() = default;
+
+void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_dir) {
+  rows.clear();
+  prog_dir_ = prog_dir;
+  entries_ = std::move(entries);
+  rows.resize(entries_.size());
+  const int scale = window_.get_scale_factor();
+  std::vector<thumbnail_loader_t::job_t> jobs;
+  for (const entry_t& e : entries_) jobs.push_back(picture_job(e.album, e.name, scale));
+  start(std::move(jobs), false);
+}
+
+void picture_list_t::make_controls(picture_row_t& row, const Glib::ustring& name, bool turnable) {
   if (options_.marks) {
     Gtk::RadioButton::Group group = row.good.get_group();
     row.normal.set_group(group);
@@ -264,7 +387,7 @@ void picture_list_t::build_row(size_t index) {
       row.mark_box.pack_start(*button, Gtk::PACK_SHRINK);
     }
   }
-  if (options_.rotation && ispicture(row.name)) {
+  if (turnable) {
     row.rotate_check.set_label(msg_utf8(vexalib::msg_rotate));
     row.rotate_check.get_accessible()->set_description(name);
     row.angle.set_adjustment(Gtk::Adjustment::create(0, 0, 270, 90, 90, 0));
@@ -286,23 +409,55 @@ void picture_list_t::build_row(size_t index) {
     flag.get_accessible()->set_description(name);
     row.flag_box.pack_start(flag, Gtk::PACK_SHRINK);
   }
+}
+
+std::vector<Gtk::Widget*> picture_list_t::build_row(size_t index) {
+  rows[index] = std::make_unique<picture_row_t>();
+  picture_row_t& row = *rows[index];
+  const entry_t& entry = entries_[index];
+  row.album = entry.album;
+  row.name = entry.name;
+  const Glib::ustring name = text_utf8(row.name);
+  row.picture.get_accessible()->set_name(name);
+  if (!ispicture(row.name) && !ismovie(row.name)) {
+    row.picture.reserve(32, 32);
+  } else if (room_.width > 0) {
+    // Pictures of an album mostly share a size: the room of the last one
+    // keeps the line from growing when its own comes.
+    row.picture.reserve(room_.width, room_.height);
+  }
+  // Where pictures of several albums share a name, the album tells them apart.
+  row.name_label.set_text(entry.album_name.empty() ? name : name + " (" + text_utf8(entry.album_name) + ")");
+  row.name_label.set_selectable(true);
+  row.name_label.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
+
+  std::string comment;
+  loadphotocomment(comment, row.album, row.name);
+  row.comment_view.set_text(comment);
+  // As the view gives it back, so that an untouched comment is never
+  // taken for a changed one.
+  row.comment = row.comment_view.text();
+  row.comment_view.view.set_editable(options_.comments_editable);
+  row.comment_view.view.get_accessible()->set_description(name);
+  make_controls(row, name, options_.rotation && ispicture(row.name));
   row.info_label.set_selectable(true);
   row.info_label.set_xalign(0);
   row.info_label.set_yalign(0);
+  // A long caption line wraps inside its column rather than widening it.
+  row.info_label.set_line_wrap(true);
+  row.info_label.set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
 
-  Gtk::Widget* cells[rows_per_file] = {&row.picture,  &row.name_label, &row.comment_view,
-                                       &row.mark_box, &row.flag_box,   &row.info_label};
-  Gtk::Grid& line = *lines_[index / columns_];
   // The button takes its picture's room (a sound's, 32 x 32) in the middle
-  // of its cell, not the cell.
+  // of its cell, not the cell; a column narrower than the picture crops it
+  // rather than widening (and the dialog with it).
+  row.picture.let_crop();
   row.picture.set_halign(Gtk::ALIGN_CENTER);
   row.picture.set_valign(Gtk::ALIGN_CENTER);
-  for (int r = rows_per_file; r-- > 0;) {
+  const std::vector<Gtk::Widget*> row_cells = cells(index);
+  for (size_t r = 0; r < row_cells.size(); ++r) {
     // The comment fills its cell but does not widen the column.
-    cells[r]->set_hexpand(r != 2);
-    cells[r]->set_vexpand(true);
-    line.attach(*cells[r], static_cast<int>(index % columns_), r, 1, 1);
-    cells[r]->show_all();
+    row_cells[r]->set_hexpand(r != 2);
+    row_cells[r]->set_vexpand(true);
   }
 
   row.picture.signal_clicked().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_picture), index));
@@ -316,6 +471,12 @@ void picture_list_t::build_row(size_t index) {
       sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_is_rotate), index));
   row.angle.signal_value_changed().connect(sigc::bind(sigc::mem_fun(*this, &picture_list_t::button_rotate), index));
   refresh(index);
+  return row_cells;
+}
+
+std::vector<Gtk::Widget*> picture_list_t::cells(size_t index) {
+  picture_row_t& row = *rows[index];
+  return {&row.picture, &row.name_label, &row.comment_view, &row.mark_box, &row.flag_box, &row.info_label};
 }
 
 std::uint64_t picture_list_t::turn_of(const picture_row_t& row) const {
@@ -323,51 +484,18 @@ std::uint64_t picture_list_t::turn_of(const picture_row_t& row) const {
   return angle_code(row.angle.get_value_as_int(), row.name, std::cerr);
 }
 
-void picture_list_t::want_pictures() {
-  if (!loader_) return;
-  // Asked for: the rows within a page above and two below the view, as
-  // rows are built; kept: those within three pages above and five below,
-  // so that scrolling a little back and forth loads nothing again.
-  Glib::RefPtr<Gtk::Adjustment> view = get_vadjustment();
-  const double page = std::max(view->get_page_size(), 600.0), top = view->get_value();
-  std::vector<size_t> in_view, near;
-  for (size_t line = 0; line < lines_.size(); ++line) {
-    if (!line_built_[line]) continue;
-    const Gtk::Allocation where = lines_[line]->get_allocation();
-    // A line built since the last layout lies where it is wanted.
-    const bool laid_out = where.get_height() > 1;
-    const double from = where.get_y(), to = from + where.get_height();
-    const bool seen = !laid_out || (to >= top && from <= top + page);
-    const bool wanted = !laid_out || (to >= top - page && from <= top + 3 * page);
-    const bool kept = !laid_out || (to >= top - 3 * page && from <= top + 5 * page);
-    const size_t first = line * columns_, end = std::min(entries_.size(), first + columns_);
-    for (size_t i = first; i < end; ++i) {
-      if (!kept && pictures_[i] == picture_t::shown) {
-        rows[i]->picture.forget();
-        rows[i]->has_thumbnail = false;
-      }
-      if (wanted && pictures_[i] != picture_t::shown) {
-        (seen ? in_view : near).push_back(i);
-        pictures_[i] = picture_t::asked;
-      } else if (!kept || (!wanted && pictures_[i] == picture_t::asked)) {
-        pictures_[i] = picture_t::none;
-      }
-    }
-  }
-  in_view.insert(in_view.end(), near.begin(), near.end());
-  loader_->want(std::move(in_view));
+void picture_list_t::forget_picture(size_t index) {
+  rows[index]->picture.forget();
+  rows[index]->has_thumbnail = false;
 }
 
-void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
+void picture_list_t::show_picture(thumbnail_loader_t::result_t& result) {
   const size_t index = result.index;
-  // A row scrolled far away since it asked lets the picture go.
-  if (pictures_[index] != picture_t::asked) return;
-  pictures_[index] = picture_t::shown;
   picture_row_t& row = *rows[index];
   row.info = result.info;
   row.info_label.set_text(text_utf8(row.info));
   if (!result.loaded) {
-    if (ispicture(row.name) || ismovie(row.name)) row.picture.set_size_request(32, 32);
+    if (ispicture(row.name) || ismovie(row.name)) row.picture.reserve(32, 32);
     return;
   }
   row.has_thumbnail = true;
@@ -380,7 +508,7 @@ void picture_list_t::deliver(thumbnail_loader_t::result_t& result) {
     return;
   }
   row.picture.set(result.image);
-  row.picture.get_size_request(room_.width, room_.height);
+  row.picture.room(room_.width, room_.height);
 }
 
 void picture_list_t::refresh(size_t index) {
@@ -444,8 +572,7 @@ void picture_list_t::button_rotate(size_t index) {
     return;
   }
   // Back upright: the row's own picture, which the loader makes again.
-  pictures_[index] = picture_t::none;
-  want_pictures();
+  ask_again(index);
 }
 
 void picture_list_t::show_turned(size_t index, std::uint64_t code) {
@@ -510,71 +637,15 @@ void run_reopening(const std::function<reopened_t()>& make, const std::function<
   }
 }
 
-texts_panel_t::texts_panel_t(bool editable)
-    : editable(editable),
-      dir_row(false, 6),
-      dir_caption(msg_utf8(vexalib::msg_album_folder)),
-      secret_row(false, 6),
-      secret_label(msg_utf8(vexalib::msg_secret)),
-      title_row(vexalib::msg_title),
-      head_label(msg_utf8(vexalib::msg_head_comment), 0, 0.5),
-      last_label(msg_utf8(vexalib::msg_closing_comment), 0, 0.5) {
-  dir_label.set_selectable(true);
-  dir_label.set_xalign(0);
-  dir_row.pack_start(dir_caption, Gtk::PACK_SHRINK);
-  dir_row.pack_start(dir_label);
-  secret_row.pack_start(secret_label, Gtk::PACK_SHRINK);
-  secret_row.pack_start(secret_check, Gtk::PACK_SHRINK);
-  secret_check.set_sensitive(editable);
-  if (editable) {
-    title_entry.set_width_chars(40);
-    title_row.pack_start(title_entry);
-  } else {
-    title_label.set_xalign(0);
-    title_label.set_selectable(true);
-    title_row.pack_start(title_label);
-  }
-  head_text.view.set_editable(editable);
-  last_text.view.set_editable(editable);
-}
-
-void texts_panel_t::load(const path_t& dir) {
-  std::string path, title, head, last;
-  dir.make(path);
-  dir_label.set_text(text_utf8(path));
-  loadcommenttxt(dir, title, head, last);
-  title_entry.set_text(text_utf8(title));
-  title_label.set_text(text_utf8(title));
-  head_text.set_text(head);
-  last_text.set_text(last);
-  std::string secret;
-  dir.make(secret, "txt", "secret.txt");
-  secret_check.set_active(libutils::exists(secret));
-}
-
-void texts_panel_t::pack_around(Gtk::Box& box, Gtk::Widget& list) {
-  box.pack_start(dir_row, Gtk::PACK_SHRINK);
-  box.pack_start(secret_row, Gtk::PACK_SHRINK);
-  box.pack_start(list);
-  for (Gtk::Widget* widget :
-       std::initializer_list<Gtk::Widget*>{&title_row, &head_label, &head_text, &last_label, &last_text})
-    box.pack_start(*widget, Gtk::PACK_SHRINK);
-}
-
 bool list_album(picture_list_t& list, const path_t& album, const std::string& prog_dir) {
   std::string originals;
   album.make(originals, "original");
   std::list<std::string> names;
   const bool listed = libutils::getfiles(names, originals.c_str());
   std::vector<picture_list_t::entry_t> entries;
-  for (const std::string& name : names) entries.push_back({album, name});
+  for (const std::string& name : names) entries.push_back({album, name, ""});
   list.fill(std::move(entries), prog_dir);
   return listed;
-}
-
-texts_edit_t texts_panel_t::read() {
-  return texts_edit_t{text_locale(title_entry.get_text()), head_text.text(), last_text.text(),
-                      secret_check.get_active()};
 }
 
 void show_refusal(Gtk::Window& parent, const refusal_t& why) { error_box(parent, why.text()); }

@@ -1,12 +1,10 @@
 // The modal progress window that long operations report into: six bars, each
-// driven by its own progress signal. Every report redraws its bar and pumps
-// pending events; work() runs an operation on a thread of its own instead,
-// so that the windows stay drawn and answer between two reports as well.
+// following one stage signal of the operation. work() runs the operation on
+// a thread of its own, so that the windows stay drawn and answer while it
+// runs.
 #pragma once
 
 #include <gtkmm.h>
-
-#include <sigc++/sigc++.h>
 
 #include <functional>
 
@@ -21,19 +19,6 @@ extern const char* default_title;
 class ProgWin : public Gtk::Dialog {
  public:
   explicit ProgWin(Gtk::Window& parent);
-
-  // Bar N shows the fraction last sent to setProgressN; values above 1.0
-  // show a full bar.
-  void setProgress1(double value);
-  void setProgress2(double value);
-  void setProgress3(double value);
-  void setProgress4(double value);
-  void setProgress5(double value);
-  void setProgress6(double value);
-
-  // Runs the main loop until no event is pending; ends the process (status 0)
-  // when the main loop was asked to quit meanwhile.
-  void Iteration();
 
   // Title back to default_title, every bar back to 0.
   void clear();
@@ -52,11 +37,6 @@ class ProgWin : public Gtk::Dialog {
   bool show_while(const std::function<bool(batch_progress_t& progress)>& job);
 
   Gtk::ProgressBar bar1, bar2, bar3, bar4, bar5, bar6;
-  // Handed to the pipeline and page functions; signal N drives bar N.
-  sigc::signal<void, double> signal1, signal2, signal3, signal4, signal5, signal6;
-
- private:
-  void set_bar(Gtk::ProgressBar& bar, double value);
 };
 
 }  // namespace pictora

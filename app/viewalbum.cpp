@@ -34,6 +34,8 @@ ViewAlbumDialog::ViewAlbumDialog(Gtk::Window& parent, const path_t& album, const
   make_rows();
   add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
   show_all_children();
+  // As large as the screen allows: the pictures fill the list as they come.
+  fit_dialog(*this, &list, Gtk::RESPONSE_OK, list.wanted_width(), 100000);
 }
 
 bool ViewAlbumDialog::make_rows() {

@@ -27,17 +27,15 @@ ViewBookDialog::ViewBookDialog(Gtk::Window& parent, const path_t& book, const st
   box.pack_start(scrolled);
   box.pack_start(last_text, Gtk::PACK_SHRINK);
   make_items();
-  table.signal_size_allocate().connect(sigc::mem_fun(*this, &ViewBookDialog::table_size_allocate));
   add_button(Gtk::Stock::OK, Gtk::RESPONSE_OK);
   show_all_children();
+  fit_dialog(*this, &scrolled, Gtk::RESPONSE_OK);
 }
 
 bool ViewBookDialog::make_items() {
   return fill_book_rows(book_dir, table, items, title_label, head_text, last_text,
                         [this](int i) { button_list(i); }, [this](int i) { button_vexaview(i); });
 }
-
-void ViewBookDialog::table_size_allocate(Gdk::Rectangle& rect) { fit_list(scrolled, rect); }
 
 void ViewBookDialog::button_list(int index) {
   view_row(*this, book_dir, items[static_cast<size_t>(index)]->name, prog_dir, row_opener_t::book_viewer);

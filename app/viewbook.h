@@ -23,7 +23,6 @@ class ViewBookDialog : public Gtk::Dialog {
   bool make_items();
   void button_list(int index);
   void button_vexaview(int index);
-  void table_size_allocate(Gdk::Rectangle& rect);
 
   const std::string prog_dir;
   const path_t book;

@@ -3,6 +3,7 @@
 #include <glibmm/convert.h>
 #include <gtkmm.h>
 
+#include "app/widgets.h"
 #include "vexalib/message.h"
 
 namespace pictora {
@@ -67,6 +68,7 @@ bool confirm(Gtk::Window& parent, const std::string& title, const std::string& t
 bool choose_folder(Gtk::Window& parent, std::string& folder) {
   Gtk::FileChooserDialog chooser(parent, msg_utf8(vexalib::msg_source_folder), Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
   chooser.set_modal(true);
+  keep_within_screen(chooser);
   // File names are the locale's bytes.
   chooser.set_current_folder(folder);
   chooser.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);

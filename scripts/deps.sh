@@ -9,7 +9,7 @@ if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xauth xdotool
              libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev
              python3-pyatspi python3-gi gir1.2-gtk-3.0 at-spi2-core dbus-daemon
-             desktop-file-utils appstream man-db strace)
+             desktop-file-utils appstream man-db strace openbox x11-utils)
   # The machine's own npm, where one is installed, else Debian's.
   command -v npm >/dev/null || packages+=(npm)
 fi

@@ -1,6 +1,7 @@
 #include "tests/gui_support/gui_env.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,27 +17,36 @@ namespace testutil {
 
 namespace {
 
-pid_t s_xvfb = -1;
-
-void stop_xvfb() {
-  if (s_xvfb > 0) {
-    ::kill(s_xvfb, SIGTERM);
-    ::waitpid(s_xvfb, nullptr, 0);
-  }
+// In a child about to run a helper for this process: it ends when this
+// process does, and holds none of its descriptors (a death test's pipe,
+// say) but fd_kept.
+void detach_child(int fd_kept = -1) {
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  for (int fd = 3; fd < 1024; ++fd)
+    if (fd != fd_kept) ::close(fd);
 }
 
-// Starts Xvfb, which picks a free display and writes its number to a pipe,
-// and points DISPLAY at it. -terminate ends the server when this process
-// disconnects, even if it dies without reaching stop_xvfb.
-void start_xvfb() {
+void stop(int pid) {
+  if (pid <= 0) return;
+  ::kill(pid, SIGTERM);
+  ::waitpid(pid, nullptr, 0);
+}
+
+}  // namespace
+
+// Xvfb picks a free display and writes its number to a pipe. -terminate
+// ends the server when its last client disconnects, even if the test dies
+// without reaching the destructor.
+x_server_t::x_server_t(int width, int height, bool window_manager) {
   int fd[2];
   if (::pipe(fd) != 0) throw std::runtime_error("pipe for Xvfb failed");
   const std::string write_fd = std::to_string(fd[1]);
+  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::close(fd[0]);
-    ::execlp("Xvfb", "Xvfb", "-displayfd", write_fd.c_str(), "-nolisten", "tcp", "-terminate", "-screen",
-             "0", "2560x1440x24", static_cast<char*>(nullptr));
+    detach_child(fd[1]);
+    ::execlp("Xvfb", "Xvfb", "-displayfd", write_fd.c_str(), "-nolisten", "tcp", "-terminate", "-screen", "0",
+             screen.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(fd[1]);
@@ -45,18 +55,49 @@ void start_xvfb() {
   while (::read(fd[0], &c, 1) == 1 && c != '\n') number += c;
   ::close(fd[0]);
   if (pid < 0 || number.empty()) throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
-  s_xvfb = pid;
-  std::atexit(stop_xvfb);
-  ::setenv("DISPLAY", (":" + number).c_str(), 1);
+  server_ = pid;
+  display_ = ":" + number;
+  // A client that stays, so that the server lives while programs come
+  // and go (the accessibility bus's launcher connects only for a moment).
+  keeper_ = ::fork();
+  if (keeper_ == 0) {
+    detach_child();
+    ::freopen("/dev/null", "w", stdout);
+    ::execlp("xprop", "xprop", "-display", display_.c_str(), "-root", "-spy", "_NET_SUPPORTING_WM_CHECK",
+             static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  if (!window_manager) return;
+  manager_ = ::fork();
+  if (manager_ == 0) {
+    detach_child();
+    ::setenv("DISPLAY", display_.c_str(), 1);
+    ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Ready once it has named itself on the root window.
+  for (int i = 0; i < 100; ++i) {
+    std::string out, err;
+    run_program({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, &out, &err, {"DISPLAY=" + display_});
+    if (out.find("window id") != std::string::npos) return;
+    ::usleep(100000);
+  }
+  throw std::runtime_error("openbox did not start (is the openbox package installed?)");
 }
 
-}  // namespace
+x_server_t::~x_server_t() {
+  stop(manager_);
+  stop(keeper_);
+  stop(server_);
+}
 
 void start_gui() {
   static bool started = false;
   if (started) return;
   started = true;
-  start_xvfb();
+  static x_server_t* server = new x_server_t(2560, 1440, false);
+  std::atexit([] { delete server; });
+  ::setenv("DISPLAY", server->display().c_str(), 1);
   ::unsetenv("GDK_SCALE");
   ::setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on this server
   ::setenv("GDK_BACKEND", "x11", 1);

@@ -13,6 +13,23 @@ class Window;
 
 namespace testutil {
 
+// An X server of its own (Xvfb) of width x height pixels on a free display,
+// with the openbox window manager running on it when window_manager holds;
+// both end with the object.
+class x_server_t {
+ public:
+  x_server_t(int width, int height, bool window_manager);
+  ~x_server_t();
+  x_server_t(const x_server_t&) = delete;
+  x_server_t& operator=(const x_server_t&) = delete;
+  // As DISPLAY names it (":N").
+  const std::string& display() const { return display_; }
+
+ private:
+  int server_ = -1, keeper_ = -1, manager_ = -1;  // process ids
+  std::string display_;
+};
+
 void start_gui();
 
 // Runs fn inside the GTK main loop, as the program's handlers run, and

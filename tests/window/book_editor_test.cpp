@@ -12,6 +12,8 @@
 #include "app/editbook.h"
 #include "app/global.h"
 #include "app/makealbum.h"
+#include "app/progwin.h"
+#include "app/album.h"
 #include "tests/gui_support/gui_env.h"
 #include "tests/safety/user.h"
 #include "tests/support/make_jpeg.h"
@@ -97,7 +99,7 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
   auto name = [](const char* album, const char* title) {
     return [album, title](MakeAlbumDialog& d) {
       d.target_entry.set_text(album);
-      d.title_entry.set_text(title);
+      d.texts.title_entry.set_text(title);
     };
   };
   const struct {
@@ -141,6 +143,56 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
     EXPECT_EQ(boxes, c.boxes + (reason.empty() ? "" : reason + "\n"));
     EXPECT_EQ(safety::difference(before, safety::snapshot(base)), "");
   }
+}
+
+// OK with an empty title shows its box and leaves the editor open as the
+// user left it; a title then and OK writes the comments typed before the box.
+TEST(BookEditor, AnErrorBoxKeepsWhatWasTyped) {
+  testutil::start_gui();
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  testutil::TempDir home;
+  const pictora::path_t book{"", home / "book", ""};
+  testutil::make_dirs(home / "book/txt");
+  testutil::write_file(home / "book/txt/head.txt", "Our pictures\r\nOur pictures\r\n");
+  std::string seen;
+  int step = 0;
+  sigc::connection poll = Glib::signal_timeout().connect(
+      [&] {
+        pictora::EditBookDialog* editor = nullptr;
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+          if (!window->get_mapped()) continue;
+          if (auto* box = dynamic_cast<Gtk::MessageDialog*>(window)) {
+            seen += box->get_title() + ": " + box->property_text().get_value() + "\n";
+            box->response(Gtk::RESPONSE_OK);
+            return true;
+          }
+          // Not while the book is being saved.
+          if (dynamic_cast<pictora::ProgWin*>(window) != nullptr) return true;
+          if (auto* dialog = dynamic_cast<pictora::EditBookDialog*>(window)) editor = dialog;
+        }
+        // The second step once the box of the first has come and gone.
+        if (editor == nullptr || step > 1 || (step == 1 && seen.empty())) return true;
+        pictora::texts_panel_t& texts = editor->texts;
+        if (step++ == 0) {
+          texts.title_entry.set_text("");
+          texts.head_text.set_text("Typed head");
+          texts.last_text.set_text("Typed last");
+        } else {
+          const pictora::texts_edit_t typed = texts.read();
+          seen += "again: " + typed.title + "|" + typed.head + "|" + typed.last + "\n";
+          texts.title_entry.set_text("Ours");
+        }
+        Glib::signal_idle().connect_once([editor] { editor->response(Gtk::RESPONSE_OK); });
+        return true;
+      },
+      50);
+  Gtk::Window parent;
+  testutil::in_main_loop([&] { pictora::edit_book(parent, book, "", "pictora"); });
+  poll.disconnect();
+  EXPECT_EQ(seen, "Error: The title is empty.\nagain: |Typed head|Typed last\n");
+  std::string title, head, last;
+  ASSERT_TRUE(pictora::loadcommenttxt(book, title, head, last));
+  EXPECT_EQ(title + "|" + head + "|" + last, "Ours|Typed head\r\n|Typed last\r\n");
 }
 
 }  // namespace

@@ -42,6 +42,16 @@ With SCREENSHOT_DIR set it leaves pictures of the windows there. Scenarios:
                 of PLAY ("|" between them) started through their buttons,
                 each waiting for one more call in the log CALLS. Each
                 dialog's picture buttons are reported with their sizes.
+  geometry      every dialog on a screen of SCREEN ("WIDTHxHEIGHT", logical
+                pixels) measured once its pictures are in: it lies within
+                the screen, has kept the size it opened at, and its action
+                buttons lie within it and the screen; most are closed with
+                Escape. On the way: the album editor of ALBUM shows three
+                pictures a line or more with their marks and flags whole;
+                New Book takes the texts of the sub-book BOOK when its name
+                is typed and the field left, and Enter makes it; the
+                sub-book's editor stands off its parent's; the collections
+                name the album of a picture whose name several albums give.
 """
 import os
 import subprocess
@@ -107,7 +117,13 @@ def descendants(root, role):
 
 
 def find(root, role, name):
-    found = next((acc for acc in descendants(root, role) if acc.name == name), None)
+    found = None
+    for _ in range(20):
+        try:
+            found = next((acc for acc in descendants(root, role) if acc.name == name), None)
+            break
+        except Exception:  # the window's rows are being built again
+            time.sleep(0.2)
     if found is None:
         fail(f"no {name} in {root.name}")
     return found
@@ -200,6 +216,7 @@ def report_list(main, height=False):
     """The base's comments and the rows of the list that show without
     scrolling as the user reads them: the widgets of one row left to right,
     buttons in brackets, "-" for an empty text."""
+    settled_extents(main)  # the window grown to its rows, when they came anew
     report("base", shown(main[0][0].name))
     for key, view in zip(("head", "last"), descendants(main, pyatspi.ROLE_TEXT)):
         report(key, shown(view.queryText().getText(0, -1)))
@@ -448,12 +465,15 @@ def pictures(dialog):
     return [acc for acc in descendants(viewport, pyatspi.ROLE_PUSH_BUTTON) if acc.name]
 
 
-def report_pictures(dialog, what):
-    """Each picture button's file and the size of its picture in pixels."""
+def settled_pictures(dialog, what):
+    """The picture buttons once every row near the view is in."""
     def shown():
-        buttons = pictures(dialog)
-        ready = buttons and all(acc.description or acc.name.lower().endswith((".wav", ".mp3", ".m4a"))
-                                for acc in buttons)
+        try:
+            buttons = pictures(dialog)
+            ready = buttons and all(acc.description or acc.name.lower().endswith((".wav", ".mp3", ".m4a"))
+                                    for acc in buttons)
+        except Exception:  # a row went while it was read
+            return 0
         return len(buttons) if ready else 0
     # The rows come in slices of the main loop: the list is whole once a
     # second passes without a new one.
@@ -461,20 +481,38 @@ def report_pictures(dialog, what):
     while count != last:
         time.sleep(1)
         count, last = wait_for(f"the pictures of {what}", shown), count
-    report(what, ", ".join(f"{acc.name} {acc.description or '-'}" for acc in pictures(dialog)))
+    return pictures(dialog)
+
+
+def report_pictures(dialog, what):
+    """Each picture button's file and the size of its picture in pixels."""
+    report(what, ", ".join(f"{acc.name} {acc.description or '-'}" for acc in settled_pictures(dialog, what)))
 
 
 def open_row(window, row, role_name, title):
     """Presses the button of the row whose name label or entry reads row and
     waits for the dialog title."""
     def button():
-        for acc in descendants(window, pyatspi.ROLE_PUSH_BUTTON):
-            if acc.name == role_name and any(
-                    (c.name == row or (c.getRole() == pyatspi.ROLE_TEXT and c.queryText().getText(0, -1) == row))
-                    and extents(c)[1] == extents(acc)[1] for c in acc.parent):
-                return acc
+        try:
+            for acc in descendants(window, pyatspi.ROLE_PUSH_BUTTON):
+                if acc.name == role_name and any(
+                        (c.name == row or (c.getRole() == pyatspi.ROLE_TEXT and c.queryText().getText(0, -1) == row))
+                        and extents(c)[1] == extents(acc)[1] for c in acc.parent):
+                    return acc
+        except Exception:  # the rows are being built again
+            pass
         return None
-    return press_until(wait_for(f"the row {row}", button), title, lambda: toplevel(pyatspi.ROLE_DIALOG, title))
+    # The window builds its rows again after a dialog it opened closes: a
+    # button found just before may go before it is pressed.
+    for _ in range(5):
+        found = wait_for(f"the row {row}", button)
+        try:
+            if extents(found)[0] >= 0 and showing(found):
+                return press_until(found, title, lambda: toplevel(pyatspi.ROLE_DIALOG, title))
+        except Exception:
+            pass
+        time.sleep(0.5)
+    fail(f"the row {row} did not stay")
 
 
 def close_dialog(dialog, button="OK"):
@@ -549,6 +587,153 @@ def sorting():
     press_close(main, "Close")
 
 
+ACTIONS = {"OK", "Cancel", "Apply", "Browser", "New Book", "New Album", "Update All"}
+
+
+def within(inner, outer):
+    x, y, width, height = inner
+    ox, oy, owidth, oheight = outer
+    return ox <= x and oy <= y and x + width <= ox + owidth and y + height <= oy + oheight
+
+
+def fits(window, what, opened=None):
+    """Reports whether window and its action buttons lie within the screen,
+    and whether it kept the size it opened at."""
+    screen = (0, 0) + tuple(int(n) for n in os.environ["SCREEN"].split("x"))
+    place = settled_extents(window)
+    problems = []
+    if not within(place, screen):
+        problems.append("the window %dx%d at %d,%d" % (place[2], place[3], place[0], place[1]))
+    if opened is not None and opened[2:] != place[2:]:
+        problems.append("grew from %dx%d to %dx%d" % (opened[2:] + place[2:]))
+    for button in descendants(window, pyatspi.ROLE_PUSH_BUTTON):
+        if button.name in ACTIONS and showing(button):
+            box = extents(button)
+            if not (within(box, screen) and within(box, place)):
+                problems.append("%s at %d,%d" % (button.name, box[0], box[1]))
+    report(what, "; ".join(problems) or "fits")
+    return place
+
+
+def key(window, keys):
+    """Presses keys in window, the pointer resting on its corner (without a
+    window manager the keyboard goes where the pointer is)."""
+    x, y, _, _ = extents(window)
+    scale = int(os.environ.get("GDK_SCALE", "1"))
+    subprocess.run(["xdotool", "mousemove", "--sync", str(scale * (x + 3)), str(scale * (y + 3))], check=True)
+    subprocess.run(["xdotool", "key"] + keys.split(), check=True)
+
+
+def escape(window):
+    """Escape closes window."""
+    name = window.name
+    for _ in range(3):
+        key(window, "Escape")
+        if wait_for(f"{name} to close", lambda: gone(window), timeout=5):
+            return
+    fail(f"Escape did not close {name}")
+
+
+def measure_pictures(window, what, count):
+    """Measures a picture dialog once its pictures have come."""
+    opened = settled_extents(window)
+    wait_for(f"the pictures of {what}", lambda: sum(1 for acc in pictures(window) if acc.description) >= count)
+    settled_pictures(window, what)
+    return fits(window, what, opened)
+
+
+def labels_with_album(window):
+    viewport = next(descendants(window, pyatspi.ROLE_VIEWPORT))
+    return ", ".join(sorted(acc.name for acc in descendants(viewport, pyatspi.ROLE_LABEL) if " (" in acc.name))
+
+
+def geometry():
+    name, book_name, count = os.environ["ALBUM"], os.environ["BOOK"], int(os.environ["THUMBNAILS"])
+    main = wait_for("the main window", lambda: toplevel(pyatspi.ROLE_FRAME, MAIN_TITLE))
+    fits(main, "main window")
+    settings = open_settings(main)
+    fits(settings, "settings")
+    escape(settings)
+
+    book = press(main, "Edit", "the book editor", lambda: toplevel(pyatspi.ROLE_DIALOG, "Edit"))
+    parent = fits(book, "book editor")
+    new = press(book, "New Album", "the album creation dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "New Album"))
+    opened = settled_extents(new)
+    wait_for("the thumbnails", lambda: len(thumbnails(new)) >= count)
+    screenshot(new, "geometry-album-creation-dialog")
+    fits(new, "new album", opened)
+    chooser = press_until(field(new, "From", pyatspi.ROLE_PUSH_BUTTON), "the folder chooser",
+                          lambda: toplevel(pyatspi.ROLE_FILE_CHOOSER, "Source Folder"))
+    fits(chooser, "folder chooser")
+    escape(chooser)
+    escape(new)
+    wait_for("the book editor to reopen", lambda: gone(book))
+    book = dialog("Edit")
+
+    made = press(book, "New Book", "the book creation dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "New Book"))
+    fits(made, "new book")
+    click(after("Book Folder", pyatspi.ROLE_TEXT, made))
+    subprocess.run(["xdotool", "type", "--delay", "50", book_name], check=True)
+    click(after("Title", pyatspi.ROLE_TEXT, made))  # leaves the folder's field
+    wait_for("the sub-book's title", lambda: after("Title", pyatspi.ROLE_TEXT, made).queryText().getText(0, -1))
+    key(made, "Return")
+    wait_for("the book to be made", lambda: gone(made) or toplevel(pyatspi.ROLE_ALERT, "Error"))
+    if not gone(made):
+        answer_box("Error", "OK")
+        escape(made)
+    wait_for("the book editor to reopen", lambda: gone(book))
+    book = dialog("Edit")
+
+    editor = open_row(book, name, "Pictures", f"Edit - {name}")
+    place = measure_pictures(editor, "album editor", count)
+    # The first line: the pictures beside the top one (centred in their
+    # cells, so their tops differ).
+    # (A button out of view has no place.)
+    shown = sorted((acc for acc in pictures(editor) if extents(acc)[0] > -1000), key=lambda acc: extents(acc)[1::-1])
+    top = extents(shown[0])
+    first_line = [acc for acc in shown if top[1] <= extents(acc)[1] + extents(acc)[3] // 2 <= top[1] + top[3]]
+    first = shown[0].name
+    view = extents(next(descendants(editor, pyatspi.ROLE_VIEWPORT)))
+    controls = [acc for role in (pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_SPIN_BUTTON)
+                for acc in descendants(editor, role) if acc.description == first]
+    # Scrolled down with the wheel, as a user would, until the first row's
+    # controls are in view.
+    scale = int(os.environ.get("GDK_SCALE", "1"))
+    subprocess.run(["xdotool", "mousemove", "--sync", str(scale * (view[0] + view[2] // 2)),
+                    str(scale * (view[1] + view[3] // 2))], check=True)
+    for _ in range(30):
+        if all(within(extents(acc), view) for acc in controls):
+            break
+        subprocess.run(["xdotool", "click", "5"], check=True)
+        time.sleep(0.2)
+    report("three a line or more", len(first_line) >= 3)
+    report("marks and flags whole", len(controls) == 10 and all(within(extents(acc), view) for acc in controls))
+    screenshot(editor, "geometry-album-editor")
+    escape(editor)
+    book = dialog("Edit")
+
+    inner = open_row(book, book_name, "Edit", f"Edit - {book_name}")
+    place = fits(inner, "sub-book editor")
+    report("stands off its parent", place[0] > parent[0] and place[1] > parent[1])
+    escape(inner)
+    book = dialog("Edit")
+    for row in ("_Best", "_PrintBook"):
+        collection = open_row(book, row, "Pictures", f"Selection - {row}")
+        measure_pictures(collection, row, 2)
+        report(row + " labels", labels_with_album(collection))
+        escape(collection)
+        book = dialog("Edit")
+    escape(book)
+
+    viewer = open_row(main, name, "Pictures", f"View - {name}")
+    measure_pictures(viewer, "album viewer", count)
+    escape(viewer)
+    books = open_row(main, book_name, "View", f"View - {book_name}")
+    fits(books, "book viewer")
+    escape(books)
+    press_close(main, "Close")
+
+
 def main():
     global PROC
     scenario, program = sys.argv[2], sys.argv[3:]
@@ -557,7 +742,7 @@ def main():
     # GTK's own allocations that live until exit are no finding of ours.
     env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
     PROC = subprocess.Popen(program, env=env)
-    if scenario in ("session", "album", "sorting"):
+    if scenario in ("session", "album", "sorting", "geometry"):
         globals()[scenario]()
         return
     dialog = wait_for("the settings dialog", lambda: toplevel(pyatspi.ROLE_DIALOG, "Settings"))

@@ -18,6 +18,7 @@
 #include "tests/safety/user.h"
 #include "tests/support/base_fixture.h"
 #include "tests/support/jpeg_coefs.h"
+#include "tests/support/make_jpeg.h"
 #include "tests/support/make_movie.h"
 #include "tests/support/test_util.h"
 
@@ -265,6 +266,62 @@ TEST_F(PictoraWindow, SortingADayInTheAlbumEditor) {
     const testutil::jpeg_coefficients_t turned =
         testutil::read_coefficients(testutil::read_file(album + "/size0/Reconyx_HC500_Hyperfire.jpg"));
     EXPECT_EQ(std::make_pair(turned.width, turned.height), std::make_pair(1536u, 2048u));
+  }
+}
+
+// Every dialog on a laptop's screen and a desktop's, at display scales 1
+// and 2 (2560 x 1440 at scale 2 is a 1280 x 720 screen in logical pixels),
+// with the openbox window manager and without one, measured once its
+// pictures are in: within the screen at the size it opened at, its buttons
+// in view (data/geometry.txt). On the way, New Book takes a sub-book's texts
+// when its name is typed and Enter makes it again with them (its files
+// keep their bytes), and the collections name the albums of two pictures
+// of one name.
+TEST_F(PictoraWindow, EveryDialogFitsTheScreen) {
+  const std::string base = home / "book", camera = home / "camera", trips = base + "/trips";
+  testutil::make_dirs(camera);
+  for (int i = 1; i <= 6; ++i) {
+    testutil::jpeg_options picture(i % 2 ? 2048 : 1536, i % 2 ? 1536 : 2048);
+    picture.seed = static_cast<unsigned>(i);
+    testutil::write_jpeg(camera + "/P" + std::to_string(i) + ".JPG", picture);
+  }
+  testutil::write_sound(camera + "/VOICE001.WAV");
+  testutil::make_dirs(home / "config/pictora");
+  testutil::write_file(ini(), "album=" + base + "\r\n");
+  make_book(base);
+  testutil::make_dirs(trips + "/txt");
+  testutil::write_file(trips + "/txt/head.txt", "Trips abroad\r\nTrips abroad\r\nFar away\r\n");
+  testutil::write_file(trips + "/txt/secret.txt", "");
+  cli({"make-album", camera, base + "/2024-05-01 Walk", "--title", "A walk"});
+  for (const std::string& album : {base + "/2024-05-02 Hill", trips + "/2024-06 Sea"}) {
+    cli({"make-album", camera, album, "--pick", "P1.JPG", "--title", "The same name"});
+    testutil::write_file(album + "/txt/good.txt", "P1.JPG\r\n");
+    testutil::write_file(album + "/txt/print.txt", "P1.JPG\r\n");
+  }
+  testutil::write_file(base + "/2024-05-01 Walk/txt/good.txt", "P1.JPG\r\nP2.JPG\r\n");
+  cli({"best", base});
+  cli({"best-book", base, "print"});
+  const std::string trips_head = testutil::read_file(trips + "/txt/head.txt");
+
+  const struct {
+    int width, height, scale;
+    bool window_manager;
+  } screens[] = {
+      {1280, 720, 1, false}, {1280, 720, 1, true}, {2560, 1440, 2, true}, {3840, 2160, 2, false},
+  };
+  for (const auto& s : screens) {
+    const std::string screen = std::to_string(s.width / s.scale) + "x" + std::to_string(s.height / s.scale);
+    const std::string what = screen + (s.scale > 1 ? " at scale 2" : "") + (s.window_manager ? " with openbox" : "");
+    SCOPED_TRACE(what);
+    const testutil::x_server_t x(s.width, s.height, s.window_manager);
+    const std::string report =
+        drive("geometry", {program, camera, base},
+              {"DISPLAY=" + x.display(), "GDK_SCALE=" + std::to_string(s.scale), "SCREEN=" + screen,
+               "SCREENSHOT_DIR=" PICTORA_BINARY_DIR "/test-artefacts/" + what, "ALBUM=2024-05-01 Walk",
+               "BOOK=trips", "THUMBNAILS=6"});
+    EXPECT_EQ(report, data_file("geometry.txt", {}));
+    EXPECT_EQ(testutil::read_file(trips + "/txt/head.txt"), trips_head);
+    EXPECT_TRUE(fs::exists(trips + "/txt/secret.txt"));
   }
 }
 

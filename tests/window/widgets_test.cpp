@@ -116,18 +116,19 @@ std::vector<double> filled(pictora::ProgWin& win, const Glib::RefPtr<Gdk::Pixbuf
   return shares;
 }
 
-// The six bars driven through their signals, as the operations drive them:
-// each fills its own bar by the fraction sent, a fraction above 1 fills it
-// whole, and clear() empties them all.
-TEST_F(WindowWidgets, ProgressWindowShowsEachSignalOnItsBar) {
+// The six bars driven through the stage signals of a job, as the operations
+// drive them: each fills its own bar by the fraction sent, a fraction above
+// 1 fills it whole, and clear() empties them all.
+TEST_F(WindowWidgets, ProgressWindowShowsEachStageOnItsBar) {
   Gtk::Window parent;
   testutil::in_main_loop([&] {
     pictora::ProgWin win(parent);
     const auto empty = screenshot(win, "progress-window-empty");
-    const double sent[] = {0.1, 0.3, 0.5, 0.7, 0.9, 1.7};
-    int i = 0;
-    for (auto* signal : {&win.signal1, &win.signal2, &win.signal3, &win.signal4, &win.signal5, &win.signal6})
-      signal->emit(sent[i++]);
+    win.work([](pictora::batch_progress_t& progress) {
+      const double sent[] = {0.1, 0.3, 0.5, 0.7, 0.9, 1.7};
+      for (int i = 0; i < 6; ++i) progress.stage[i].emit(sent[i]);
+      return true;
+    });
     EXPECT_EQ(filled(win, empty, "progress-window"), (std::vector<double>{0.1, 0.3, 0.5, 0.7, 0.9, 1.0}));
     win.clear();
     EXPECT_EQ(filled(win, empty, "progress-window-cleared"), std::vector<double>(6, 0.0));
@@ -160,30 +161,22 @@ TEST_F(WindowWidgets, ProgressWindowCountsItemsAndTellsTheTimeLeft) {
   });
 }
 
-// Quitting the program while an operation reports progress, or while one
-// runs on a thread of its own, ends it at once.
+// Quitting the program while an operation runs on a thread of its own ends
+// it at once.
 TEST_F(WindowWidgets, QuittingDuringAnOperationEndsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::function<void(pictora::ProgWin&)> operations[] = {
-      [](pictora::ProgWin& win) { win.signal1.emit(0.5); },
-      [](pictora::ProgWin& win) {
-        win.work([](pictora::batch_progress_t&) {
-          ::sleep(20);  // far longer than ending the program takes
-          return true;
-        });
-      },
-  };
-  for (const auto& operation : operations) {
-    Gtk::Window parent;
-    EXPECT_EXIT(testutil::in_main_loop([&] {
-                  pictora::ProgWin win(parent);
-                  win.show();
-                  gtk_main_quit();
-                  operation(win);
-                  std::_Exit(3);  // not reached when the operation ended the program
-                }),
-                ::testing::ExitedWithCode(0), "");
-  }
+  Gtk::Window parent;
+  EXPECT_EXIT(testutil::in_main_loop([&] {
+                pictora::ProgWin win(parent);
+                win.show();
+                gtk_main_quit();
+                win.work([](pictora::batch_progress_t&) {
+                  ::sleep(20);  // far longer than ending the program takes
+                  return true;
+                });
+                std::_Exit(3);  // not reached when the operation ended the program
+              }),
+              ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
