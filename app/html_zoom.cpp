@@ -121,6 +121,7 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
   if (!prepare(album, "original", names)) return true;
   album_t record;
   record.load(album);
+  movie_ids_t ids;
   size_t i = 0;
   for (const std::string& name : names) {
     if (ismovie(name)) {
@@ -129,7 +130,7 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
       const std::string entry = mp4name + zoom_note(record, name);
       libgr::direction2ul_t size;
       std::string duration, rate;
-      const uint64_t n = getffshrinklevel(album, "original", name, size, duration, rate);
+      const uint64_t n = getffshrinklevel(album, "original", name, size, duration, rate, &ids);
       const std::string info = "\t" + duration + ", " + rate + "\n";
       for (uint64_t k = 1; k <= n; ++k) {
         const bool written =
