@@ -110,8 +110,10 @@ bool writefflink(std::ostream& os, const path_t& album, const std::string& prefi
                  const std::vector<std::string>& movies, const std::vector<std::string>& zooms1,
                  const std::vector<std::string>& zooms2, const std::string& name,
                  std::string& info1, std::string& info2, movie_ids_t* ids) {
+  movie_ids_t own;
+  movie_ids_t& known = ids != nullptr ? *ids : own;
   libgr::direction2ul_t size;
-  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2, ids);
+  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2, &known);
   std::string path;
   album.make(path, "original", name);
   unsigned long long k = 0;
@@ -121,11 +123,8 @@ bool writefflink(std::ostream& os, const path_t& album, const std::string& prefi
   os << '\n';
   const std::string mp4name = ffmp4name(name);
   for (uint64_t i = 0; i < n; ++i) {
+    known.identify(album, movies[i], mp4name, size, info1, info2);
     album.make(path, movies[i], mp4name);
-    if (ids != nullptr)
-      ids->identify(path, size, info1, info2);
-    else
-      ffidentify(path, size, info1, info2);
     if (!kilobytes(path, k)) return errno_failure(std::cerr, path);
     const std::string target = i == 0 ? movies[0] + "/" + mp4name : "html/" + zooms1[i - 1];
     os << "\t<br>";

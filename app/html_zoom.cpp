@@ -141,6 +141,7 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
   album_t record;
   record.load(album);
   const page_style_t& style = page_style();
+  movie_ids_t ids;
   size_t i = 0;
   for (const std::string& name : names) {
     if (ismovie(name)) {
@@ -151,7 +152,7 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
       const std::string stem = libutils::basename(name);
       libgr::direction2ul_t size;
       std::string duration, rate;
-      const uint64_t n = getffshrinklevel(album, "original", name, size, duration, rate);
+      const uint64_t n = getffshrinklevel(album, "original", name, size, duration, rate, &ids);
       z.width = size.x;
       z.height = size.y;
       z.info = duration + ", " + rate;

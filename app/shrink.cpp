@@ -384,6 +384,9 @@ bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
   // rest without levels, and so that the album is the same whatever the
   // number of jobs.
   std::vector<char> failed(n, 0);
+  // What ffmpeg says of the movies is written back once, from this thread,
+  // when the stage is over.
+  movie_ids_t movie_ids;
   libutils::run_in_order(
       n, build_jobs(), log,
       [&](size_t i, std::ostream& out) {
@@ -392,7 +395,7 @@ bool shrinkfiles(const path_t& album, const std::vector<files_t>& files,
           failed[i] = !shrinkfile(album, file, pass, out);
         } else if (ismovie(file.name)) {
           // The movie stage keeps current files in a build and an update alike.
-          failed[i] = !shrinkmovie(album, file.name, out);
+          failed[i] = !shrinkmovie(album, file.name, out, &movie_ids);
         }
         return true;
       },

@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
 # Measures the album build, an update with nothing to do and the lossless
 # turn against yardsticks measured in the same run, each command pinned to
-# one core; then the build on every processor against one job, and the
-# update of an unchanged book of 2,000 pictures.
+# one core; then the build on every processor against one job, the update
+# of an unchanged book of 2,000 pictures and of an unchanged album of 100
+# short movies (with the number of programs it starts), and where the time
+# of a phone card goes.
 #
 #   bench/run.sh [BUILD_DIR]            (default: build-bench)
 #
 # Environment: RUNS (3; the fastest run counts, the largest memory peak),
 # QUALITY (90; the jpeg_compress setting, given to every encoder), SMALL and
 # LARGE (24 and 4 pictures of 4000x3000 and 6000x4000), BOOK (2000 pictures
-# of 640x480 in albums of 500), BENCH_CACHE (where the generated pictures
-# are kept between runs; ~/.cache/pictora-bench).
+# of 640x480 in albums of 500), MOVIES (100 movies of 2 s, 640x360), CARD
+# (1: the phone card of 40 pictures of 4000x3000 and 5 movies of a minute
+# in 1080p, built once for each measure; 0 leaves it out), BENCH_CACHE
+# (where the generated pictures and movies are kept between runs;
+# ~/.cache/pictora-bench).
 #
 # Yardsticks: bench/baseline_levels (decode once, halve, encode; nothing
 # else), vipsthumbnail (Debian package libvips-tools) and ImageMagick
 # (imagemagick) making the same sizes, installed here when run as root, and
-# jpegtran for the turn.
+# jpegtran for the turn. Programs started are counted with strace.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-bench}
@@ -25,9 +30,11 @@ small=${SMALL:-24}
 large=${LARGE:-4}
 box=1024
 cache=${BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/pictora-bench}
+movies=${MOVIES:-100}
+card=${CARD:-1}
 
 command -v taskset >/dev/null || { echo "taskset (util-linux) is needed" >&2; exit 1; }
-for need in vipsthumbnail:libvips-tools convert:imagemagick; do
+for need in vipsthumbnail:libvips-tools convert:imagemagick strace:strace; do
   if ! command -v "${need%%:*}" >/dev/null; then
     if ((EUID == 0)); then
       apt-get install -y -qq "${need#*:}" >/dev/null
@@ -57,6 +64,31 @@ if [[ ! -d $small_corpus ]]; then
   rm -rf "$small_corpus.part" && mkdir -p "$small_corpus.part"
   "$build/bench/make_corpus" "$small_corpus.part" "$book_pictures" 0 640x480
   mv "$small_corpus.part" "$small_corpus"
+fi
+
+# make_movies DIR COUNT SIZE SECONDS RATE: COUNT movies MVI_0001.MOV ... of a
+# moving test pattern with a tone, H.264 and AAC at a phone's bit rates.
+make_movies() {
+  local dir=$1 count=$2 size=$3 length=$4 rate=$5 i
+  echo "generating $count movies of ${length}s at $size into $dir" >&2
+  rm -rf "$dir.part" && mkdir -p "$dir.part"
+  for ((i = 1; i <= count; i++)); do
+    ffmpeg -nostdin -loglevel error -f lavfi -i "testsrc2=size=$size:rate=30" \
+      -f lavfi -i "sine=frequency=$((220 * i)):sample_rate=48000" -t "$length" \
+      -c:v libx264 -preset veryfast -b:v "$rate" -pix_fmt yuv420p -c:a aac -b:a 128k \
+      "$dir.part/$(printf 'MVI_%04d.MOV' "$i")"
+  done
+  mv "$dir.part" "$dir"
+}
+movie_corpus=$cache/movies-$movies
+[[ -d $movie_corpus ]] || make_movies "$movie_corpus" "$movies" 640x360 2 2M
+card_corpus=$cache/card-40-5
+if ((card)) && [[ ! -d $card_corpus ]]; then
+  [[ -d $card_corpus.movies ]] || make_movies "$card_corpus.movies" 5 1920x1080 60 16M
+  rm -rf "$card_corpus.part" && mkdir -p "$card_corpus.part"
+  "$build/bench/make_corpus" "$card_corpus.part" 40 0
+  mv "$card_corpus.movies"/*.MOV "$card_corpus.part/" && rmdir "$card_corpus.movies"
+  mv "$card_corpus.part" "$card_corpus"
 fi
 
 load_before=$(cut -d" " -f1-3 /proc/loadavg)
@@ -185,6 +217,42 @@ for ((a = 0; a * 500 < ${#small_pictures[@]}; a++)); do
 done
 run update-$book_pictures ':' "$cli" "${settings[@]}" update "$work/book2000"
 
+# An album of short movies, built once, then updated with nothing changed,
+# pinned to one core; and the programs that update starts (execve calls
+# besides its own).
+mkdir -p "$work/movies/txt"
+"$cli" "${settings[@]}" make-album "$movie_corpus" "$work/movies/album" --title movies
+pin=(taskset -c 0)
+run update-movies ':' "$cli" "${settings[@]}" update "$work/movies/album"
+programs_started=$(strace -f -qq -z -e trace=execve -o /dev/stdout "$cli" "${settings[@]}" update \
+  "$work/movies/album" 2>/dev/null | grep -c 'execve(')
+programs_started=$((programs_started - 1))
+
+# The phone card with two jobs, free on every processor, once each: the
+# whole card, its pictures alone, its movies alone, the movies with an
+# accelerator this machine lacks, and the card's pages alone (written
+# again by an update once removed).
+card_names=()
+if ((card)); then
+  pin=()
+  card_picks() { local f picks=(); for f in "$card_corpus"/$1; do picks+=(--pick "${f##*/}"); done; echo "${picks[@]}"; }
+  read -ra picture_picks <<<"$(card_picks '*.JPG')"
+  read -ra movie_picks <<<"$(card_picks '*.MOV')"
+  card_album() { rm -rf "$work/card"; mkdir -p "$work/card/txt"; }
+  runs_before=$runs runs=1
+  run card 'card_album' "$cli" "${settings[@]}" make-album "$card_corpus" "$work/card/album" --title card --jobs 2
+  run card-pages 'rm -rf "$work/card/album/index.html" "$work/card/album/list.html" "$work/card/album/html"' \
+    "$cli" "${settings[@]}" update "$work/card/album" --jobs 2
+  run card-pictures 'card_album' "$cli" "${settings[@]}" make-album "$card_corpus" "$work/card/album" \
+    --title card --jobs 2 "${picture_picks[@]}"
+  run card-movies 'card_album' "$cli" "${settings[@]}" make-album "$card_corpus" "$work/card/album" \
+    --title card --jobs 2 "${movie_picks[@]}"
+  run card-movies-hwaccel 'card_album' "$cli" "${settings[@]}" --set 'hwaccel=-hwaccel vaapi' \
+    make-album "$card_corpus" "$work/card/album" --title card --jobs 2 "${movie_picks[@]}"
+  runs=$runs_before
+  card_names=(card card-pictures card-movies card-movies-hwaccel card-pages)
+fi
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 # One decoded picture of the largest size, 3 bytes a pixel.
@@ -193,17 +261,18 @@ largest_kib=$(( (large > 0 ? 6000 * 4000 : 4000 * 3000) * 3 / 1024 ))
 # its levels' encoder; and a fixed 64 MiB for the program and its pages.
 budget_kib() { awk -v n="$1" -v d="$largest_kib" 'BEGIN { printf "%d", n * 1.5 * d + 64 * 1024 }'; }
 
-printf '%s; %d x 4000x3000 + %d x 6000x4000, quality %d, box %dx%d, best of %d\n' \
-  "$(uname -srm)" "$small" "$large" "$quality" "$box" "$box" "$runs"
+printf '%s, %s; %d x 4000x3000 + %d x 6000x4000, quality %d, box %dx%d, best of %d\n' \
+  "$(date '+%Y-%m-%d %H:%M')" "$(uname -srm)" "$small" "$large" "$quality" "$box" "$box" "$runs"
 printf 'load average before: %s\n' "$load_before"
 printf '%-18s %9s %9s %10s %13s\n' command seconds 'CPU s' 'peak MiB' 'minor faults'
 for name in make-album baseline vipsthumbnail imagemagick update rotate jpegtran \
-  make-album-jobs-1 make-album-jobs-$procs update-$book_pictures; do
+  make-album-jobs-1 make-album-jobs-$procs update-$book_pictures update-movies "${card_names[@]}"; do
   [[ -n ${seconds[$name]:-} ]] || { printf '%-18s %9s\n' "$name" 'not installed'; continue; }
   printf '%-18s %9.2f %9.2f %10s %13s\n' "$name" "${seconds[$name]}" "${cpu[$name]}" "$(mib "${rss[$name]}")" \
     "${faults[$name]}"
 done
-printf '(the first seven pinned to one core, the last three free on %d processors)\n' "$procs"
+printf '(make-album to jpegtran and update-movies pinned to one core, the others free on %d processors;\n' "$procs"
+printf ' the card once each)\n'
 printf 'load average after:  %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 printf 'make-album / baseline   %s  (target <= 1.15)\n' "$(ratio "${seconds[make-album]}" "${seconds[baseline]}")"
@@ -222,5 +291,14 @@ for peer in vipsthumbnail imagemagick; do
 done
 printf 'update / make-album     %s  (target < 0.05)\n' "$(ratio "${seconds[update]}" "${seconds[make-album]}")"
 if [[ -n ${seconds[jpegtran]:-} ]]; then
-  printf 'rotate / jpegtran       %s  (target <= 1.1)\n' "$(ratio "${seconds[rotate]}" "${seconds[jpegtran]}")"
+  printf 'rotate / jpegtran       %s, CPU %s  (target <= 1.05)\n' "$(ratio "${seconds[rotate]}" "${seconds[jpegtran]}")" \
+    "$(ratio "${cpu[rotate]}" "${cpu[jpegtran]}")"
+fi
+printf 'update of %d movies    %.2f s, %d programs started  (target < 0.5 s, 0)\n' "$movies" \
+  "${seconds[update-movies]}" "$programs_started"
+if ((card)); then
+  printf 'card of 40 pictures and 5 movies of a minute, --jobs 2: %.1f s; pictures alone %.1f s, movies alone %.1f s,\n' \
+    "${seconds[card]}" "${seconds[card-pictures]}" "${seconds[card-movies]}"
+  printf '  its pages alone %.2f s; movies with an absent accelerator %.1f s\n' "${seconds[card-pages]}" \
+    "${seconds[card-movies-hwaccel]}"
 fi

@@ -1,5 +1,6 @@
 #include "libgr/transupp.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace libgr {
@@ -42,24 +43,42 @@ struct axis_t {
   JDIMENSION source(JDIMENSION out) const { return flips(out) ? extent - 1 - out : out; }
 };
 
-// Writes one output block from its source block. (u, v) are the output's
-// horizontal and vertical frequencies.
-void transform_block(JCOEF* out, const JCOEF* in, bool transposed, bool negate_u, bool negate_v) {
-  for (int v = 0; v < DCTSIZE; ++v) {
+// The sign of each of a block's coefficients (v * DCTSIZE + u, u and v its
+// horizontal and vertical frequencies) when the odd frequencies along x
+// (table bit 0) and along y (bit 1) are negated.
+struct signs_t {
+  JCOEF of[4][DCTSIZE2];
+  signs_t() {
+    for (int t = 0; t < 4; ++t)
+      for (int v = 0; v < DCTSIZE; ++v)
+        for (int u = 0; u < DCTSIZE; ++u) {
+          const bool negate = ((t & 1) != 0 && (u & 1) != 0) != ((t & 2) != 0 && (v & 1) != 0);
+          of[t][v * DCTSIZE + u] = negate ? -1 : 1;
+        }
+  }
+};
+const signs_t s_signs;
+
+// Writes one output block from its source block, transposed or not, with
+// the signs of `sign`. Without branches, so that it runs at memory speed.
+template <bool transposed>
+void transform_block(JCOEF* out, const JCOEF* in, const JCOEF* sign) {
+  for (int v = 0; v < DCTSIZE; ++v)
     for (int u = 0; u < DCTSIZE; ++u) {
       const JCOEF c = transposed ? in[u * DCTSIZE + v] : in[v * DCTSIZE + u];
-      const bool negate = (negate_u && (u & 1) != 0) != (negate_v && (v & 1) != 0);
-      out[v * DCTSIZE + u] = negate ? static_cast<JCOEF>(-c) : c;
+      out[v * DCTSIZE + u] = static_cast<JCOEF>(c * sign[v * DCTSIZE + u]);
     }
-  }
 }
 
-const JCOEF* source_block(j_decompress_ptr srcinfo, jvirt_barray_ptr array, JDIMENSION x,
-                          JDIMENSION y) {
-  JBLOCKARRAY row = srcinfo->mem->access_virt_barray(reinterpret_cast<j_common_ptr>(srcinfo),
-                                                     array, y, 1, FALSE);
-  return row[0][x];
+JBLOCKROW source_row(j_decompress_ptr srcinfo, jvirt_barray_ptr array, JDIMENSION y) {
+  return srcinfo->mem->access_virt_barray(reinterpret_cast<j_common_ptr>(srcinfo), array, y, 1,
+                                          FALSE)[0];
 }
+
+// Output rows asked for at once: a band of this many iMCU rows lets a
+// transposing pass read each source row along a run of adjacent blocks
+// instead of one block at a time, which is what makes it fast.
+constexpr JDIMENSION k_band_imcu_rows = 8;
 
 }  // namespace
 
@@ -124,7 +143,7 @@ bool jtransform_request_workspace(j_decompress_ptr srcinfo, jpeg_transform_info*
     arrays[ci] = srcinfo->mem->request_virt_barray(common, JPOOL_IMAGE, FALSE,
                                                    imcu_cols * static_cast<JDIMENSION>(h),
                                                    imcu_rows * static_cast<JDIMENSION>(v),
-                                                   static_cast<JDIMENSION>(v));
+                                                   k_band_imcu_rows * static_cast<JDIMENSION>(v));
   }
   info->workspace_coef_arrays = arrays;
   return true;
@@ -184,20 +203,29 @@ void jtransform_execute_transform(j_decompress_ptr srcinfo, j_compress_ptr dstin
     const JDIMENSION width = div_round_up(comp.width_in_blocks, h) * h;
     const JDIMENSION height = div_round_up(comp.height_in_blocks, v) * v;
 
-    // The output arrays are written one iMCU row after another, as libjpeg's
-    // virtual arrays require of a writer.
-    for (JDIMENSION y0 = 0; y0 < height; y0 += v) {
+    // The output arrays are written in bands of whole iMCU rows, one after
+    // another, as libjpeg's virtual arrays require of a writer. A
+    // transposing pass takes the band column by column: an output column
+    // comes from one source row, read along adjacent blocks.
+    for (JDIMENSION y0 = 0; y0 < height; y0 += k_band_imcu_rows * v) {
+      const JDIMENSION band = std::min(k_band_imcu_rows * v, height - y0);
       JBLOCKARRAY rows = dstinfo->mem->access_virt_barray(
-          common, info->workspace_coef_arrays[ci], y0, v, TRUE);
-      for (JDIMENSION dy = 0; dy < v; ++dy) {
-        const JDIMENSION y = y0 + dy;
+          common, info->workspace_coef_arrays[ci], y0, band, TRUE);
+      const auto sign = [&](JDIMENSION x, JDIMENSION y) {
+        return s_signs.of[(axis_x.flips(x) ? 1 : 0) | (axis_y.flips(y) ? 2 : 0)];
+      };
+      if (transposed) {
         for (JDIMENSION x = 0; x < width; ++x) {
           // Position before mirroring, still in the output's orientation.
-          const JDIMENSION ox = axis_x.source(x);
-          const JDIMENSION oy = axis_y.source(y);
-          const JCOEF* in = transposed ? source_block(srcinfo, src_coef_arrays[ci], oy, ox)
-                                       : source_block(srcinfo, src_coef_arrays[ci], ox, oy);
-          transform_block(rows[dy][x], in, transposed, axis_x.flips(x), axis_y.flips(y));
+          const JBLOCKROW in = source_row(srcinfo, src_coef_arrays[ci], axis_x.source(x));
+          for (JDIMENSION dy = 0; dy < band; ++dy)
+            transform_block<true>(rows[dy][x], in[axis_y.source(y0 + dy)], sign(x, y0 + dy));
+        }
+      } else {
+        for (JDIMENSION dy = 0; dy < band; ++dy) {
+          const JBLOCKROW in = source_row(srcinfo, src_coef_arrays[ci], axis_y.source(y0 + dy));
+          for (JDIMENSION x = 0; x < width; ++x)
+            transform_block<false>(rows[dy][x], in[axis_x.source(x)], sign(x, y0 + dy));
         }
       }
     }

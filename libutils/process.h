@@ -29,16 +29,24 @@ std::string command_line(const std::vector<std::string>& argv);
 void set_echo_commands(bool on);
 bool echo_commands();
 
+// What run_process gives back when the program was still running at the end
+// of its time limit and was killed.
+constexpr int process_timed_out = -1;
+
 // Runs the program argv[0] (searched in PATH when the name holds no '/')
-// with argv as its arguments, standard input reading /dev/null, and waits
-// for it. It is killed when this process dies, so that nothing it was
-// making for this process goes on without it. With output not null,
-// everything it writes to its standard output and standard error goes,
-// interleaved as written, into *output (replacing it); otherwise both go
-// where this process's own streams go. Returns the
-// exit status, 127 when the program cannot be started, and 128 plus the
-// signal number when a signal ended it.
-int run_process(const std::vector<std::string>& argv, std::string* output = nullptr);
+// with argv as its arguments, standard input reading /dev/null, in a process
+// group of its own, and waits for it. It is killed when this process dies,
+// so that nothing it was making for this process goes on without it. With
+// output not null, everything it writes to its standard output and standard
+// error goes, interleaved as written, into *output (replacing it); otherwise
+// both go where this process's own streams go. With time_limit above 0, a
+// program still running that many seconds after its start is killed with
+// its whole process group (what it started too); *output then holds what it
+// wrote until then. Returns the exit status, 127 when the program cannot be
+// started, 128 plus the signal number when a signal ended it, and
+// process_timed_out when its time limit did.
+int run_process(const std::vector<std::string>& argv, std::string* output = nullptr,
+                double time_limit = 0);
 
 // Starts the program argv[0] (searched in PATH as above) with argv as its
 // arguments, standard input reading /dev/null, in a session of its own, and

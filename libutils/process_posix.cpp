@@ -1,11 +1,18 @@
-// The POSIX side of libutils/process.h: fork, exec and a pipe.
+// The POSIX side of libutils/process.h: fork, exec, a pipe, and a pidfd for
+// the time limit.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 
@@ -21,18 +28,64 @@ int exit_code(int status) {
   return 127;
 }
 
-// Reads fd up to its end into out and closes it.
-void drain(int fd, std::string& out) {
+// The end of a time limit; none for a limit of 0.
+class deadline_t {
+ public:
+  explicit deadline_t(double seconds)
+      : limited_(seconds > 0),
+        end_(std::chrono::steady_clock::now() +
+             std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                 std::chrono::duration<double>(limited_ ? seconds : 0))) {}
+  bool limited() const { return limited_; }
+  // What poll takes: the milliseconds left (rounded up), -1 for no limit.
+  int poll_ms() const {
+    if (!limited_) return -1;
+    const std::chrono::duration<double, std::milli> left = end_ - std::chrono::steady_clock::now();
+    return left.count() <= 0 ? 0 : static_cast<int>(std::min<double>(std::ceil(left.count()), INT_MAX));
+  }
+
+ private:
+  bool limited_;
+  std::chrono::steady_clock::time_point end_;
+};
+
+// Reads fd up to its end into out, or until the deadline; false when the
+// deadline came first.
+bool drain(int fd, std::string& out, const deadline_t& deadline) {
   char buf[4096];
+  pollfd ready_fd = {fd, POLLIN, 0};
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
+    const int ready = ::poll(&ready_fd, 1, deadline.poll_ms());
+    if (ready == 0) return false;
+    if (ready < 0 && errno == EINTR) continue;
+    const ssize_t n = ready < 0 ? 0 : ::read(fd, buf, sizeof buf);
     if (n > 0) {
       out.append(buf, static_cast<size_t>(n));
     } else if (n == 0 || errno != EINTR) {
-      break;
+      return true;
     }
   }
+}
+
+// Waits until the process pid ends or the deadline comes; false when the
+// deadline came first. Without pidfds (Linux before 5.3) the wait is not
+// limited: a program that keeps its output open is still stopped by drain.
+bool wait_until(pid_t pid, const deadline_t& deadline) {
+  if (!deadline.limited()) return true;
+  const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (fd < 0) return true;
+  pollfd ended = {fd, POLLIN, 0};
+  int ready;
+  while ((ready = ::poll(&ended, 1, deadline.poll_ms())) < 0 && errno == EINTR) {
+  }
   ::close(fd);
+  return ready != 0;
+}
+
+// Kills the process group the child leads, or the child alone when it has
+// not made its group yet.
+void kill_group(pid_t pid) {
+  if (::kill(-pid, SIGKILL) != 0) ::kill(pid, SIGKILL);
 }
 
 // The null-terminated argument array of an exec call over argv's strings.
@@ -52,7 +105,7 @@ void flush_output() {
 
 }  // namespace
 
-int run_process(const std::vector<std::string>& argv, std::string* output) {
+int run_process(const std::vector<std::string>& argv, std::string* output, double time_limit) {
   if (argv.empty()) return 127;
   std::vector<char*> args = exec_args(argv);
   flush_output();
@@ -62,11 +115,14 @@ int run_process(const std::vector<std::string>& argv, std::string* output) {
 
   // Forked rather than spawned, so that the child can ask to be killed when
   // this process dies: a killed build must not leave an ffmpeg running on
-  // in the album. Only async-signal-safe calls in the child.
+  // in the album. Its own process group lets a time limit end whatever it
+  // started with it. Only async-signal-safe calls in the child.
+  const deadline_t deadline(time_limit);
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) ::_exit(127);
+    ::setpgid(0, 0);
     const int null_fd = ::open("/dev/null", O_RDONLY);
     if (null_fd > 0) {
       ::dup2(null_fd, 0);
@@ -79,21 +135,23 @@ int run_process(const std::vector<std::string>& argv, std::string* output) {
     ::execvp(args[0], args.data());
     ::_exit(127);
   }
+  if (pid > 0) ::setpgid(pid, pid);  // whichever of the two comes first
 
+  bool in_time = true;
   if (output != nullptr) {
     ::close(pipe_fd[1]);
     output->clear();
-    if (pid > 0)
-      drain(pipe_fd[0], *output);
-    else
-      ::close(pipe_fd[0]);
+    if (pid > 0) in_time = drain(pipe_fd[0], *output, deadline);
+    ::close(pipe_fd[0]);
   }
   if (pid < 0) return 127;
+  if (in_time) in_time = wait_until(pid, deadline);
+  if (!in_time) kill_group(pid);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return 127;
   }
-  return exit_code(status);
+  return in_time ? exit_code(status) : process_timed_out;
 }
 
 bool start_process(const std::vector<std::string>& argv) {

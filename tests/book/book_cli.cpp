@@ -1,6 +1,7 @@
 #include "tests/book/book_cli.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -8,11 +9,13 @@ namespace booktest {
 
 namespace fs = std::filesystem;
 
-std::string run_cli(const testutil::TempDir& work, const std::vector<std::string>& args, std::string* out) {
+std::string run_cli(const testutil::TempDir& work, const std::vector<std::string>& args, std::string* out,
+                    const std::string& path_first) {
   std::vector<std::string> argv{testutil::cli_path(), "--quiet"};
   argv.insert(argv.end(), args.begin(), args.end());
-  const std::vector<std::string> env = {"HOME=" + work / "home", "USER=pictora-test-nobody", "LC_ALL=C",
-                                        "XDG_CONFIG_HOME=" + work / "config"};
+  std::vector<std::string> env = {"HOME=" + work / "home", "USER=pictora-test-nobody", "LC_ALL=C",
+                                  "XDG_CONFIG_HOME=" + work / "config"};
+  if (!path_first.empty()) env.push_back("PATH=" + path_first + ":" + std::getenv("PATH"));
   std::string err;
   const int status = testutil::run_program(argv, out, &err, env);
   if (status == 0) return "";

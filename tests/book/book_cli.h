@@ -12,7 +12,9 @@ namespace booktest {
 // Runs pictora-cli --quiet with args, its settings and home in the scratch
 // folder work (C locale); "" when it succeeded, else the command line, its
 // exit status and its error output. out receives the standard output.
-std::string run_cli(const testutil::TempDir& work, const std::vector<std::string>& args, std::string* out = nullptr);
+// path_first, when not empty, goes before PATH.
+std::string run_cli(const testutil::TempDir& work, const std::vector<std::string>& args, std::string* out = nullptr,
+                    const std::string& path_first = "");
 
 // Every page (".html") below dir, as its path.
 std::vector<std::string> pages_below(const std::string& dir);

@@ -18,6 +18,7 @@
 #include <ctime>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -155,8 +156,26 @@ class GoldenBook : public ::testing::Test {
   static std::string camera(const std::string& name) { return *work_ / ("camera/" + name); }
   static std::string trip_camera(const std::string& name) { return *work_ / ("camera2/" + name); }
 
-  static std::string cli(const std::vector<std::string>& args, std::string* out = nullptr) {
-    return booktest::run_cli(*work_, args, out);
+  static std::string cli(const std::vector<std::string>& args, std::string* out = nullptr,
+                         const std::string& path_first = "") {
+    return booktest::run_cli(*work_, args, out, path_first);
+  }
+
+  // cli(args) with an ffmpeg first on PATH that notes the file each call
+  // reads (the word after "-i"), then runs the real one; the files noted are
+  // added to `asked`.
+  static std::string cli_asking(const std::vector<std::string>& args, std::vector<std::string>& asked) {
+    const std::string bin = *work_ / "noting", noted = *work_ / "ffmpeg-inputs";
+    testutil::make_dirs(bin);
+    testutil::write_file(bin + "/ffmpeg",
+                         "#!/bin/sh\nfor a; do [ \"$was\" = -i ] && echo \"$a\" >> '" + noted +
+                             "'; was=$a; done\nPATH=${PATH#*:} exec ffmpeg \"$@\"\n");
+    fs::permissions(bin + "/ffmpeg", fs::perms::owner_all);
+    fs::remove(noted);
+    const std::string error = cli(args, nullptr, bin);
+    std::istringstream lines(testutil::exists(noted) ? testutil::read_file(noted) : "");
+    for (std::string line; std::getline(lines, line);) asked.push_back(line);
+    return error;
   }
 
   static void write_shot(const std::string& dir, const shot_t& shot, unsigned seed) {
@@ -239,7 +258,9 @@ class GoldenBook : public ::testing::Test {
   static std::map<std::string, std::string> texts() {
     std::map<std::string, std::string> out;
     for (const std::string& relative : files_below(book())) {
-      if (is_text(relative))
+      // What ffmpeg said of the movies, with their files' times: a record
+      // the program keeps for itself, not its output.
+      if (is_text(relative) && !has_ending(relative, "/txt/movie-facts.tsv"))
         out[relative] = without_time(testutil::read_file(book() + "/" + relative));
     }
     return out;
@@ -357,16 +378,62 @@ TEST_F(GoldenBook, AlbumsOfTheTreeByName) {
 }
 
 // Updating with nothing changed, the book, one album or one collection,
-// writes no picture, movie or still and gives the same pages; so does
-// writing the sub-book's index page on its own.
+// writes no picture, movie or still, gives the same pages and asks ffmpeg
+// nothing; so does writing the sub-book's index page on its own.
 TEST_F(GoldenBook, UpdateOfACurrentBookRewritesNoPicture) {
   const auto media = media_state();
   const auto pages = texts();
+  std::vector<std::string> asked;
   for (const std::string& dir : {book(), book() + "/" + s_walk, book() + "/_Best"})
-    ASSERT_EQ(cli({"update", dir}), "");
-  ASSERT_EQ(cli({"book-page", book() + "/trips"}), "");
+    ASSERT_EQ(cli_asking({"update", dir}, asked), "");
+  ASSERT_EQ(cli_asking({"book-page", book() + "/trips"}, asked), "");
   EXPECT_EQ(differing(media_state(), media), std::vector<std::string>{});
   EXPECT_EQ(differing(texts(), pages), std::vector<std::string>{});
+  EXPECT_EQ(asked, std::vector<std::string>{});
+}
+
+// What ffmpeg said of the movies is kept in the album; records that are
+// lost, damaged or no longer fit their file are made again by the next
+// update, which asks about those files only and writes the same pages. The
+// records then read as before, and the update after asks nothing.
+TEST_F(GoldenBook, MovieRecordsThatDoNotFitTheirFilesAreMadeAgain) {
+  const std::string walk = book() + "/" + s_walk, records = walk + "/txt/movie-facts.tsv";
+  const std::string kept = testutil::read_file(records);
+  const auto pages = texts();
+  // kept with field `field` (0 is the name) of the clip's line replaced.
+  const auto clip_field = [&](int field, const std::string& value) {
+    size_t at = kept.find("\noriginal/clip.MOV\t") + 1;
+    for (int i = 0; i < field; ++i) at = kept.find('\t', at) + 1;
+    return kept.substr(0, at) + value + kept.substr(kept.find('\t', at));
+  };
+  const std::vector<std::string> every = {walk + "/movie0/clip.mp4", walk + "/original/clip.MOV",
+                                          walk + "/original/small clip.mp4"};
+  const struct {
+    const char* what;
+    std::function<void()> damage;
+    std::vector<std::string> asked;
+  } cases[] = {
+      {"lost", [&] { fs::remove(records); }, every},
+      {"garbage", [&] { testutil::write_file(records, std::string("\0\xff\t9\r\noriginal/clip.MOV\t1\r\n", 21)); }, every},
+      {"cut short", [&] { testutil::write_file(records, kept.substr(0, kept.size() - 4)); },
+       {walk + "/original/small clip.mp4"}},
+      {"another size", [&] { testutil::write_file(records, clip_field(1, "1")); }, {walk + "/original/clip.MOV"}},
+      {"another time", [&] { testutil::write_file(records, clip_field(2, "1.000000000")); },
+       {walk + "/original/clip.MOV"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.damage();
+    std::vector<std::string> asked;
+    ASSERT_EQ(cli_asking({"update", walk}, asked), "");
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(differing(texts(), pages), std::vector<std::string>{});
+    EXPECT_EQ(testutil::read_file(records), kept);
+    asked.clear();
+    ASSERT_EQ(cli_asking({"update", walk}, asked), "");
+    EXPECT_EQ(asked, std::vector<std::string>{});
+  }
 }
 
 // Deleting a picture level, a thumbnail and a movie level: the update

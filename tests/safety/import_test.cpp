@@ -2,8 +2,8 @@
 // pipe is skipped, names as long as a name may be are built like any other,
 // cards as they come give the albums a user expects, two builds of one
 // album never mix, a file that does not fit is named with the system's
-// reason, ffmpeg's log is shown only when ffmpeg failed, and a quiet build
-// says nothing.
+// reason, ffmpeg's log is shown only when ffmpeg failed, a missing
+// accelerator costs one line, and a quiet build says nothing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -190,6 +190,11 @@ TEST(Import, AFailureCarriesItsFileAndTheSystemsReason) {
     const char* err;  // a pattern found in standard error
   } cases[] = {
       {"a quiet build", true, {}, none, 0, "^$"},
+      // A machine without the accelerator named: converted without it, with
+      // one line that names the setting; so with one that ffmpeg replaces by
+      // its software decoder, which would leave the smaller copy unscaled.
+      {"an absent accelerator", true, {"--set", "hwaccel=-hwaccel vaapi"}, none, 0, "^[^\n]*-hwaccel vaapi[^\n]*\n$"},
+      {"no accelerator to pick", true, {"--set", "hwaccel=-hwaccel auto"}, none, 0, "^[^\n]*-hwaccel auto[^\n]*\n$"},
       {"a copy", false, {}, half_the_original, 1,
        R"(original/big\.jpg\.tmp[0-9]+-0: ofs failed\.\n\S*original/big\.jpg\.tmp[0-9]+-0: File too large\n\S*/big\.jpg: file copy fail\.\n)"},
       {"a level", false, {"--set", "jpeg_compress=100"}, just_over_the_original, 1,

@@ -97,6 +97,19 @@ TEST_F(ShellNames, BuildAndUpdatePassEachNameAsOneArgument) {
   EXPECT_TRUE(fs::is_empty(elsewhere.path()));
 }
 
+// An album path that ffmpeg would take for an option ("-..."), or whose
+// first folder it would take for a protocol ("10:30 ..."), is a path all the
+// same: its movie is converted.
+TEST_F(ShellNames, AlbumPathsThatLookLikeOptionsOrProtocolsHoldTheirMovies) {
+  for (const std::string album : {"-trip", "10:30 walk"}) {
+    SCOPED_TRACE(album);
+    const result_t r =
+        user.run({"--quiet", "--set", "shrink_size=100,100", "make-album", camera, album, "--title", "x", "--pick", movie_a});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(testutil::movie_frame_size(user / ("cwd/" + album + "/movie1/" + movie_a)), (testutil::frame_size_t{80, 60}));
+  }
+}
+
 TEST_F(ShellNames, ViewerBrowserAndPlayerGetEachNameAsOneArgument) {
   // The settings, PATH, BROWSER and working directory are put back after.
   struct restore_t {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,10 @@ struct user_t {
     const pid_t pid = ::fork();
     if (pid == 0) {
       ::setpgid(0, 0);
+      // At the lowest priority, so that this watcher runs as soon as it
+      // wakes: the moment to kill at may last only a few milliseconds (the
+      // pages of an update that asks ffmpeg nothing).
+      ::setpriority(PRIO_PROCESS, 0, 19);
       for (auto& e : env) ::putenv(e.data());
       if (::chdir((home / "cwd").c_str()) == 0 && std::freopen("/dev/null", "w", stdout) &&
           std::freopen("/dev/null", "w", stderr))
@@ -68,19 +74,31 @@ struct user_t {
     }
     ::setpgid(pid, pid);
     for (size_t at; (at = path.find("PID")) != std::string::npos;) path.replace(at, 3, std::to_string(pid));
-    // Whether a thread of the program has a program of its own running.
-    const auto has_children = [pid] {
+    // The programs the threads of the program run (each in a process group
+    // of its own).
+    const auto children = [pid] {
+      std::vector<pid_t> out;
       std::error_code gone;
-      for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", gone))
-        if (!testutil::read_file(task.path() / "children").empty()) return true;
-      return false;
+      for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", gone)) {
+        std::istringstream ids(testutil::read_file(task.path() / "children"));
+        for (pid_t child; ids >> child;) out.push_back(child);
+      }
+      return out;
     };
     for (int status; ::waitpid(pid, &status, WNOHANG) == 0; ::usleep(200)) {
-      if (!testutil::exists(path) || (busy && !has_children())) continue;
+      if (!testutil::exists(path)) continue;
+      const std::vector<pid_t> started = children();
+      if (busy && started.empty()) continue;
       ::kill(pid, SIGKILL);
       ::waitpid(pid, &status, 0);
+      const auto runs_on = [&] {
+        for (const pid_t child : started)
+          if (group_runs(child)) return true;
+        return group_runs(pid);
+      };
       bool ran_on = true;
-      for (int tries = 0; tries < 500 && (ran_on = group_runs(pid)); ++tries) ::usleep(10000);
+      for (int tries = 0; tries < 500 && (ran_on = runs_on()); ++tries) ::usleep(10000);
+      for (const pid_t group : started) ::kill(-group, SIGKILL);
       ::kill(-pid, SIGKILL);
       return ran_on ? killed_but_its_programs_ran_on : killed;
     }
