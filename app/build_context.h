@@ -7,6 +7,8 @@
 // another thread's clock, never reaches work under way.
 #pragma once
 
+#include <sigc++/sigc++.h>
+
 #include <atomic>
 #include <cstddef>
 #include <functional>
@@ -34,9 +36,14 @@ struct build_context_t {
   const std::string page_zone;
 
   // Hears each item a stage has just done, with the count of the stage's
-  // items done and their total (a terminal bar, a progress window); called
-  // on the thread that made the context. Empty for nobody.
+  // items done and their total (a terminal bar, a progress window). Called
+  // on the thread that runs the stage, never on a worker. Empty for nobody.
   std::function<void(const std::string& item, std::size_t done, std::size_t total)> item_done;
+
+  // After a stage's item: hands it to item_done, then emits done / total on
+  // the stage's signal.
+  void item_finished(sigc::signal<void, double>& stage, std::size_t done, std::size_t total,
+                     const std::string& item) const;
 
   // Set by a front end, from any thread, when the user stops the work; the
   // stages look at it between items and end at the next one.

@@ -16,7 +16,16 @@ std::string report_t::line() const {
   return out;
 }
 
+std::string report_t::lines() const {
+  std::string out = line() + "\n";
+  if (!detail.empty()) out += "  " + detail + "\n";
+  return out;
+}
+
 void report_log_t::add(report_t report) {
+  if (report.kind != report_t::command && report.kind != report_t::command_err &&
+      !seen_.emplace(report.kind, report.subject, report.text, report.error).second)
+    return;
   if (listener_) listener_(report);
   reports_.push_back(std::move(report));
 }
@@ -24,6 +33,7 @@ void report_log_t::add(report_t report) {
 void report_log_t::append(report_log_t& other) {
   for (report_t& report : other.reports_) add(std::move(report));
   other.reports_.clear();
+  other.seen_.clear();
 }
 
 bool report_log_t::failed() const {
@@ -35,13 +45,10 @@ std::string report_log_t::text() const {
   std::string out;
   for (const report_t& report : reports_) {
     if (report.kind == report_t::command || report.kind == report_t::command_err) continue;
-    out += report.line() + "\n";
-    if (!report.detail.empty()) out += "  " + report.detail + "\n";
+    out += report.lines();
   }
   return out;
 }
-
-void error() {}
 
 bool fail(report_log_t& log, std::string_view subject, std::string_view text, int error_number,
           std::string_view detail) {
@@ -51,8 +58,9 @@ bool fail(report_log_t& log, std::string_view subject, std::string_view text, in
   return false;
 }
 
-void warn(report_log_t& log, std::string_view subject, std::string_view text, int error_number) {
-  log.add(report_t{report_t::warning, std::string(subject), std::string(text), error_number, {}});
+void warn(report_log_t& log, std::string_view subject, std::string_view text, int error_number,
+          std::string_view detail) {
+  log.add(report_t{report_t::warning, std::string(subject), std::string(text), error_number, std::string(detail)});
 }
 
 void show_command(report_log_t& log, std::string_view line, bool on_standard_error) {

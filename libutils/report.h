@@ -8,7 +8,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <set>
+#include <tuple>
 #include <vector>
+
+#include "libutils/common.h"
 
 namespace libutils {
 
@@ -28,6 +32,9 @@ struct report_t {
   // "subject" + text, then ": " and the system's text for error when there
   // is one: the line a user reads first.
   std::string line() const;
+  // line() and the detail on an indented line after it, each ended by a
+  // line feed: how a front end prints the report.
+  std::string lines() const;
 };
 
 // The reports of one piece of work, in the order they came. Not shared
@@ -44,6 +51,9 @@ class report_log_t {
   report_log_t(const report_log_t&) = delete;
   report_log_t& operator=(const report_log_t&) = delete;
 
+  // Keeps report unless the same report (kind, subject, text and error) is
+  // here already: a list read by every page of its album, say, reports its
+  // fault once.
   void add(report_t report);
   // Appends what other holds, in order, and empties it.
   void append(report_log_t& other);
@@ -58,11 +68,9 @@ class report_log_t {
 
  private:
   std::vector<report_t> reports_;
+  std::set<std::tuple<int, std::string, std::string, int>> seen_;
   listener_t listener_;
 };
-
-// The hook every failure report passes first: one breakpoint catches them all.
-void error();
 
 // Reports a failure: error(), then a failure report of subject and text on
 // log. Always false, so that a failing function can end with
@@ -71,7 +79,8 @@ bool fail(report_log_t& log, std::string_view subject, std::string_view text, in
           std::string_view detail = {});
 // Reports what was left out or ignored while the work went on; nothing
 // fails because of it.
-void warn(report_log_t& log, std::string_view subject, std::string_view text, int error = 0);
+void warn(report_log_t& log, std::string_view subject, std::string_view text, int error = 0,
+          std::string_view detail = {});
 // Shows the outside command that is about to run.
 void show_command(report_log_t& log, std::string_view line, bool on_standard_error = false);
 
