@@ -5,12 +5,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 #include <iterator>
 #include <sstream>
 
 #include "app/replacefile.h"
-#include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "libutils/strutil.h"
@@ -25,9 +23,10 @@ std::string rest_of(std::istream& in) {
 
 // Reads path, else the same file under its upper-case name; `opened` names
 // the one that was read.
-bool read_either(std::string& text, std::string& opened, const std::string& path, const std::string& upper) {
+bool read_either(std::string& text, std::string& opened, const std::string& path, const std::string& upper,
+                 libutils::report_log_t& log) {
   for (const std::string& candidate : {path, upper}) {
-    if (libutils::read_text_file(candidate, text, std::cerr)) {
+    if (libutils::read_text_file(candidate, text, log)) {
       opened = candidate;
       return true;
     }
@@ -46,15 +45,12 @@ void write_lines(std::ostream& os, const std::string& text) {
 }
 
 bool save_comment_file(const std::string& path, const std::string* title, const std::string& text,
-                       std::ostream& log) {
+                       libutils::report_log_t& log) {
   replacefile_t file(path);
-  if (!file.is_open()) {
-    const int err = errno;
-    return libutils::fail(log, path, std::string(": file open fail, ") + std::strerror(err));
-  }
+  if (!file.is_open()) return libutils::fail(log, path, ": cannot be written", errno, "file open fail.");
   if (title) file.stream() << *title << "\r\n" << *title << "\r\n";
   write_lines(file.stream(), text);
-  if (!file.commit()) return libutils::fail(log, path, ": file write error.");
+  if (!file.commit()) return libutils::fail(log, path, ": cannot be written", errno, "file write error.");
   return true;
 }
 
@@ -86,11 +82,11 @@ e_bestname_t collection_kind(const std::string& name) {
   return bestname_best;
 }
 
-bool album_t::load(const path_t& p) {
+bool album_t::load(const path_t& p, libutils::report_log_t& log) {
   path = p;
   bool all_opened = true;
   for (const list_kind_t& l : s_list_kinds)
-    all_opened = (this->*l.list).load(p, l.file) && all_opened;
+    all_opened = (this->*l.list).load(p, l.file, log) && all_opened;
   for (const list_kind_t& l : s_list_kinds) {
     if (!is_classification(l.kind)) continue;
     for (const std::string& name : (this->*l.list).entries) {
@@ -121,9 +117,10 @@ bool album_t::holds(e_bestname_t kind, const std::string& name) const {
   return has(this->*list_kind(kind).list, name);
 }
 
-void loadcomment(const std::string& txtdir, std::string& title, std::string& head, std::string& last) {
+void loadcomment(const std::string& txtdir, std::string& title, std::string& head, std::string& last,
+                 libutils::report_log_t& log) {
   std::string text, path;
-  if (read_either(text, path, txtdir + "/head.txt", txtdir + "/HEAD.TXT")) {
+  if (read_either(text, path, txtdir + "/head.txt", txtdir + "/HEAD.TXT", log)) {
     // The title is stored twice; the copies are compared with their line
     // ends so that a damaged file shows up.
     std::istringstream in(text);
@@ -132,16 +129,17 @@ void loadcomment(const std::string& txtdir, std::string& title, std::string& hea
     std::getline(in, line2);
     head = in ? rest_of(in) : std::string();
     if (line1 != line2)
-      libutils::fail(std::cerr, path, ": title different.\n" + line1 + "\n" + line2);
+      libutils::warn(log, path, ": title different.");
     if (!line1.empty()) {
       libutils::chop(line1);
       title = line1;
     }
   }
-  read_either(last, path, txtdir + "/last.txt", txtdir + "/LAST.TXT");
+  read_either(last, path, txtdir + "/last.txt", txtdir + "/LAST.TXT", log);
 }
 
-bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std::string& last) {
+bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std::string& last,
+                    libutils::report_log_t& log) {
   std::string txtdir;
   p.make(txtdir, "txt");
   struct stat st;
@@ -151,23 +149,23 @@ bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std:
     // cannot be looked at is reported.
     const int err = errno;
     if (err == ENOENT) return false;
-    return libutils::fail(std::cerr, txtdir, std::string(": stat fail, ") + std::strerror(err));
+    return libutils::fail(log, txtdir, ": cannot be read", err, "stat fail.");
   }
-  loadcomment(txtdir, title, head, last);
+  loadcomment(txtdir, title, head, last, log);
   return true;
 }
 
-std::string loadcounttxt(const path_t& p) {
+std::string loadcounttxt(const path_t& p, libutils::report_log_t& log) {
   std::string path, text;
   p.make(path, "txt", "count.txt");
-  libutils::read_text_file(path, text, std::cerr);
+  libutils::read_text_file(path, text, log);
   std::string line = text.substr(0, text.find('\n'));
   libutils::chop(line);
   return line;
 }
 
 bool savecommenttxt(const path_t& p, const std::string& title, const std::string& head,
-                    const std::string& last, std::ostream& log) {
+                    const std::string& last, libutils::report_log_t& log) {
   std::string txtdir;
   p.make(txtdir, "txt");
   ::mkdir(txtdir.c_str(), 0777);  // an existing directory is fine; other failures show at open
@@ -187,27 +185,29 @@ bool is_own_text(const std::string& name) {
   return false;
 }
 
-bool loadphotocomment(std::string& out, const path_t& p, const std::string& picture) {
+bool loadphotocomment(std::string& out, const path_t& p, const std::string& picture, libutils::report_log_t& log) {
   const std::string stem = libutils::basename(picture);
   for (const std::string& name : {stem + ".txt", stem + ".TXT"}) {
     std::string path;
     p.make(path, "txt", name);
-    if (!is_own_text(name) && libutils::read_text_file(path, out, std::cerr)) return true;
+    if (!is_own_text(name) && libutils::read_text_file(path, out, log)) return true;
   }
   return false;
 }
 
-bool loadphotocommentlines(std::list<std::string>& lines, const path_t& p, const std::string& picture) {
+bool loadphotocommentlines(std::list<std::string>& lines, const path_t& p, const std::string& picture,
+                           libutils::report_log_t& log) {
   std::string comment;
-  if (!loadphotocomment(comment, p, picture)) return false;
+  if (!loadphotocomment(comment, p, picture, log)) return false;
   libutils::separate_token(lines, comment, "\n");
   return true;
 }
 
-bool savephotocomment(const std::string& comment, const std::string& albumdir, const std::string& picture) {
+bool savephotocomment(const std::string& comment, const std::string& albumdir, const std::string& picture,
+                      libutils::report_log_t& log) {
   const std::string name = libutils::basename(picture) + ".txt", path = albumdir + "/txt/" + name;
   if (is_own_text(name))
-    return libutils::fail(std::cerr, path, ": the album's own text, not the comment of " + picture + "; not saved.");
+    return libutils::fail(log, path, ": the album's own text, not the comment of " + picture + "; not saved.");
   if (comment.empty()) {
     ::unlink(path.c_str());  // no comment file is what was asked for
     return true;
@@ -219,8 +219,7 @@ bool savephotocomment(const std::string& comment, const std::string& albumdir, c
   }
   // A failed write is reported like a failed open: either way the comment
   // was not stored.
-  const int err = errno;
-  return libutils::fail(std::cerr, path, std::string(": write open error, ") + std::strerror(err));
+  return libutils::fail(log, path, ": cannot be written", errno, "write open error.");
 }
 
 }  // namespace pictora

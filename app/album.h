@@ -3,11 +3,11 @@
 #pragma once
 
 #include <list>
-#include <ostream>
 #include <string>
 
 #include "app/best.h"
 #include "app/path.h"
+#include "libutils/report.h"
 #include "vexalib/message.h"
 
 namespace pictora {
@@ -39,7 +39,7 @@ class album_t {
   // Loads all seven lists, then puts into good every name of the other
   // classifications (fail excepted) that good lacks. True only when every list
   // file could be opened; the record is usable either way.
-  bool load(const path_t& p);
+  bool load(const path_t& p, libutils::report_log_t& log);
   // Saves best, apply, submit, print and upload (good and fail belong to the
   // dialogs that edit them). True when one was written or changed was set;
   // callers then regenerate the pages. Clears changed.
@@ -88,16 +88,18 @@ extern const char* const s_goodpicks_dir;  // "_Best"
 
 // Reads txtdir's head file (title twice, then the head comment) and closing
 // comment file. A file that cannot be opened leaves its outputs as they were.
-void loadcomment(const std::string& txtdir, std::string& title, std::string& head, std::string& last);
+void loadcomment(const std::string& txtdir, std::string& title, std::string& head, std::string& last,
+                 libutils::report_log_t& log);
 // loadcomment on p's "txt" directory; false, outputs untouched, when that
 // directory cannot be queried.
-bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std::string& last);
+bool loadcommenttxt(const path_t& p, std::string& title, std::string& head, std::string& last,
+                    libutils::report_log_t& log);
 // The first line of p's "txt/count.txt" without its line end; "" when the
 // file cannot be read.
-std::string loadcounttxt(const path_t& p);
+std::string loadcounttxt(const path_t& p, libutils::report_log_t& log);
 // Writes p's head and closing comment files, creating "txt"; failures go to log.
 bool savecommenttxt(const path_t& p, const std::string& title, const std::string& head,
-                    const std::string& last, std::ostream& log);
+                    const std::string& last, libutils::report_log_t& log);
 
 // The folder of an album's "txt" that keeps the card's side files whose
 // names the album's own texts take: "from-card".
@@ -112,12 +114,14 @@ bool is_own_text(const std::string& name);
 
 // Reads the whole comment of a picture (its stem plus ".txt" in p's "txt");
 // false, out unchanged, when there is none.
-bool loadphotocomment(std::string& out, const path_t& p, const std::string& picture);
+bool loadphotocomment(std::string& out, const path_t& p, const std::string& picture, libutils::report_log_t& log);
 // The same, appended to lines one line each.
-bool loadphotocommentlines(std::list<std::string>& lines, const path_t& p, const std::string& picture);
+bool loadphotocommentlines(std::list<std::string>& lines, const path_t& p, const std::string& picture,
+                           libutils::report_log_t& log);
 // Writes a picture's comment into albumdir's "txt", or deletes the file when
 // comment is empty. The "txt" directory must exist. A comment whose file
 // would be one of the album's own texts is refused (reported, false).
-bool savephotocomment(const std::string& comment, const std::string& albumdir, const std::string& picture);
+bool savephotocomment(const std::string& comment, const std::string& albumdir, const std::string& picture,
+                      libutils::report_log_t& log);
 
 }  // namespace pictora

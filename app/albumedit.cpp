@@ -3,9 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <iostream>
 #include <iterator>
-#include <sstream>
 
 #include "app/html_album.h"
 #include "app/html_best.h"
@@ -23,11 +21,6 @@ namespace {
 // The book that holds the album or collection p.
 path_t book_holding(const path_t& p) { return book_of(path_t{p.base, p.book, ""}); }
 
-void add_refusal_log(refusal_t& why, vexalib::e_message_t message, const std::ostringstream& log) {
-  why = refusal_t{message, log.str(), false};
-  while (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
-}
-
 // The texts of dir (none with an empty title), then each changed comment,
 // on_saved(edit) after each, up to the first that fails; then dir's secret
 // mark whatever became of them.
@@ -39,19 +32,18 @@ bool save_texts(const path_t& dir, const texts_edit_t& texts, const std::vector<
       why = refusal_t{vexalib::msg_no_title, "", false};
       return false;
     }
-    std::ostringstream log;
-    if (!savecommenttxt(dir, texts.title, texts.head, texts.last, log)) {
-      add_refusal_log(why, vexalib::msg_comments_not_saved, log);
+    libutils::report_log_t log;
+    const auto refuse = [&] {
+      why = refusal_t{vexalib::msg_comments_not_saved, log.text(), false};
+      while (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
       return false;
-    }
+    };
+    if (!savecommenttxt(dir, texts.title, texts.head, texts.last, log)) return refuse();
     for (const comment_edit_t& c : comments) {
       if (c.now == c.loaded) continue;
       std::string album_dir;
       c.album->path.make(album_dir);
-      if (!savephotocomment(c.now, album_dir, c.name)) {
-        why = refusal_t{vexalib::msg_comments_not_saved, c.name + ": save comment fail.", false};
-        return false;
-      }
+      if (!savephotocomment(c.now, album_dir, c.name, log)) return refuse();
       on_saved(c);
     }
     return true;
@@ -76,11 +68,11 @@ void set_entry(best_t& list, const std::string& name, bool on) {
   list.modified = true;
 }
 
-void album_marks_t::load(const path_t& p) {
+void album_marks_t::load(const path_t& p, libutils::report_log_t& log) {
   album = p;
-  good.load(p, list_kind(bestname_good).file);
-  fail.load(p, list_kind(bestname_fail).file);
-  record.load(p);
+  good.load(p, list_kind(bestname_good).file, log);
+  fail.load(p, list_kind(bestname_fail).file, log);
+  record.load(p, log);
 }
 
 mark_t album_marks_t::mark(const std::string& name) const {
@@ -122,27 +114,15 @@ bool save_album_edit(album_marks_t& marks, const texts_edit_t& texts, const std:
   });
 }
 
-bool update_edited_album(const path_t& album, const std::vector<files_t>& files, bool best_page,
-                         batch_progress_t& progress, refusal_t& why) {
+bool update_edited_album(const build_context_t& ctx, const path_t& album, const std::vector<files_t>& files,
+                         bool best_page, batch_progress_t& progress, libutils::report_log_t& log) {
   if (album.album == s_goodpicks_dir) return true;
   sigc::signal<void, double>* s = progress.stage;
-  std::ostringstream log;
-  if (!updatealbum(album, files, s[0], s[1], s[2], s[3], log)) {
-    std::string dir;
-    album.make(dir);
-    log << dir << ": updatealbum() fail.";
-    add_refusal_log(why, vexalib::msg_build_failed, log);
-    return false;
-  }
-  if (best_page && !makebesthtml(book_holding(album), s[4], s[5])) {
-    std::string dir;
-    album.make(dir);
-    libutils::fail(std::cerr, dir, ": makebesthtml() fail.");
-  }
-  return true;
+  if (!updatealbum(ctx, album, files, s[0], s[1], s[2], s[3], log)) return false;
+  return !best_page || makebesthtml(ctx, book_holding(album), s[4], s[5], log);
 }
 
-bool load_goodpicks(collection_t& out, const path_t& collection) {
+bool load_goodpicks(collection_t& out, const path_t& collection, libutils::report_log_t& log) {
   out = collection_t{};
   out.collection = collection;
   std::string book_dir;
@@ -151,7 +131,7 @@ bool load_goodpicks(collection_t& out, const path_t& collection) {
   if (!collection_names(names, book_dir)) return false;
   for (const std::string& name : names) {
     out.albums.emplace_back();
-    out.albums.back().load(path_t{"", book_dir, name});
+    out.albums.back().load(path_t{"", book_dir, name}, log);
   }
   for (album_t& album : out.albums) {
     for (const std::string& name : album.good_list.entries) out.entries.push_back({&album, name});
@@ -159,7 +139,7 @@ bool load_goodpicks(collection_t& out, const path_t& collection) {
   return true;
 }
 
-bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kind) {
+bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kind, libutils::report_log_t& log) {
   out = collection_t{};
   out.collection = collection;
   out.goodpicks = false;
@@ -171,7 +151,7 @@ bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kin
   std::list<albumdir_t> albums;
   hierar_albums(albums, path_t{book_dir, "", ""}, names);
   sort_albums(albums);
-  load_albums(out.albums, path_t{book_dir, "", ""}, albums);
+  load_albums(out.albums, path_t{book_dir, "", ""}, albums, log);
   for (album_t& album : out.albums) {
     for (const std::string& name : (album.*list_kind(out.kind).list).entries) out.entries.push_back({&album, name});
   }
@@ -183,26 +163,22 @@ bool save_collection_texts(collection_t& c, const texts_edit_t& texts, const std
   return save_texts(c.collection, texts, comments, why, [](const comment_edit_t& edit) { edit.album->changed = true; });
 }
 
-bool update_collection(collection_t& c, batch_progress_t& progress, refusal_t& why) {
+bool update_collection(const build_context_t& ctx, collection_t& c, batch_progress_t& progress,
+                       libutils::report_log_t& log) {
   sigc::signal<void, double>* s = progress.stage;
-  std::ostringstream log;
   bool pages = true;
+  // What the user changed is saved whatever happens; a stop skips pages.
   for (album_t& album : c.albums) {
-    if (!album.save()) continue;
-    pages = makehtml(album.path, s[2], log) && pages;
-    pages = makehtmlzoom(album.path, s[3]) && pages;
-    pages = makehtmlffzoom(album.path, s[3]) && pages;
+    if (!album.save() || ctx.stopped()) continue;
+    pages = makehtml(ctx, album.path, s[2], log) && pages;
+    pages = makehtmlzoom(ctx, album.path, s[3], log) && pages;
+    pages = makehtmlffzoom(ctx, album.path, s[3], log) && pages;
   }
+  if (ctx.stopped()) return false;
   const path_t book = book_holding(c.collection);
-  const bool collection = c.goodpicks ? makebesthtml(book, s[4], s[5]) : makebestbookhtml(book, c.kind, s[4], s[5]);
-  if (!collection) {
-    std::string dir;
-    c.collection.make(dir);
-    log << dir << ": collection page fail.\n";
-  }
-  if (pages && collection) return true;
-  add_refusal_log(why, vexalib::msg_comments_not_saved, log);
-  return false;
+  const bool collection = c.goodpicks ? makebesthtml(ctx, book, s[4], s[5], log)
+                                      : makebestbookhtml(ctx, book, c.kind, s[4], s[5], log);
+  return pages && collection;
 }
 
 row_dialog_t row_dialog(const std::string& book_dir, const std::string& name, row_opener_t opener) {

@@ -14,9 +14,11 @@
 
 #include "app/album.h"
 #include "app/batchupdate.h"
+#include "app/build_context.h"
 #include "app/bookedit.h"
 #include "app/import.h"
 #include "app/path.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -34,8 +36,8 @@ struct album_marks_t {
   album_t record;     // the five flags
 
   // Loads the good and fail lists and the album record; missing list files
-  // are empty lists.
-  void load(const path_t& p);
+  // are empty lists, what cannot be read is reported on log.
+  void load(const path_t& p, libutils::report_log_t& log);
   mark_t mark(const std::string& name) const;
   // Good adds the name to the good list; normal and fail take every flag
   // away; fail puts the name into the fail list.
@@ -75,11 +77,11 @@ bool save_album_edit(album_marks_t& marks, const texts_edit_t& texts, const std:
 
 // Brings the edited album up to date for files (every file of "original"
 // with the turn the user picked; stage signals 1 to 4), then, with
-// best_page, the book's "_Best" page (signals 5 and 6). The "_Best"
-// collection itself is never updated as an album. False with the reports
-// in why when the update fails.
-bool update_edited_album(const path_t& album, const std::vector<files_t>& files, bool best_page,
-                         batch_progress_t& progress, refusal_t& why);
+// best_page, the book's "_Best" page (signals 5 and 6), with ctx. The
+// "_Best" collection itself is never updated as an album. Failures are
+// reported on log; false when the update failed or was stopped.
+bool update_edited_album(const build_context_t& ctx, const path_t& album, const std::vector<files_t>& files,
+                         bool best_page, batch_progress_t& progress, libutils::report_log_t& log);
 
 // The pictures a collection dialog shows: the albums' records and one entry
 // per picture, in the collection's order.
@@ -98,9 +100,10 @@ struct collection_t {
 // "_Best": the good pictures of every album directly in the collection's
 // book (newest album first, names ascending). A best book: the pictures of
 // its list over every album of the tree below the book, in the order of its
-// page. False when the book cannot be listed.
-bool load_goodpicks(collection_t& out, const path_t& collection);
-bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kind);
+// page. False when the book cannot be listed. What cannot be read is
+// reported on log.
+bool load_goodpicks(collection_t& out, const path_t& collection, libutils::report_log_t& log);
+bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kind, libutils::report_log_t& log);
 
 // Saves a collection's own texts and the changed comments of its pictures
 // (their albums then count as changed), then its secret mark, as
@@ -109,9 +112,10 @@ bool load_bestbook(collection_t& out, const path_t& collection, e_bestname_t kin
 bool save_collection_texts(collection_t& c, const texts_edit_t& texts, const std::vector<comment_edit_t>& comments,
                            refusal_t& why);
 // Saves the albums whose lists or comments changed and writes their pages
-// again (signals 3 and 4), then the collection's page (5 and 6). False with
-// the reports in why when an album's pages failed.
-bool update_collection(collection_t& c, batch_progress_t& progress, refusal_t& why);
+// again (signals 3 and 4), then the collection's page (5 and 6), with ctx.
+// Failures are reported on log; false then.
+bool update_collection(const build_context_t& ctx, collection_t& c, batch_progress_t& progress,
+                       libutils::report_log_t& log);
 
 // What the item button of a row named name in the book directory book_dir
 // opens; each window that lists rows decides in its own way.

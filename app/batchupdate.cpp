@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <list>
 #include <vector>
 
@@ -9,7 +10,6 @@
 #include "app/import.h"
 #include "app/listing.h"
 #include "app/update.h"
-#include "libutils/common.h"
 #include "libutils/dirutil.h"
 
 namespace pictora {
@@ -26,21 +26,24 @@ bool is_directory(const std::string& path) {
 namespace {
 
 // Brings dir, entered by walk, up to date (see batchupdate).
-bool update_entered(const path_t& dir, std::ostream& log, batch_progress_t& progress, walk_t& walk);
+bool update_entered(const build_context_t& ctx, const path_t& dir, libutils::report_log_t& log,
+                    batch_progress_t& progress, walk_t& walk);
 
 // Each subdirectory of the book directory full, in ascending order, that the
 // walk enters.
-void update_subdirs(const std::string& full, std::list<std::string>& names, std::ostream& log,
-                    batch_progress_t& progress, walk_t& walk) {
+void update_subdirs(const build_context_t& ctx, const std::string& full, std::list<std::string>& names,
+                    libutils::report_log_t& log, batch_progress_t& progress, walk_t& walk) {
   for (const std::string& name : names) {
+    if (ctx.stopped()) return;
     const path_t sub{"", full, name};
     std::string path;
     sub.make(path);
-    if (walk.enter(path)) update_entered(sub, log, progress, walk);
+    if (walk.enter(path)) update_entered(ctx, sub, log, progress, walk);
   }
 }
 
-bool update_entered(const path_t& dir, std::ostream& log, batch_progress_t& progress, walk_t& walk) {
+bool update_entered(const build_context_t& ctx, const path_t& dir, libutils::report_log_t& log,
+                    batch_progress_t& progress, walk_t& walk) {
   std::string full;
   dir.make(full);
   if (progress.begin_directory) progress.begin_directory(full);
@@ -49,11 +52,11 @@ bool update_entered(const path_t& dir, std::ostream& log, batch_progress_t& prog
   // The collections are named by the book that holds them.
   const path_t book{dir.base, dir.book, ""};
   if (dir.album == s_goodpicks_dir) {
-    makebesthtml(book, s[4], s[5]);
+    makebesthtml(ctx, book, s[4], s[5], log);
     return true;
   }
   if (dir.album[0] == '_') {
-    makebestbookhtml(book, collection_kind(dir.album), s[4], s[5]);
+    makebestbookhtml(ctx, book, collection_kind(dir.album), s[4], s[5], log);
     return true;
   }
   std::string original;
@@ -61,37 +64,40 @@ bool update_entered(const path_t& dir, std::ostream& log, batch_progress_t& prog
   if (!is_directory(original)) {
     if (dir.album == "txt") return true;
     std::list<std::string> names;
-    if (!libutils::getdirs(names, full.c_str())) return false;
-    update_subdirs(full, names, log, progress, walk);
+    if (!libutils::getdirs(names, full.c_str())) return libutils::fail(log, full, ": cannot be listed", errno);
+    update_subdirs(ctx, full, names, log, progress, walk);
     // The index page names its rows by the album part of the path it gets,
     // so the sub-book goes to it as a book of its own.
-    return makehtmlbook(path_t{"", full, ""}, log);
+    return makehtmlbook(ctx, path_t{"", full, ""}, log);
   }
 
   std::list<std::string> names;
-  if (!libutils::getfiles(names, original.c_str())) return false;
+  if (!libutils::getfiles(names, original.c_str()))
+    return libutils::fail(log, original, ": cannot be listed", errno);
   std::vector<files_t> files;
   for (const std::string& name : names) files.push_back(files_t{name, 0});
   // A pipe put among the originals would hold the update up for ever.
-  files = regular_files(original, files, log);
-  if (!updatealbum(dir, files, s[0], s[1], s[2], s[3], log))
-    libutils::fail(log, full, ": updatealbum() fail.");
+  files = regular_files(original, files, log, libutils::report_t::failure);
+  // Each file that fails is reported by the update itself; the walk goes on.
+  updatealbum(ctx, dir, files, s[0], s[1], s[2], s[3], log);
   return true;
 }
 
 }  // namespace
 
-bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress) {
+bool batchupdate(const build_context_t& ctx, const path_t& dir, libutils::report_log_t& log,
+                 batch_progress_t& progress) {
   if (dir.album.empty()) return true;
   std::string full;
   dir.make(full);
   walk_t walk(full);
-  return update_entered(dir, log, progress, walk);
+  return update_entered(ctx, dir, log, progress, walk);
 }
 
-void update_all(const path_t& path, std::ostream& log, batch_progress_t& progress) {
+void update_all(const build_context_t& ctx, const path_t& path, libutils::report_log_t& log,
+                batch_progress_t& progress) {
   if (!path.album.empty()) {
-    batchupdate(path, log, progress);
+    batchupdate(ctx, path, log, progress);
     return;
   }
   std::string book;
@@ -99,7 +105,7 @@ void update_all(const path_t& path, std::ostream& log, batch_progress_t& progres
   std::list<std::string> names;
   libutils::getdirs(names, book.c_str());  // already ascending
   walk_t walk(book);
-  update_subdirs(book, names, log, progress, walk);
+  update_subdirs(ctx, book, names, log, progress, walk);
 }
 
 }  // namespace pictora

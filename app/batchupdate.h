@@ -7,11 +7,12 @@
 #include <sigc++/sigc++.h>
 
 #include <functional>
-#include <ostream>
 #include <string>
 
+#include "app/build_context.h"
 #include "app/html_best.h"
 #include "app/path.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -29,14 +30,16 @@ struct batch_progress_t {
 // its index page, an album its levels and pages from every file of
 // "original" (rotation 0). A path without album part is left alone. One
 // walk of dir (see walk_t): each directory is updated once and nothing
-// outside dir is entered. Album
-// failures are collected on log and do not stop the walk; false only when a
-// directory cannot be listed or a sub-book's index page fails.
-bool batchupdate(const path_t& dir, std::ostream& log, batch_progress_t& progress);
+// outside dir is entered. Failures are collected on log and do not stop the
+// walk; false only when a directory cannot be listed or a sub-book's index
+// page fails. A stop asked for through ctx enters no further directory.
+bool batchupdate(const build_context_t& ctx, const path_t& dir, libutils::report_log_t& log,
+                 batch_progress_t& progress);
 
 // The "update all" of a book or album path: for a book (empty album part)
 // each of its sub-directories in ascending order, in one walk of the book,
 // else the path itself.
-void update_all(const path_t& path, std::ostream& log, batch_progress_t& progress);
+void update_all(const build_context_t& ctx, const path_t& path, libutils::report_log_t& log,
+                batch_progress_t& progress);
 
 }  // namespace pictora

@@ -1,6 +1,5 @@
 #include "app/best.h"
 
-#include <iostream>
 #include <sstream>
 
 #include "app/replacefile.h"
@@ -13,12 +12,12 @@ bool is_file_name(const std::string& entry) {
   return entry != "." && entry != ".." && entry.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
-bool best_t::load(const path_t& p, const std::string& name) {
+bool best_t::load(const path_t& p, const std::string& name, libutils::report_log_t& log) {
   p.make(path, "txt", name);
   entries.clear();
   has_entries = false;  // it describes the latest load only
   std::string text;
-  if (!libutils::read_text_file(path, text, std::cerr)) return false;
+  if (!libutils::read_text_file(path, text, log)) return false;
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
@@ -27,7 +26,7 @@ bool best_t::load(const path_t& p, const std::string& name) {
     // Followed as it stands, a path would have the pages and collections
     // read and link files outside the album.
     if (!is_file_name(line)) {
-      libutils::fail_once(std::cerr, path, ": " + line + ": not a file name of the album, line ignored.");
+      libutils::warn(log, path, ": " + line + ": not a file name of the album, line ignored.");
       continue;
     }
     entries.insert(line);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/path.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -25,7 +26,7 @@ class best_t {
   // album, never a path: a line with a separator, "." or ".." is left out,
   // with a warning naming the file and the line, and is gone from the file
   // once the list is saved.
-  bool load(const path_t& p, const std::string& name);
+  bool load(const path_t& p, const std::string& name, libutils::report_log_t& log);
   // Writes the file when modified is set; false when nothing was written, and
   // then modified stays set so that a later save tries again.
   bool save();

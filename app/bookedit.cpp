@@ -76,11 +76,11 @@ std::string without_trailing_separators(std::string dir) {
 // again once it is claimed: read the camera from inside the album, or give
 // two files one page or copy, or a file the album's own text for comment.
 bool import_allowed(const album_request_t& request, refusal_t& why) {
-  std::ostringstream log;
+  libutils::report_log_t log;
   if (source_outside_album(request.source, request.files, request.target, log) &&
       picks_apart(request.source, request.files, request.target, log))
     return true;
-  why = refusal_t{vexalib::msg_build_failed, log.str(), false, true};
+  why = refusal_t{vexalib::msg_build_failed, log.text(), false, true};
   if (!why.detail.empty() && why.detail.back() == '\n') why.detail.pop_back();
   return false;
 }
@@ -151,11 +151,11 @@ bool check_album(const album_request_t& request, bool replace_existing, refusal_
   return false;
 }
 
-bool make_album(const album_request_t& request, batch_progress_t& progress, refusal_t& why) {
+bool make_album(const build_context_t& ctx, const album_request_t& request, batch_progress_t& progress,
+                refusal_t& why, libutils::report_log_t& log) {
   const path_t& album = request.target;
   std::string dir;
   album.make(dir);
-  std::ostringstream log;
   album_claim_t claim;
   switch (claim.claim(album, request.replace, log)) {
     case album_claim_t::claimed:
@@ -168,7 +168,7 @@ bool make_album(const album_request_t& request, batch_progress_t& progress, refu
                       dir + ": another build or update is working in this album; nothing was copied.", false, true};
       return false;
     case album_claim_t::failed:
-      why = refusal_t{vexalib::msg_build_failed, log.str()};
+      why = refusal_t{vexalib::msg_build_failed, "", false, false};
       return false;
   }
   // Another build may have changed the album between the checks and the
@@ -177,42 +177,40 @@ bool make_album(const album_request_t& request, batch_progress_t& progress, refu
   // Recorded before anything else is written into the album, so that an
   // update finishes a build killed at any point after this.
   if (!begin_build(request.source, request.files, album, log)) {
-    why = refusal_t{vexalib::msg_build_failed, log.str()};
+    why = refusal_t{vexalib::msg_build_failed, "", false, false};
     return false;
   }
   if (!savecommenttxt(album, request.title, request.head, request.last, log)) {
-    why = refusal_t{vexalib::msg_comments_not_saved, log.str()};
+    why = refusal_t{vexalib::msg_comments_not_saved, "", false, false};
     return false;
   }
   mark_secret(album, request.secret);
   sigc::signal<void, double>* s = progress.stage;
   s[0].emit(0);
-  if (!makealbumwithrotate(request.source, request.files, album, s[0], s[1], s[2], s[3], log)) {
-    why = refusal_t{vexalib::msg_build_failed, log.str()};
-    return false;
-  }
-  if (!makehtmlbook(path_t{"", album.book, ""}, log)) {
-    libutils::fail(log, "", "makehtmlbook() fail.");
-    why = refusal_t{vexalib::msg_build_failed, log.str()};
-    return false;
-  }
-  return true;
+  const bool built = makealbumwithrotate(ctx, request.source, request.files, album, s[0], s[1], s[2], s[3], log);
+  // The book lists the album also when some of its files were left out;
+  // after a stop the album's pages may not be there yet.
+  const bool listed = ctx.stopped() || makehtmlbook(ctx, path_t{"", album.book, ""}, log);
+  if (built && listed) return true;
+  why = refusal_t{vexalib::msg_build_failed, "", false, false};
+  return false;
 }
 
-bool rename_row(const std::string& book_dir, const std::string& from, const std::string& to, std::ostream& err) {
+bool rename_row(const std::string& book_dir, const std::string& from, const std::string& to,
+                libutils::report_log_t& log) {
   const std::string source = book_dir + path_separator + from, target = book_dir + path_separator + to;
   const std::string sub = libutils::dirname(to);
   if (!sub.empty() && !libutils::exists(book_dir + path_separator + sub)) {
     std::error_code error;
     fs::create_directories(book_dir + path_separator + sub, error);
-    savecommenttxt(path_t{"", book_dir, sub}, libutils::folder_name(sub), "", "", err);
+    savecommenttxt(path_t{"", book_dir, sub}, libutils::folder_name(sub), "", "", log);
   }
   if (::rename(source.c_str(), target.c_str()) == 0) return true;
-  return libutils::fail(err, "move " + source + " " + target, ": " + system_error(errno));
+  return libutils::fail(log, source, ": cannot be moved to " + target, errno);
 }
 
-bool save_book(const path_t& book, const std::vector<row_change_t>& rows, bool secret, batch_progress_t& progress,
-               std::ostream& err) {
+bool save_book(const build_context_t& ctx, const path_t& book, const std::vector<row_change_t>& rows, bool secret,
+               batch_progress_t& progress, libutils::report_log_t& log) {
   std::string dir;
   book.make(dir);
   sigc::signal<void, double>* s = progress.stage;
@@ -223,24 +221,20 @@ bool save_book(const path_t& book, const std::vector<row_change_t>& rows, bool s
     if (row.secret != row.was_secret) mark_secret(path_t{"", dir, row.name}, row.secret);
     if (row.new_name == row.name || row.new_name.empty()) continue;
     const std::string sub = without_trailing_separators(libutils::dirname(row.new_name));
-    if (rename_row(dir, row.name, row.new_name, err) && !sub.empty()) moved_into.insert(sub);
+    if (rename_row(dir, row.name, row.new_name, log) && !sub.empty()) moved_into.insert(sub);
   }
-  for (const std::string& sub : moved_into) {
-    const path_t sub_book = book_of(path_t{"", dir, sub});
-    if (!makebesthtml(sub_book, s[4], s[5])) libutils::fail(err, sub_book.book, ": makebesthtml() fail.");
-    if (!makehtmlbook(sub_book, err)) libutils::fail(err, sub_book.book, ": makehtmlbook() fail.");
-  }
+  // makebesthtml writes the book's index page after the collection.
+  for (const std::string& sub : moved_into) makebesthtml(ctx, book_of(path_t{"", dir, sub}), s[4], s[5], log);
   s[4].emit(0);
   s[5].emit(0);
   const path_t own = book_of(book);
-  if (!makebesthtml(own, s[4], s[5])) libutils::fail(err, dir, ": makebesthtml() fail.");
+  makebesthtml(ctx, own, s[4], s[5], log);
   mark_secret(own, secret);
-  if (makehtmlbook(own, err)) return true;
-  return libutils::fail(err, dir, ": makehtmlbook() fail.");
+  return makehtmlbook(ctx, own, log);
 }
 
-bool make_book(const path_t& book, const std::string& name, const std::string& title, const std::string& head,
-               const std::string& last, bool secret, std::ostream& log) {
+bool make_book(const build_context_t& ctx, const path_t& book, const std::string& name, const std::string& title,
+               const std::string& head, const std::string& last, bool secret, libutils::report_log_t& log) {
   std::string dir;
   book.make(dir);
   const path_t sub{"", dir, name};
@@ -250,15 +244,12 @@ bool make_book(const path_t& book, const std::string& name, const std::string& t
   fs::create_directories(sub_dir, error);  // an existing one is fine
   if (!savecommenttxt(sub, title, head, last, log)) return false;
   mark_secret(sub, secret);
-  if (!makehtmlbook(book_of(sub), std::cerr)) {
-    std::cerr << "makehtmlindex(book_directory) fail." << std::endl;
-    return true;
-  }
-  if (!makehtmlbook(book_of(book), std::cerr)) std::cerr << "makehtmlindex(m_album) fail." << std::endl;
+  if (makehtmlbook(ctx, book_of(sub), log)) makehtmlbook(ctx, book_of(book), log);
   return true;
 }
 
-bool remove_row(const path_t& book, const std::string& name, refusal_t& why) {
+bool remove_row(const build_context_t& ctx, const path_t& book, const std::string& name, refusal_t& why,
+                libutils::report_log_t& log) {
   std::string book_dir;
   book.make(book_dir);
   const fs::path dir = fs::path(book_dir) / name;
@@ -270,7 +261,7 @@ bool remove_row(const path_t& book, const std::string& name, refusal_t& why) {
     why.detail = dir.string() + ": " + error.message();
     return false;
   }
-  if (!makehtmlbook(book_of(book), std::cerr)) libutils::fail(std::cerr, book_dir, ": makehtmlbook() fail.");
+  makehtmlbook(ctx, book_of(book), log);
   return true;
 }
 

@@ -7,13 +7,13 @@
 #pragma once
 
 #include <ctime>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/batchupdate.h"
 #include "app/import.h"
 #include "app/path.h"
+#include "libutils/report.h"
 #include "vexalib/message.h"
 
 namespace pictora {
@@ -41,8 +41,10 @@ struct album_request_t {
   bool replace = false;        // the user chose to build into an existing album
 };
 
-// Why the editor refuses what the user asked for: the catalogue's message
-// and, where it helps, a line naming what is wrong.
+// The editor's answer to what the user asked for, when it is not a plain
+// yes: the catalogue's message and, where it helps, a line naming what is
+// wrong. A refusal comes before any work; what goes wrong during the work
+// is reported on a report_log_t.
 struct refusal_t {
   vexalib::e_message_t message = vexalib::msg_error;
   std::string detail;
@@ -68,11 +70,14 @@ bool check_album(const album_request_t& request, bool replace_existing, refusal_
 // import must not do, records the build, writes its comment files and
 // secret mark, then builds it (import, size levels, thumbnails, movies,
 // pages; the stage signals 1 to 4 of progress) and the index page of its
-// book. False with why filled at the first failure: refused and untouched
-// (the directory exists, or another build holds it, or the import checks
-// fail now), or the comments could not be saved, or the build or the book
-// page failed, with the reports collected.
-bool make_album(const album_request_t& request, batch_progress_t& progress, refusal_t& why);
+// book, with ctx (settings, jobs, progress items, stop). False with why
+// filled: refused and untouched (the directory exists, or another build
+// holds it, or the import checks fail now), or why.message says what failed
+// (the comments could not be saved, the build or the book page failed, the
+// build was stopped) and the reports are on log. Files left out of the
+// album are reported on log as the album is built; the rest is built.
+bool make_album(const build_context_t& ctx, const album_request_t& request, batch_progress_t& progress,
+                refusal_t& why, libutils::report_log_t& log);
 
 // One row of a book as listed and as the user left it in the editor.
 struct row_change_t {
@@ -84,30 +89,32 @@ struct row_change_t {
 
 // Renames the row `from` of the book directory to `to`. A sub-book that `to`
 // names and that does not exist yet is made first, with its name as its
-// title, so that it is listed. A failure is reported on err with the move it
+// title, so that it is listed. A failure is reported on log with the move it
 // was. True when renamed.
-bool rename_row(const std::string& book_dir, const std::string& from, const std::string& to, std::ostream& err);
+bool rename_row(const std::string& book_dir, const std::string& from, const std::string& to,
+                libutils::report_log_t& log);
 
 // Saves what the editor shows of a book (its comments are saved before):
 // each row's secret mark and name, the best and index pages of every
 // sub-book a row moved into (in name order), the book's "_Best" (stage
 // signals 5 and 6 of progress), the book's own secret mark and its index
-// page. Failures are reported on err; false only when the index page
-// cannot be written.
-bool save_book(const path_t& book, const std::vector<row_change_t>& rows, bool secret, batch_progress_t& progress,
-               std::ostream& err);
+// page, with ctx. Failures are reported on log; false only when the index
+// page cannot be written.
+bool save_book(const build_context_t& ctx, const path_t& book, const std::vector<row_change_t>& rows, bool secret,
+               batch_progress_t& progress, libutils::report_log_t& log);
 
 // Makes the sub-book `name` of book (or takes the existing one): its
 // directory, comment files, secret mark and index page, then the index page
-// of book. False when the comment files cannot be written (reports on log);
-// failed pages are reported on the standard error stream only.
-bool make_book(const path_t& book, const std::string& name, const std::string& title, const std::string& head,
-               const std::string& last, bool secret, std::ostream& log);
+// of book. Everything that fails is reported on log; false when the
+// comment files cannot be written.
+bool make_book(const build_context_t& ctx, const path_t& book, const std::string& name, const std::string& title,
+               const std::string& head, const std::string& last, bool secret, libutils::report_log_t& log);
 
 // Removes the row `name` of book with everything in it, then writes the
 // book's index page. Nothing is removed unless everything can be: false,
 // the disk untouched and why naming the first file or directory that
-// stands in the way, otherwise.
-bool remove_row(const path_t& book, const std::string& name, refusal_t& why);
+// stands in the way, otherwise. A book page that fails is reported on log.
+bool remove_row(const build_context_t& ctx, const path_t& book, const std::string& name, refusal_t& why,
+                libutils::report_log_t& log);
 
 }  // namespace pictora

@@ -28,33 +28,32 @@ bool list_source(const std::string& dir, std::vector<source_file_t>& out) {
   return true;
 }
 
-libgr::direction2ul_t movie_still_size(const libgr::direction2ul_t& frame) {
-  const std::uint64_t n = halvings_to_fit(frame.x, frame.y, g_global.shrink_size.x, g_global.shrink_size.y);
+libgr::direction2ul_t movie_still_size(const libgr::direction2ul_t& frame, const size_limit_t& box) {
+  const std::uint64_t n = halvings_to_fit(frame.x, frame.y, box.x, box.y);
   return libgr::direction2ul_t{static_cast<std::uint32_t>((frame.x >> n) / 4),
                                static_cast<std::uint32_t>((frame.y >> n) / 4)};
 }
 
 bool load_source_thumbnail(libgr::image2d_t& image, const std::string& dir, const source_file_t& file,
-                           temp_t& temp, const std::string& prog_name) {
+                           temp_t& temp, const std::string& prog_name, const global_t& settings,
+                           libutils::report_log_t& log) {
   const std::string path = dir + path_separator + file.name;
-  if (file.kind == source_kind_t::picture) return load_thumbnail(image, path);
-  if (file.kind != source_kind_t::movie || !temp.init(prog_name)) return false;
+  if (file.kind == source_kind_t::picture) return load_thumbnail(image, path, settings, log);
+  if (file.kind != source_kind_t::movie || !temp.init(prog_name, log)) return false;
   libgr::direction2ul_t frame;
   std::string duration, rate;
-  ffidentify(path, frame, duration, rate);
+  ffidentify(path, frame, duration, rate, log);
   const std::string still = temp.path() + path_separator + ffjpgname(file.name);
-  if (!ffsavethumbnail(path, still, movie_still_size(frame)))
-    return libutils::fail(std::cerr, path, ": ffsavethumbnail failed.");
-  const bool loaded = load_jpeg(image, still);
+  if (!ffsavethumbnail(path, still, movie_still_size(frame, settings.shrink_size), log)) return false;
+  const bool loaded = load_jpeg(image, still, settings, log);
   // Two movies of one stem ("a.mov", "a.mp4") would otherwise share a still.
   std::remove(still.c_str());
-  if (!loaded) return libutils::fail(std::cerr, still, ": load movie jpeg failed.");
-  return true;
+  return loaded;
 }
 
-std::uint64_t angle_code(int angle, const std::string& name, std::ostream& err) {
+std::uint64_t angle_code(int angle, const std::string& name, libutils::report_log_t& log) {
   if (angle % 90 == 0 && angle >= 0 && angle <= 270) return static_cast<std::uint64_t>(angle / 90);
-  libutils::fail(err, name, ": " + std::to_string(angle) + ": not 90/180/270.");
+  libutils::warn(log, name, ": " + std::to_string(angle) + ": not 90/180/270.");
   return 0;
 }
 

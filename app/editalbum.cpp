@@ -34,7 +34,8 @@ EditAlbumDialog::EditAlbumDialog(Gtk::Window& parent, const path_t& album, const
 }
 
 bool EditAlbumDialog::make_rows() {
-  marks.load(album);
+  libutils::report_log_t log = console_log();
+  marks.load(album, log);
   return list_album(list, album, prog_dir);
 }
 
@@ -51,11 +52,14 @@ void EditAlbumDialog::on_response(int id) {
   if (refused) show_refusal(*this, why);
   const std::vector<files_t> files = selected_files();
   loop_mark("album update started");
-  const bool updated = progwin.show_while([&](batch_progress_t& progress) {
-    return update_edited_album(album, files, best_page, progress, why);
-  });
+  libutils::report_log_t log;
+  progwin.show_while(
+      [&](const build_context_t& ctx, batch_progress_t& progress, libutils::report_log_t& out) {
+        return update_edited_album(ctx, album, files, best_page, progress, out);
+      },
+      log);
   loop_mark("album update ended");
-  if (!updated) show_refusal(*this, why);
+  show_job_reports(*this, vexalib::msg_build_failed, progwin, log);
 }
 
 void edit_album(Gtk::Window& parent, const path_t& album, const std::string& prog_dir,

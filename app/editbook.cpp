@@ -31,10 +31,6 @@ constexpr int sub_book_offset = 48;
 
 std::string message(vexalib::e_message_t n) { return vexalib::getmsg(n); }
 
-// A message box text: the message, then the collected reports when there are any.
-std::string with_log(vexalib::e_message_t n, const std::string& log) {
-  return log.empty() ? message(n) : message(n) + "\n" + log;
-}
 
 }  // namespace
 
@@ -84,7 +80,8 @@ bool EditBookDialog::make_items() {
   table.resize(1, 1);
   items.clear();
   menu_listing_t listing;
-  const bool listed = read_menu_listing(book_dir, listing);
+  libutils::report_log_t log = console_log();
+  const bool listed = read_menu_listing(book_dir, listing, log);
   texts.title_entry.set_text(text_utf8(listing.title));
   texts.head_text.set_text(listing.head);
   texts.last_text.set_text(listing.last);
@@ -123,7 +120,13 @@ bool EditBookDialog::make_items() {
 }
 
 void EditBookDialog::write_book_page() {
-  if (!makehtmlbook(book_of(path), std::cerr)) std::cerr << "makehtmlindex(m_albumdir) fail." << std::endl;
+  libutils::report_log_t log;
+  progwin.show_while(
+      [&](const build_context_t& ctx, batch_progress_t&, libutils::report_log_t& out) {
+        return makehtmlbook(ctx, book_of(path), out);
+      },
+      log);
+  show_job_reports(*this, vexalib::msg_build_failed, progwin, log);
 }
 
 void EditBookDialog::button_list(int index) {
@@ -159,10 +162,17 @@ void EditBookDialog::button_remove(int index) {
     return;
   refusal_t why;
   const std::string name = item.name;
-  if (!progwin.show_while([&](batch_progress_t&) { return remove_row(path, name, why); })) {
+  libutils::report_log_t log;
+  const bool removed = progwin.show_while(
+      [&](const build_context_t& ctx, batch_progress_t&, libutils::report_log_t& out) {
+        return remove_row(ctx, path, name, why, out);
+      },
+      log);
+  if (!removed) {
     error_box(*this, why.text());
     return;
   }
+  show_job_reports(*this, vexalib::msg_build_failed, progwin, log);
   make_items();
   show_all_children();
 }
@@ -229,15 +239,22 @@ void EditBookDialog::make_album() {
     }
     progress.show();
     loop_mark("build started");
-    const bool made = progress.work([&](batch_progress_t& stages) { return pictora::make_album(request, stages, why); });
+    libutils::report_log_t log;
+    const bool made = progress.work(
+        [&](const build_context_t& ctx, batch_progress_t& stages, libutils::report_log_t& out) {
+          return pictora::make_album(ctx, request, stages, why, out);
+        },
+        log);
     loop_mark("build ended");
-    if (!made) {
-      progress.hide();
+    progress.hide();
+    // Refused before anything was made: the dialog stays as the user left it.
+    if (!made && why.untouched) {
       error_box(dialog, why.text());
       continue;
     }
+    // An album was made, whole or in part: the reports say what is missing.
+    show_job_reports(dialog, why.message, progress, log);
     hide();
-    progress.hide();
     make_items();
     show_all_children();
     break;
@@ -251,9 +268,9 @@ void EditBookDialog::save(bool update_all) {
     error_box(*this, message(vexalib::msg_no_title));
     refused = true;
   } else {
-    std::ostringstream log;
+    libutils::report_log_t log;
     if (!savecommenttxt(path, typed.title, typed.head, typed.last, log)) {
-      error_box(*this, with_log(vexalib::msg_comments_not_saved, log.str()));
+      error_box(*this, message(vexalib::msg_comments_not_saved) + "\n\n" + log.text());
       refused = true;
     }
   }
@@ -261,8 +278,14 @@ void EditBookDialog::save(bool update_all) {
   for (const auto& item : items)
     rows.push_back(row_change_t{item->name, text_locale(item->name_entry.get_text()), item->secret,
                                 item->secret_check.get_active()});
-  const bool saved =
-      progwin.show_while([&](batch_progress_t& stages) { return save_book(path, rows, typed.secret, stages, std::cerr); });
+  libutils::report_log_t saving;
+  const bool saved = progwin.show_while(
+      [&](const build_context_t& ctx, batch_progress_t& stages, libutils::report_log_t& out) {
+        return save_book(ctx, path, rows, typed.secret, stages, out);
+      },
+      saving);
+  // A row that could not be renamed, a page that failed: the user sees it.
+  show_job_reports(*this, vexalib::msg_build_failed, progwin, saving);
   if (saved) {
     make_items();
     show_all_children();
@@ -275,15 +298,15 @@ void EditBookDialog::save(bool update_all) {
   }
   if (!saved || !update_all) return;
 
-  std::ostringstream log;
-  progwin.show_while([&](batch_progress_t& stages) {
-    pictora::update_all(path, log, stages);
-    return true;
-  });
-  if (!log.str().empty()) {
-    error_box(*this, with_log(vexalib::msg_update_all, log.str()));
-    refused = true;
-  }
+  libutils::report_log_t log;
+  progwin.show_while(
+      [&](const build_context_t& ctx, batch_progress_t& stages, libutils::report_log_t& out) {
+        pictora::update_all(ctx, path, out, stages);
+        return true;
+      },
+      log);
+  show_job_reports(*this, vexalib::msg_update_all, progwin, log);
+  if (!log.text().empty() || progwin.stopped()) refused = true;
 }
 
 void edit_book(Gtk::Window& parent, const path_t& book, const std::string& prog_dir, const std::string& prog_name,

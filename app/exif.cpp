@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <iostream>
 #include <string>
 
 #include "app/html_text.h"
@@ -392,17 +391,16 @@ void initexif(const char*, const char*) {
   meteringmode[3] = vexalib::getmsg(vexalib::msg_metering_spot);
 }
 
-bool writeexif(std::ostream& os, const path_t& album, const std::string& dir,
-               const std::string& name, bool html, std::string* why) {
+bool writeexif(std::ostream& os, const path_t& album, const std::string& dir, const std::string& name, bool html,
+               libutils::report_log_t& log, std::string* why) {
   std::string file;
   album.make(file, dir, name);
-  // The walker and the EXIF reader report what they refuse without the
-  // file's name; without `why` the line naming it follows theirs.
+  // A picture without a caption is still shown: its reason is a warning.
   const auto refuse = [&](const std::string& reason, bool loud) {
     if (why != nullptr) {
       *why = reason;
     } else if (loud) {
-      libutils::fail(std::cerr, file, ": " + reason);
+      libutils::warn(log, file, ": " + reason);
     }
     return false;
   };

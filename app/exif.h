@@ -8,6 +8,7 @@
 
 #include "app/path.h"
 #include "libgr/jpeg_marker.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -17,11 +18,11 @@ namespace pictora {
 // file (date, camera, lens). The EXIF block is the first APP1 segment that
 // holds one. False, with nothing written, when the file has no readable EXIF
 // block: `why` then receives the reason; without `why` a file that cannot
-// be read, or whose JPEG or EXIF data is refused, is reported on the
-// standard error stream by name. The stream's number format is left as it
-// was.
-bool writeexif(std::ostream& os, const path_t& album, const std::string& dir,
-               const std::string& name, bool html, std::string* why = nullptr);
+// be read, or whose JPEG or EXIF data is refused, is reported on log as a
+// warning naming it (a picture without EXIF block is no fault). The
+// stream's number format is left as it was.
+bool writeexif(std::ostream& os, const path_t& album, const std::string& dir, const std::string& name, bool html,
+               libutils::report_log_t& log, std::string* why = nullptr);
 
 // The caption of a parsed EXIF block, as writeexif writes it.
 void write_caption(std::ostream& os, const libgr::app1_marker_t::tiff_header_t& exif, bool html);

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
-#include <iostream>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -232,14 +231,6 @@ global_t::global_t()
 const char* ostype = std::getenv("OSTYPE");
 global_t g_global;
 
-namespace {
-
-// The codec takes its picture size limit from the settings in force.
-const bool s_pixel_limit_from_settings =
-    (libgr::pixel_limit = [] { return std::uint64_t{g_global.max_pixels}; }, true);
-
-}  // namespace
-
 std::string settings_dir() {
   const std::string config = env("XDG_CONFIG_HOME");
   return (config.empty() ? home_dir() + "/.config" : config) + "/pictora/";
@@ -304,10 +295,17 @@ bool setinivalue(const std::string& key, const std::string& value) {
   return true;
 }
 
-bool loadini(const std::string& dir, const std::string& name) {
+bool loadini(const std::string& dir, const std::string& name, libutils::report_log_t& log) {
   const std::string file = inifile(dir, name);
   std::string text;
-  if (!libutils::read_text_file(file, text, std::cerr)) return false;
+  if (!libutils::read_text_file(file, text, log)) return false;
+  // A file of other bytes (a picture saved under the name, say) would give a
+  // line of garbage for each of its lines: it is said once, and the settings
+  // keep their values.
+  if (text.find('\0') != std::string::npos) {
+    libutils::warn(log, file, ": not a settings file (it holds bytes that are no text); not read.");
+    return true;
+  }
   std::istringstream in(text);
   std::string line;
   for (unsigned long long number = 1; std::getline(in, line); ++number) {
@@ -318,11 +316,10 @@ bool loadini(const std::string& dir, const std::string& name) {
     if (usable_setting(kv.first, kv.second, why_not)) {
       setinivalue(kv.first, kv.second);
     } else if (why_not.empty()) {
-      libutils::fail(std::cerr, "Unrecognized name: ", kv.first);
+      libutils::warn(log, "Unrecognized name: ", kv.first);
     } else {
       // The setting keeps the value it had, the default at start-up.
-      libutils::fail(std::cerr, file + ":" + std::to_string(number),
-                     ": " + kv.first + ": " + why_not + ", line skipped.");
+      libutils::warn(log, file + ":" + std::to_string(number), ": " + kv.first + ": " + why_not + ", line skipped.");
     }
   }
   return true;

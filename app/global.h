@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "libutils/report.h"
+
 namespace pictora {
 
 // A box of width and height limits.
@@ -63,10 +65,11 @@ std::string settings_dir();
 std::string inifile(const std::string& dir, const std::string& name);
 
 // Overlays g_global with the file's settings; false, g_global unchanged, when
-// the file cannot be opened. Unknown names are reported and skipped, and so
-// is a line whose value cannot be used (reported with the file's name and
-// the line's number): its setting keeps the value it had.
-bool loadini(const std::string& dir, const std::string& name);
+// the file cannot be opened. A line of an unknown name, or whose value cannot
+// be used, is skipped with a warning on log naming the file and the line's
+// number: its setting keeps the value it had. A file that is no text is not
+// read, with one warning.
+bool loadini(const std::string& dir, const std::string& name, libutils::report_log_t& log);
 
 // Whether value, read as a line "key=value" of the INI file is read, can be
 // used for the setting key; when not, why_not tells why in a few words

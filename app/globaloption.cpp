@@ -27,7 +27,8 @@ void make_folder(const std::string& path) {
   if (Glib::file_test(path, Glib::FILE_TEST_IS_DIR)) return;
   if (g_mkdir_with_parents(path.c_str(), 0777) == 0) return;
   const int err = errno;
-  libutils::fail(std::cerr, path, std::string(": cannot create the folder, ") + std::strerror(err));
+  libutils::report_log_t log = console_log();
+  libutils::fail(log, path, ": cannot create the folder", err);
 }
 
 void setup_spin(Gtk::SpinButton& spin, double lower, double upper, double page, int width_chars) {

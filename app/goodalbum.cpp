@@ -44,7 +44,8 @@ CollectionDialog::CollectionDialog(Gtk::Window& parent, const path_t& collection
 }
 
 bool CollectionDialog::make_rows() {
-  const bool listed = goodpicks ? load_goodpicks(collection, path) : load_bestbook(collection, path, kind);
+  libutils::report_log_t log = console_log();
+  const bool listed = goodpicks ? load_goodpicks(collection, path, log) : load_bestbook(collection, path, kind, log);
   // A name that several albums give is shown with its album.
   std::map<std::string, int> times;
   for (const collection_t::entry_t& e : collection.entries) ++times[e.name];
@@ -65,8 +66,13 @@ void CollectionDialog::on_response(int id) {
   // pages are made all the same.
   refused = !save_collection_texts(collection, texts.read(), comments, why);
   if (refused) show_refusal(*this, why);
-  if (!progwin.show_while([&](batch_progress_t& progress) { return update_collection(collection, progress, why); }))
-    show_refusal(*this, why);
+  libutils::report_log_t log;
+  progwin.show_while(
+      [&](const build_context_t& ctx, batch_progress_t& progress, libutils::report_log_t& out) {
+        return update_collection(ctx, collection, progress, out);
+      },
+      log);
+  show_job_reports(*this, vexalib::msg_build_failed, progwin, log);
 }
 
 void run_collection(Gtk::Window& parent, const path_t& path, const std::string& prog_dir, bool goodpicks,

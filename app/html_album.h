@@ -6,18 +6,20 @@
 
 #include <sigc++/sigc++.h>
 
-#include <ostream>
-
+#include "app/build_context.h"
 #include "app/path.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
 // Writes index.html, list.html and txt/count.txt of the album, in that order,
-// each under a temporary name renamed into place. progress receives
-// (i + 1) / N after the i-th of the N pictures of the album page. False at
-// the first file that cannot be written or entry whose size links fail, with
-// the reason on log; the files written before stay, and the album page keeps
-// the entries written before the failing one.
-bool makehtml(const path_t& album, sigc::signal<void, double>& progress, std::ostream& log);
+// each whole or not at all (write_generated_file), with the settings of ctx.
+// progress receives (i + 1) / N after the i-th of the N pictures of the
+// album page. An entry whose files cannot be read is reported on log and
+// left out of the page; a file that cannot be written is reported and ends
+// the work. False after either. Movies that have no converted copy (their
+// conversion failed) are left out of the pages.
+bool makehtml(const build_context_t& ctx, const path_t& album, sigc::signal<void, double>& progress,
+              libutils::report_log_t& log);
 
 }  // namespace pictora

@@ -2,8 +2,9 @@
 
 #include <sys/stat.h>
 
-#include <iostream>
+#include <cerrno>
 #include <list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,6 @@
 #include "app/html_text.h"
 #include "app/listing.h"
 #include "app/movie.h"
-#include "app/progress.h"
 #include "app/shrink.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
@@ -52,6 +52,7 @@ struct collection_t {
   size_t pictures = 0;
   size_t sounds = 0;
   movie_ids_t ids;  // each movie is identified once for the whole collection
+  bool entry_left_out = false;  // an entry's files could not be read
 };
 
 // The kind of a file by its ending; false for files of no kind.
@@ -86,7 +87,8 @@ bool bordered_on_list(const rules_t& rules, const album_t& record, const std::st
   return record.apply(name) || record.submit(name) || record.print(name) || record.upload(name);
 }
 
-void gather(collection_t& c, const album_t& record, const rules_t& rules) {
+void gather(const build_context_t& ctx, collection_t& c, const album_t& record, const rules_t& rules,
+            libutils::report_log_t& log) {
   c.albums.push_back(source_album_t{record.path, {}});
   source_album_t& album = c.albums.back();
   std::string relative;
@@ -100,7 +102,9 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
     std::string original;
     album.path.make(original, "original", name);
     if (!libutils::exists(original)) continue;
+    if (e.kind == media_t::movie && !movie_converted(album.path, name)) continue;
     e.album = &album.path;
+    e.settings = &ctx.settings;
     e.prefix = "../" + relative + "/";
     e.name = name;
     e.marked = marked_on_index(rules, record, name);
@@ -115,12 +119,12 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
         break;
       case media_t::movie:
         e.ids = &c.ids;
-        e.level =
-            getffshrinklevel(album.path, "original", name, e.size, e.duration, e.rate, &c.ids);
+        e.level = getffshrinklevel(album.path, "original", name, e.size, e.duration, e.rate,
+                                   ctx.settings.shrink_size, log, &c.ids);
         ++c.movies;
         break;
       case media_t::picture:
-        e.level = getshrinklevel(album.path, name);
+        e.level = getshrinklevel(album.path, name, ctx.settings.shrink_size);
         ++c.pictures;
         break;
     }
@@ -131,38 +135,45 @@ void gather(collection_t& c, const album_t& record, const rules_t& rules) {
 // Whether the collection directory dir may be written: it does not exist
 // yet or it lies inside the book. One that leads out of the book, through a
 // link, is reported and left alone.
-bool in_book(const walk_t& walk, const path_t& dir) {
+bool in_book(const walk_t& walk, const path_t& dir, libutils::report_log_t& log) {
   std::string collection;
   dir.make(collection);
   if (!libutils::exists(collection) || walk.inside(collection)) return true;
-  return libutils::fail(std::cerr, collection, ": leads out of the book, not written.");
+  return libutils::fail(log, collection, ": leads out of the book, not written.");
 }
 
 // Reports a book directory that cannot be listed; false.
-bool listing_failure(const std::string& dir) {
-  return libutils::fail(std::cerr, dir, ": getdirs() fail.");
+bool listing_failure(const std::string& dir, libutils::report_log_t& log) {
+  return libutils::fail(log, dir, ": the book's folder cannot be read", errno);
 }
 
 // Writes one page of the collection: each album's entries, their
 // thumbnails on the thumbnail page.
-bool write_page(std::ostream& os, collection_t& c, page_kind_t kind, sigc::signal<void, double>& progress) {
-  const page_style_t& style = page_style();
+bool write_page(const build_context_t& ctx, std::ostream& os, collection_t& c, page_kind_t kind,
+                sigc::signal<void, double>& progress, libutils::report_log_t& log) {
+  const std::unique_ptr<page_style_t> style_ptr = make_page_style(ctx);
+  const page_style_t& style = *style_ptr;
   style.album_head(os, kind, c.texts);
   size_t done = 0, index = 0;
   for (source_album_t& album : c.albums) {
     if (!album.entries.empty()) style.entries_begin(os, kind);
     for (gathered_t& g : album.entries) {
       if (kind == page_kind_t::collection) {
-        if (!style.entry(os, kind, g.entry, index++, std::cerr)) return false;
+        // An entry whose files cannot be read is left out.
+        std::ostringstream block;
+        if (style.entry(block, kind, g.entry, index++, log))
+          os << block.str();
+        else
+          c.entry_left_out = true;
       } else {
         // A best book borders by a rule of its own on this page.
         entry_t e = g.entry;
         e.marked = g.bordered;
-        style.thumb(os, kind, e, index++);
+        style.thumb(os, kind, e, index++, log);
       }
     }
     if (!album.entries.empty()) style.entries_end(os, kind);
-    emit_progress(progress, ++done, c.albums.size(), album.path.album);
+    ctx.item_finished(progress, ++done, c.albums.size(), album.path.album);
   }
   // The foot's link up leads from the collection to the book's index page.
   style.album_foot(os, kind, c.texts);
@@ -171,9 +182,9 @@ bool write_page(std::ostream& os, collection_t& c, page_kind_t kind, sigc::signa
 
 // Loads the collection's comment; an empty title becomes the book's name, a
 // space and "Best", and is saved, which creates the collection directory.
-void load_comment(collection_t& c, const path_t& book, const path_t& dir) {
+void load_comment(collection_t& c, const path_t& book, const path_t& dir, libutils::report_log_t& log) {
   std::string head, last;
-  loadcommenttxt(dir, c.texts.title, head, last);
+  loadcommenttxt(dir, c.texts.title, head, last, log);
   c.texts.name = dir.album;
   if (c.texts.title.empty()) {
     // The last component of the book directory: for a book inside the base
@@ -187,7 +198,7 @@ void load_comment(collection_t& c, const path_t& book, const path_t& dir) {
     std::string collection;
     dir.make(collection);
     ::mkdir(collection.c_str(), 0777);  // an existing directory is fine; other failures show at the save
-    savecommenttxt(dir, c.texts.title, head, last, std::cerr);
+    savecommenttxt(dir, c.texts.title, head, last, log);
   }
   c.texts.head = comment_lines(head);
   c.texts.last = comment_lines(last);
@@ -195,52 +206,53 @@ void load_comment(collection_t& c, const path_t& book, const path_t& dir) {
 
 // Writes the three files of the collection named dirname inside book from
 // the albums found below the book directory.
-bool write_collection(const path_t& book, const char* dirname, const std::list<albumdir_t>& albums,
-                      const rules_t& rules, sigc::signal<void, double>& progress_index,
-                      sigc::signal<void, double>& progress_list, collection_t& c) {
+bool write_collection(const build_context_t& ctx, const path_t& book, const char* dirname,
+                      const std::list<albumdir_t>& albums, const rules_t& rules,
+                      sigc::signal<void, double>& progress_index, sigc::signal<void, double>& progress_list,
+                      collection_t& c, libutils::report_log_t& log) {
   std::string bookdir;
   book.make(bookdir);
   std::list<album_t> records;
-  load_albums(records, path_t{bookdir, "", ""}, albums);
-  for (const album_t& record : records) gather(c, record, rules);
+  load_albums(records, path_t{bookdir, "", ""}, albums, log);
+  for (const album_t& record : records) gather(ctx, c, record, rules, log);
 
   const path_t dir{book.base, book.book, dirname};
   std::string index, list, count;
   dir.make(index, "index.html");
   dir.make(list, "list.html");
   dir.make(count, "txt", "count.txt");
-  const char* const open_error = ": open error, ";
-  return write_generated_file(index, open_error, std::cerr,
+  return write_generated_file(index, log,
                               [&](std::ostream& os) {
-                                return write_page(os, c, page_kind_t::collection, progress_index);
+                                return write_page(ctx, os, c, page_kind_t::collection, progress_index, log);
                               }) &&
-         write_generated_file(list, open_error, std::cerr,
+         write_generated_file(list, log,
                               [&](std::ostream& os) {
-                                return write_page(os, c, page_kind_t::collection_thumbnails, progress_list);
+                                return write_page(ctx, os, c, page_kind_t::collection_thumbnails, progress_list,
+                                                  log);
                               }) &&
-         write_generated_file(count, open_error, std::cerr,
+         write_generated_file(count, log,
                               [&](std::ostream& os) {
                                 write_counter(os, c.movies, c.pictures, c.sounds);
                                 return true;
                               }) &&
          // The book's index page lists the collection with its title and
          // count, which may be new.
-         makehtmlbook(path_t{book.base, book.book, ""}, std::cerr);
+         makehtmlbook(ctx, path_t{book.base, book.book, ""}, log) && !c.entry_left_out;
 }
 
 }  // namespace
 
-bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index,
-                  sigc::signal<void, double>& progress_list) {
+bool makebesthtml(const build_context_t& ctx, const path_t& book, sigc::signal<void, double>& progress_index,
+                  sigc::signal<void, double>& progress_list, libutils::report_log_t& log) {
   std::string bookdir;
   book.make(bookdir);
   walk_t walk(bookdir);
   const path_t dir{book.base, book.book, s_goodpicks_dir};
-  if (!in_book(walk, dir)) return false;
+  if (!in_book(walk, dir, log)) return false;
   collection_t c;
-  load_comment(c, book, dir);
+  load_comment(c, book, dir, log);
   std::list<std::string> names;
-  if (!libutils::getdirs(names, bookdir.c_str())) return listing_failure(bookdir);
+  if (!libutils::getdirs(names, bookdir.c_str())) return listing_failure(bookdir, log);
   // Only the albums directly in the book, newest first for names that begin
   // with a date; secret albums are gathered too, sub-books have no lists.
   std::list<albumdir_t> albums;
@@ -250,11 +262,12 @@ bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index
     if (*it != "txt" && (*it)[0] != '_' && walk.enter(album)) albums.emplace_back("", *it);
   }
   const rules_t rules{bestname_good, false};
-  return write_collection(book, s_goodpicks_dir, albums, rules, progress_index, progress_list, c);
+  return write_collection(ctx, book, s_goodpicks_dir, albums, rules, progress_index, progress_list, c, log);
 }
 
-bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, double>& progress_index,
-                      sigc::signal<void, double>& progress_list) {
+bool makebestbookhtml(const build_context_t& ctx, const path_t& book, e_bestname_t kind,
+                      sigc::signal<void, double>& progress_index, sigc::signal<void, double>& progress_list,
+                      libutils::report_log_t& log) {
   kind = list_kind(kind).kind;  // any other value is best
   const char* const dirname = list_kind(kind).bestbook;
   // The walk starts at the book directory, so that every album's path is
@@ -262,16 +275,16 @@ bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, 
   std::string bookdir;
   book.make(bookdir);
   const path_t dir{book.base, book.book, dirname};
-  if (!in_book(walk_t(bookdir), dir)) return false;
+  if (!in_book(walk_t(bookdir), dir, log)) return false;
   collection_t c;
-  load_comment(c, book, dir);
+  load_comment(c, book, dir, log);
   std::list<std::string> names;
-  if (!walk_names(names, bookdir)) return listing_failure(bookdir);
+  if (!walk_names(names, bookdir)) return listing_failure(bookdir, log);
   std::list<albumdir_t> albums;
   hierar_albums(albums, path_t{bookdir, "", ""}, names);
   sort_albums(albums);
   const rules_t rules{kind, true};
-  return write_collection(book, dirname, albums, rules, progress_index, progress_list, c);
+  return write_collection(ctx, book, dirname, albums, rules, progress_index, progress_list, c, log);
 }
 
 }  // namespace pictora

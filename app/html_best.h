@@ -9,7 +9,9 @@
 #include <sigc++/sigc++.h>
 
 #include "app/album.h"
+#include "app/build_context.h"
 #include "app/path.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -20,11 +22,12 @@ namespace pictora {
 // name, a space and message 5 when it has none. Entries more than good are
 // framed on the album page and bordered on the thumbnail page.
 // progress_index and progress_list receive (a + 1) / A after the a-th of the
-// A albums of each page. False when the book cannot be listed, a file cannot
-// be written or an entry's size links fail; the reason goes to the standard
-// error stream.
-bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index,
-                  sigc::signal<void, double>& progress_list);
+// A albums of each page. An entry whose files cannot be read is reported and
+// left out. False when the book cannot be listed, a file cannot be written
+// or an entry was left out; the reasons go to log. The pages are written
+// with the settings of ctx, and the book's index page after them.
+bool makebesthtml(const build_context_t& ctx, const path_t& book, sigc::signal<void, double>& progress_index,
+                  sigc::signal<void, double>& progress_list, libutils::report_log_t& log);
 
 // The same for kind's best book over every album at and below the book that
 // is not marked secret, ordered by album name (albums of one name in the
@@ -34,7 +37,8 @@ bool makebesthtml(const path_t& book, sigc::signal<void, double>& progress_index
 // noted on the album page when a list other than the gathered one holds it
 // (of best, apply, submit, print, upload), and bordered on the thumbnail
 // page when apply, submit, print or upload holds it.
-bool makebestbookhtml(const path_t& book, e_bestname_t kind, sigc::signal<void, double>& progress_index,
-                      sigc::signal<void, double>& progress_list);
+bool makebestbookhtml(const build_context_t& ctx, const path_t& book, e_bestname_t kind,
+                      sigc::signal<void, double>& progress_index, sigc::signal<void, double>& progress_list,
+                      libutils::report_log_t& log);
 
 }  // namespace pictora

@@ -3,9 +3,9 @@
 // a link to its thumbnail page and a link to its page with its title.
 #pragma once
 
-#include <ostream>
-
+#include "app/build_context.h"
 #include "app/path.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -13,6 +13,7 @@ namespace pictora {
 // temporary name renamed into place. Directories marked secret and
 // directories without a title file are not listed. False, with the reason
 // on log, when the book cannot be listed or the page cannot be written.
-bool makehtmlbook(const path_t& book, std::ostream& log);
+// The page is written with the settings of ctx.
+bool makehtmlbook(const build_context_t& ctx, const path_t& book, libutils::report_log_t& log);
 
 }  // namespace pictora

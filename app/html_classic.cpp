@@ -15,14 +15,16 @@ namespace {
 
 class classic_style_t : public page_style_t {
  public:
+  using page_style_t::page_style_t;
+
   void album_head(std::ostream& os, page_kind_t kind, page_texts_t& texts) const override {
     // The album's thumbnail page ends its head otherwise than the others.
-    write_album_head(os, texts.title, texts.head, kind == page_kind_t::thumbnails ? "<br>\n\n" : "<p>\n");
+    write_album_head(ctx_, os, texts.title, texts.head, kind == page_kind_t::thumbnails ? "<br>\n\n" : "<p>\n");
   }
 
   void entries_begin(std::ostream&, page_kind_t) const override {}
 
-  bool entry(std::ostream& os, page_kind_t kind, entry_t& e, size_t, std::ostream& log) const override {
+  bool entry(std::ostream& os, page_kind_t kind, entry_t& e, size_t, libutils::report_log_t& log) const override {
     if (!write_entry(os, e, log)) return false;
     // In a collection every entry ends with "\t<p>" and an empty line;
     // pictures end so already, sounds and movies after a "\t<p>" line of
@@ -31,7 +33,7 @@ class classic_style_t : public page_style_t {
     return true;
   }
 
-  void thumb(std::ostream& os, page_kind_t kind, const entry_t& e, size_t) const override {
+  void thumb(std::ostream& os, page_kind_t kind, const entry_t& e, size_t, libutils::report_log_t&) const override {
     write_thumb(os, e, kind == page_kind_t::thumbnails ? " border=2" : "border=2");
   }
 
@@ -44,7 +46,7 @@ class classic_style_t : public page_style_t {
 
   void album_foot(std::ostream& os, page_kind_t kind, page_texts_t& texts) const override {
     if (kind == page_kind_t::collection_thumbnails) os << '\n';
-    write_album_foot(os, texts.last);
+    write_album_foot(ctx_, os, texts.last);
   }
 
   void picture_zoom(std::ostream& os, const picture_zoom_t& z) const override {
@@ -60,7 +62,7 @@ class classic_style_t : public page_style_t {
     std::list<std::string> comment = z.comment;
     writephotocomment(os, comment, 1);
     os << "\t<br clear=all>\n" << z.caption;
-    write_page_foot(os);
+    write_page_foot(ctx_, os);
   }
 
   void movie_zoom(std::ostream& os, const movie_zoom_t& z) const override {
@@ -79,11 +81,11 @@ class classic_style_t : public page_style_t {
          << "\t<br clear=all>\n"
          << info;
     }
-    write_page_foot(os);
+    write_page_foot(ctx_, os);
   }
 
   void book_page(std::ostream& os, page_texts_t& texts, const std::vector<book_row_t>& rows) const override {
-    write_album_head(os, texts.title, texts.head, "\n");
+    write_album_head(ctx_, os, texts.title, texts.head, "\n");
     os << "<p><table>\n\t<tr>";
     for (vexalib::e_message_t heading : {vexalib::msg_name, vexalib::msg_count, vexalib::msg_pictures,
                                          vexalib::msg_title, vexalib::msg_comment})
@@ -99,13 +101,13 @@ class classic_style_t : public page_style_t {
       os << '\n';
     }
     os << "</table>\n";
-    write_album_foot(os, texts.last);
+    write_album_foot(ctx_, os, texts.last);
   }
 
  private:
   // The start of a zoom page: no title, the shown name and note.
-  static void zoom_start(std::ostream& os, const std::string& name, const std::string& note) {
-    write_page_start(os, nullptr);
+  void zoom_start(std::ostream& os, const std::string& name, const std::string& note) const {
+    write_page_start(ctx_, os, nullptr);
     os << "\t<li>" << html_text(name) << note << "\n"
        << "\t<br clear=all>\n";
   }
@@ -113,9 +115,8 @@ class classic_style_t : public page_style_t {
 
 }  // namespace
 
-const page_style_t& classic_style() {
-  static const classic_style_t style;
-  return style;
+std::unique_ptr<page_style_t> make_classic_style(const build_context_t& ctx) {
+  return std::make_unique<classic_style_t>(ctx);
 }
 
 }  // namespace pictora

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <iostream>
 #include <list>
 
 #include "app/exif.h"
@@ -36,9 +34,8 @@ bool kilobytes(const std::string& path, unsigned long long& k) {
 }
 
 // Reports the failure that errno names for path on log; false.
-bool errno_failure(std::ostream& log, const std::string& path) {
-  const int err = errno;
-  return libutils::fail(log, path, std::string(": ") + std::strerror(err));
+bool errno_failure(libutils::report_log_t& log, const std::string& path) {
+  return libutils::fail(log, path, ": cannot be read for the page", errno);
 }
 
 const char* frame_open(const entry_t& e) { return e.marked ? s_frame_open : ""; }
@@ -55,10 +52,10 @@ std::string movie_thumb_target(const entry_t& e) {
   const std::string full = "movie0/" + ffmp4name(e.name);
   if (e.level == 0) return full;
   const uint64_t m = std::min(
-      halvings_to_fit(e.size.x, e.size.y, g_global.play_size_x, g_global.play_size_y), e.level);
+      halvings_to_fit(e.size.x, e.size.y, e.settings->play_size_x, e.settings->play_size_y), e.level);
   if (m == 0) return full;
   const std::string stem = libutils::basename(e.name);
-  return "html/" + (g_global.movie_thumbnail_retina ? zoom_pages(stem, "_2_", m - 1, 1)[0]
+  return "html/" + (e.settings->movie_thumbnail_retina ? zoom_pages(stem, "_2_", m - 1, 1)[0]
                                                     : zoom_pages(stem, "_1_", m, 1)[0]);
 }
 
@@ -77,8 +74,8 @@ void write_entry_line(std::ostream& os, const entry_t& e) {
   os << "\t<li>" << html_text(e.prefix + e.name) << e.note << '\n';
 }
 
-void write_comment(std::ostream& os, const entry_t& e) {
-  std::list<std::string> lines = photo_comment_lines(*e.album, e.name);
+void write_comment(std::ostream& os, const entry_t& e, libutils::report_log_t& log) {
+  std::list<std::string> lines = photo_comment_lines(*e.album, e.name, log);
   writephotocomment(os, lines, 1);
 }
 
@@ -86,7 +83,7 @@ void write_comment(std::ostream& os, const entry_t& e) {
 
 bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
                const std::vector<std::string>& sizes, const std::vector<std::string>& zooms,
-               const std::string& name, std::ostream& log) {
+               const std::string& name, libutils::report_log_t& log) {
   const uint64_t n = sizes.size() - 3;
   for (uint64_t i = 0; i < n; ++i) {
     std::string path;
@@ -95,7 +92,7 @@ bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
     if (!data.load(path.c_str())) return errno_failure(log, path);
     libgr::jpeginfo_t info;
     if (!info.analyze_markers(data))
-      return libutils::fail(log, path, ": jpeg analyze_markers() failed.");
+      return libutils::fail(log, path, ": " + info.issues.reason, 0, info.issues.detail());
     unsigned long long k = 0;
     if (!kilobytes(path, k)) return errno_failure(log, path);
     const std::string target = i == 0 ? sizes[0] + "/" + name : "html/" + zooms[i - 1];
@@ -109,23 +106,24 @@ bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
 bool writefflink(std::ostream& os, const path_t& album, const std::string& prefix,
                  const std::vector<std::string>& movies, const std::vector<std::string>& zooms1,
                  const std::vector<std::string>& zooms2, const std::string& name,
-                 std::string& info1, std::string& info2, movie_ids_t* ids) {
+                 std::string& info1, std::string& info2, const size_limit_t& box,
+                 libutils::report_log_t& log, movie_ids_t* ids) {
   movie_ids_t own;
   movie_ids_t& known = ids != nullptr ? *ids : own;
   libgr::direction2ul_t size;
-  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2, &known);
+  const uint64_t n = getffshrinklevel(album, "original", name, size, info1, info2, box, log, &known);
   std::string path;
   album.make(path, "original", name);
   unsigned long long k = 0;
-  if (!kilobytes(path, k)) return errno_failure(std::cerr, path);
+  if (!kilobytes(path, k)) return errno_failure(log, path);
   os << "\t<br>";
   write_size_link(os, prefix + "original/" + name, "", size.x, size.y, k);
   os << '\n';
   const std::string mp4name = ffmp4name(name);
   for (uint64_t i = 0; i < n; ++i) {
-    known.identify(album, movies[i], mp4name, size, info1, info2);
+    known.identify(album, movies[i], mp4name, size, info1, info2, log);
     album.make(path, movies[i], mp4name);
-    if (!kilobytes(path, k)) return errno_failure(std::cerr, path);
+    if (!kilobytes(path, k)) return errno_failure(log, path);
     const std::string target = i == 0 ? movies[0] + "/" + mp4name : "html/" + zooms1[i - 1];
     os << "\t<br>";
     write_size_link(os, prefix + target, "", size.x, size.y, k);
@@ -144,7 +142,7 @@ void write_audio_entry(std::ostream& os, const entry_t& e) {
      << "\t<p>\n";
 }
 
-bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log) {
+bool write_picture_entry(std::ostream& os, const entry_t& e, libutils::report_log_t& log) {
   const uint64_t n = e.level;
   const std::vector<std::string> sizes = picture_levels(n);
   const std::vector<std::string> zooms = zoom_pages(libutils::basename(e.name), "_", 1, n);
@@ -163,9 +161,9 @@ bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log) 
     os << "\" SRCSET=\"" << url_path(shown, url_context_t::srcset) << " 1x,"
        << url_path(e.prefix + sizes[n - 1] + '/' + e.name, url_context_t::srcset) << " 2x";
   os << "\" ALIGN=\"left\">" << (n >= 1 ? "</a>" : "") << frame_close(e) << '\n';
-  write_comment(os, e);
+  write_comment(os, e, log);
   os << "\t<br clear=all>\n";
-  writeexif(os, *e.album, "original", e.name, true);
+  writeexif(os, *e.album, "original", e.name, true, log);
   os << "\t<p>\n" << '\n';
   return true;
 }
@@ -175,18 +173,19 @@ void write_audio_thumb(std::ostream& os, const entry_t& e) {
      << frame_close(e) << '\n';
 }
 
-bool write_movie_entry(std::ostream& os, entry_t& e) {
+bool write_movie_entry(std::ostream& os, entry_t& e, libutils::report_log_t& log) {
   const uint64_t n = e.level;
   const std::string stem = libutils::basename(e.name);
   const std::vector<std::string> movies = ffmovielevels(n + 1);  // "movie0" to "movie" n+2
   write_entry_line(os, e);
   if (!writefflink(os, *e.album, e.prefix, movies, zoom_pages(stem, "_1_", 1, n),
-                   zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate, e.ids)) {
+                   zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate, e.settings->shrink_size, log,
+                   e.ids)) {
     return false;
   }
   os << "\t<br>\n" << '\t' << frame_open(e) << "<video controls";
   std::string dir = movies[n];
-  if (g_global.movie_thumbnail_retina) {
+  if (e.settings->movie_thumbnail_retina) {
     // The next larger level plays in the box of the level that fits.
     const uint64_t box = n >= 1 ? n : 1;
     os << " width=\"" << halved(e.size.x, box) << "px\" height=\"" << halved(e.size.y, box) << "px\"";
@@ -194,7 +193,7 @@ bool write_movie_entry(std::ostream& os, entry_t& e) {
   }
   os << " src=\"" << url_path(e.prefix + dir + '/' + ffmp4name(e.name)) << "\">\n"
      << "\t</video>" << frame_close(e) << '\n';
-  write_comment(os, e);
+  write_comment(os, e, log);
   os << "\t<br clear=all>\n" << '\t' << html_text(e.duration + ", " + e.rate) << '\n' << "\t<p>\n";
   return true;
 }
@@ -221,13 +220,13 @@ void write_picture_thumb(std::ostream& os, const entry_t& e, const char* border)
                    p + sizes[n] + '/' + e.name, e.marked ? border : "");
 }
 
-bool write_entry(std::ostream& os, entry_t& e, std::ostream& log) {
+bool write_entry(std::ostream& os, entry_t& e, libutils::report_log_t& log) {
   switch (e.kind) {
     case media_t::audio:
       write_audio_entry(os, e);
       return true;
     case media_t::movie:
-      return write_movie_entry(os, e);
+      return write_movie_entry(os, e, log);
     case media_t::picture:
       break;
   }

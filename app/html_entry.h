@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/global.h"
 #include "app/movie.h"
 #include "app/path.h"
 #include "libgr/direction.h"
@@ -31,6 +32,7 @@ struct entry_t {
   std::string duration;           // a movie's identification texts, updated by its size links
   std::string rate;
   movie_ids_t* ids = nullptr;     // the page build's identifications of movies
+  const global_t* settings = nullptr;  // the page build's settings
 };
 
 // The size links of a picture of shrink level n, whose level list `sizes`
@@ -39,33 +41,34 @@ struct entry_t {
 // page. Failures, naming the level file, go to log; false then.
 bool writelink(std::ostream& os, const path_t& album, const std::string& prefix,
                const std::vector<std::string>& sizes, const std::vector<std::string>& zooms,
-               const std::string& name, std::ostream& log);
+               const std::string& name, libutils::report_log_t& log);
 
 // The size links of a movie: its source file, then per level 0 ... n-1 the
 // level's movie (level 0) or plain zoom page and its retina zoom page, each
 // with the level's frame size and kilobytes. info1 and info2 receive the
-// duration and rate texts of the last level identified. A file that cannot
-// be queried is reported on the standard error stream; false then. The
+// duration and rate texts of the last level identified; box is the shrink
+// box. A file that cannot be queried is reported on log; false then. The
 // identifications go through ids when one is given.
 bool writefflink(std::ostream& os, const path_t& album, const std::string& prefix,
                  const std::vector<std::string>& movies, const std::vector<std::string>& zooms1,
                  const std::vector<std::string>& zooms2, const std::string& name,
-                 std::string& info1, std::string& info2, movie_ids_t* ids = nullptr);
+                 std::string& info1, std::string& info2, const size_limit_t& box,
+                 libutils::report_log_t& log, movie_ids_t* ids = nullptr);
 
 // The sound's block on the album page.
 void write_audio_entry(std::ostream& os, const entry_t& e);
 // The movie's block on the album page: size links, the player, its comment,
 // duration and rate. False when the size links fail; e's texts are updated
 // by them.
-bool write_movie_entry(std::ostream& os, entry_t& e);
+bool write_movie_entry(std::ostream& os, entry_t& e, libutils::report_log_t& log);
 // The picture's block on the album page: size links, the picture at the
 // level that fits the shrink box, its comment and EXIF caption. False when
 // the size links fail.
-bool write_picture_entry(std::ostream& os, const entry_t& e, std::ostream& log);
+bool write_picture_entry(std::ostream& os, const entry_t& e, libutils::report_log_t& log);
 
 // The block of e's kind on the album page; false when its size links fail.
-// log receives the failures of picture links.
-bool write_entry(std::ostream& os, entry_t& e, std::ostream& log);
+// What cannot be read goes to log. Runs on worker threads.
+bool write_entry(std::ostream& os, entry_t& e, libutils::report_log_t& log);
 
 // Where a movie's thumbnail leads: the page of the level that fits the play
 // box, or the full-size movie when that is the source's own size. The pages

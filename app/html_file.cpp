@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "app/replacefile.h"
-#include "libutils/common.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -53,19 +53,17 @@ bool same_on_disk(const std::string& path, const std::string& text) {
   return read_all && around_stamp(old) == around_stamp(text);
 }
 
-bool write_generated_file(const std::string& path, const char* open_error, std::ostream& log,
+bool write_generated_file(const std::string& path, libutils::report_log_t& log,
                           const std::function<bool(std::ostream&)>& body) {
   std::ostringstream text;
-  const bool written = body(text);
-  if (same_on_disk(path, text.str())) return written;
+  if (!body(text) || !text)
+    return libutils::fail(log, path, ": not written, its contents could not all be made; the old file is kept.");
+  if (same_on_disk(path, text.str())) return true;
   replacefile_t file(path);
-  if (!file.is_open()) {
-    const int err = errno;
-    return libutils::fail(log, path, std::string(open_error) + std::strerror(err));
-  }
+  if (!file.is_open()) return libutils::fail(log, path, ": cannot be created", errno);
   file.stream() << text.str();
-  if (!file.commit()) return libutils::fail(log, path, ": write error.");
-  return written;
+  if (!file.commit()) return libutils::fail(log, path, ": cannot be written", errno);
+  return true;
 }
 
 void write_counter(std::ostream& os, size_t movies, size_t pictures, size_t sounds) {

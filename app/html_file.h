@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "libutils/report.h"
+
 namespace pictora {
 
 // Whether the plain file at path holds text already, the generation time of
@@ -16,12 +18,11 @@ namespace pictora {
 bool same_on_disk(const std::string& path, const std::string& text);
 
 // Writes the file at path through body, unless it holds what body writes
-// already (same_on_disk), under a temporary name renamed into place. It is
-// written also when body fails, so that the file holds what was written up
-// to the failure; the result is then false. A file that cannot be created
-// is reported on log as its path, open_error (such as ": open error, ") and
-// the system's text for errno.
-bool write_generated_file(const std::string& path, const char* open_error, std::ostream& log,
+// already (same_on_disk), under a temporary name renamed into place. When
+// body fails, or its stream does (a full disk, say), nothing replaces the
+// file: a page is whole or not written, and the failure names it on log.
+// Runs on worker threads: it touches nothing but path and its temporary.
+bool write_generated_file(const std::string& path, libutils::report_log_t& log,
                           const std::function<bool(std::ostream&)>& body);
 
 // The counter line of an album or collection: the movies (left out when

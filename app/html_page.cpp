@@ -3,9 +3,7 @@
 #include <cstdio>
 
 #include <ctime>
-#include <mutex>
 
-#include "app/global.h"
 #include "libutils/ssutil.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
@@ -25,14 +23,6 @@ std::string generated_time() {
   return std::string(buf, std::strftime(buf, sizeof buf, "%c", &local));
 }
 
-// The name of the zone the foot's time is in. tzset() rewrites tzname, and
-// pages are written side by side: it runs once, before the first page.
-const char* zone_name() {
-  static std::once_flag once;
-  std::call_once(once, [] { tzset(); });
-  return tzname[0];
-}
-
 }  // namespace
 
 std::list<std::string> comment_lines(const std::string& text) {
@@ -42,9 +32,9 @@ std::list<std::string> comment_lines(const std::string& text) {
   return lines;
 }
 
-std::list<std::string> photo_comment_lines(const path_t& album, const std::string& name) {
+std::list<std::string> photo_comment_lines(const path_t& album, const std::string& name, libutils::report_log_t& log) {
   std::string text;
-  if (!loadphotocomment(text, album, name)) return {};
+  if (!loadphotocomment(text, album, name, log)) return {};
   return comment_lines(text);
 }
 
@@ -62,43 +52,43 @@ void writephotocomment(std::ostream& os, std::list<std::string>& lines, unsigned
   }
 }
 
-void write_page_start(std::ostream& os, const std::string* title) {
+void write_page_start(const build_context_t& ctx, std::ostream& os, const std::string* title) {
   os << "<HTML>\n"
      << "<HEAD>\n";
-  if (!g_global.html_header.empty()) os << '\t' << g_global.html_header << '\n';
+  if (!ctx.settings.html_header.empty()) os << '\t' << ctx.settings.html_header << '\n';
   if (title) os << "\t<title>" << *title << "</title>\n";
   os << "</HEAD>\n"
      << "\n"
      << "<BODY>\n";
 }
 
-void write_album_head(std::ostream& os, const std::string& title, std::list<std::string>& head,
-                      const char* closing) {
-  write_page_start(os, &title);
+void write_album_head(const build_context_t& ctx, std::ostream& os, const std::string& title,
+                      std::list<std::string>& head, const char* closing) {
+  write_page_start(ctx, os, &title);
   os << "\t<CENTER><h1>" << title << "</h1></CENTER>\n";
   writephotocomment(os, head, 0);
   os << closing;
 }
 
-void write_page_foot(std::ostream& os) {
+void write_page_foot(const build_context_t& ctx, std::ostream& os) {
   os << "<hr>\n";
-  if (!g_global.html_address.empty()) os << "\t<address>" << g_global.html_address << "</address>\n";
-  write_generation_stamp(os);
+  if (!ctx.settings.html_address.empty()) os << "\t<address>" << ctx.settings.html_address << "</address>\n";
+  write_generation_stamp(ctx, os);
   os << "</BODY>\n"
      << "</HTML>\n";
 }
 
-void write_generation_stamp(std::ostream& os) {
+void write_generation_stamp(const build_context_t& ctx, std::ostream& os) {
   os << "<!-- hhmts start -->\n";
   const std::string time = generated_time();
-  if (!time.empty()) os << "HTML Generated: " << time << " (" << zone_name() << ")\n";
+  if (!time.empty()) os << "HTML Generated: " << time << " (" << ctx.page_zone << ")\n";
   os << "<!-- hhmts end -->\n";
 }
 
-void write_album_foot(std::ostream& os, std::list<std::string>& last) {
+void write_album_foot(const build_context_t& ctx, std::ostream& os, std::list<std::string>& last) {
   writephotocomment(os, last, 0);
   os << "<p><center><a href=\"../index.html\">UP</a></center>\n";
-  write_page_foot(os);
+  write_page_foot(ctx, os);
 }
 
 std::string classification_note(const album_t& album, const std::string& name, bool with_fail) {

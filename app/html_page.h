@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/album.h"
+#include "app/build_context.h"
 #include "app/path.h"
 
 namespace pictora {
@@ -23,7 +24,7 @@ namespace pictora {
 // CR and LF characters.
 std::list<std::string> comment_lines(const std::string& text);
 // The lines of the comment of one file of album, empty when it has none.
-std::list<std::string> photo_comment_lines(const path_t& album, const std::string& name);
+std::list<std::string> photo_comment_lines(const path_t& album, const std::string& name, libutils::report_log_t& log);
 
 // Writes comment lines as HTML: a text line after another text line starts
 // with "<br>", an empty line becomes "<p>" in front of the next line, and
@@ -32,19 +33,19 @@ void writephotocomment(std::ostream& os, std::list<std::string>& lines, unsigned
 
 // "<HTML>" to "<BODY>": the html_header line when it is set, and a title
 // element when title is not null.
-void write_page_start(std::ostream& os, const std::string* title);
+void write_page_start(const build_context_t& ctx, std::ostream& os, const std::string* title);
 // The head of an album-style page: page start with title, the title as a
 // centred heading, the head comment, then `closing` as it is (the album page
 // ends its head with "<p>\n", the thumbnail page with "<br>\n\n").
-void write_album_head(std::ostream& os, const std::string& title, std::list<std::string>& head,
-                      const char* closing);
+void write_album_head(const build_context_t& ctx, std::ostream& os, const std::string& title,
+                      std::list<std::string>& head, const char* closing);
 // The foot of every page from "<hr>" on: address, generation time, closing tags.
-void write_page_foot(std::ostream& os);
+void write_page_foot(const build_context_t& ctx, std::ostream& os);
 // The generation time between the two comment lines that mark it, so that
 // a page that differs from the one on disk only there is left as it is.
-void write_generation_stamp(std::ostream& os);
+void write_generation_stamp(const build_context_t& ctx, std::ostream& os);
 // The foot of an album-style page: the last comment, the link up, the foot.
-void write_album_foot(std::ostream& os, std::list<std::string>& last);
+void write_album_foot(const build_context_t& ctx, std::ostream& os, std::list<std::string>& last);
 
 // " (" + the labels of the classifications best, apply, submit, print and
 // upload that hold name, joined by ", ", + ")". Without those, the fail

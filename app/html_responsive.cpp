@@ -212,7 +212,7 @@ void write_comment_block(std::ostream& os, std::list<std::string> lines) {
 // The page up to <body>: doctype, language, charset, viewport, the user's
 // own head line when it is more than the default charset line, the title
 // (its text only: a title element shows no markup) and the style sheet.
-void write_head(std::ostream& os, const std::string& title, const std::string& fallback, const char* body_class) {
+void write_head(const build_context_t& ctx, std::ostream& os, const std::string& title, const std::string& fallback, const char* body_class) {
   const std::string charset = locale_charset(vexalib::get_locale_name());
   std::string text = without_tags(title);
   if (text.find_first_not_of(" \t") == std::string::npos) text = html_text(fallback);
@@ -221,9 +221,9 @@ void write_head(std::ostream& os, const std::string& title, const std::string& f
      << "<head>\n"
      << "<meta charset=\"" << charset << "\">\n"
      << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-  if (!g_global.html_header.empty() &&
-      g_global.html_header != "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + charset + "\">")
-    os << g_global.html_header << '\n';
+  if (!ctx.settings.html_header.empty() &&
+      ctx.settings.html_header != "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + charset + "\">")
+    os << ctx.settings.html_header << '\n';
   os << "<title>" << text << "</title>\n"
      << "<style>\n" << s_style << "\n</style>\n"
      << "</head>\n"
@@ -232,14 +232,14 @@ void write_head(std::ostream& os, const std::string& title, const std::string& f
 
 // From <footer> on: the last comment, the link up, the address and the
 // generation time (between the marks that let an unchanged page stand).
-void write_foot(std::ostream& os, const std::list<std::string>* last, const char* up, const char* script = "") {
+void write_foot(const build_context_t& ctx, std::ostream& os, const std::list<std::string>* last, const char* up, const char* script = "") {
   os << "<footer>\n";
   if (last) write_comment_block(os, *last);
   if (up) os << "<nav><a id=\"up\" href=\"" << up << "\">UP</a></nav>\n";
   os << "<hr>\n";
-  if (!g_global.html_address.empty()) os << "<address>" << g_global.html_address << "</address>\n";
+  if (!ctx.settings.html_address.empty()) os << "<address>" << ctx.settings.html_address << "</address>\n";
   os << "<p class=\"stamp\">\n";
-  write_generation_stamp(os);
+  write_generation_stamp(ctx, os);
   os << "</p>\n"
      << "</footer>\n"
      << script << "</body>\n"
@@ -266,8 +266,10 @@ void write_name(std::ostream& os, const entry_t& e) {
 
 class responsive_style_t : public page_style_t {
  public:
+  using page_style_t::page_style_t;
+
   void album_head(std::ostream& os, page_kind_t, page_texts_t& texts) const override {
-    write_head(os, texts.title, texts.name, "album");
+    write_head(ctx_, os, texts.title, texts.name, "album");
     os << "<header>\n<h1>" << texts.title << "</h1>\n";
     write_comment_block(os, texts.head);
     os << "</header>\n<main>\n";
@@ -278,9 +280,9 @@ class responsive_style_t : public page_style_t {
     os << "<ul class=\"grid" << (thumbnails ? " thumbs" : "") << "\">\n";
   }
 
-  bool entry(std::ostream& os, page_kind_t, entry_t& e, size_t index, std::ostream& log) const override {
+  bool entry(std::ostream& os, page_kind_t, entry_t& e, size_t index, libutils::report_log_t& log) const override {
     card_start(os, e, "card");
-    const std::list<std::string> comment = photo_comment_lines(*e.album, e.name);
+    const std::list<std::string> comment = photo_comment_lines(*e.album, e.name, log);
     std::ostringstream sizes;
     switch (e.kind) {
       case media_t::audio:
@@ -293,11 +295,12 @@ class responsive_style_t : public page_style_t {
         const std::string stem = libutils::basename(e.name);
         const std::vector<std::string> movies = ffmovielevels(n + 1);
         if (!writefflink(sizes, *e.album, e.prefix, movies, zoom_pages(stem, "_1_", 1, n),
-                         zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate, e.ids))
+                         zoom_pages(stem, "_2_", 0, n), e.name, e.duration, e.rate,
+                         ctx_.settings.shrink_size, log, e.ids))
           return false;
         // As on the classic page: with retina movies the next larger level
         // plays in the box of the level that fits.
-        const bool retina = g_global.movie_thumbnail_retina;
+        const bool retina = ctx_.settings.movie_thumbnail_retina;
         const uint64_t box = retina ? (n >= 1 ? n : 1) : n;
         const std::string dir = retina ? movies[n >= 1 ? n - 1 : 0] : movies[n];
         os << "<video controls preload=\"none\" poster=\""
@@ -329,7 +332,7 @@ class responsive_style_t : public page_style_t {
     write_comment_block(os, comment);
     if (e.kind == media_t::picture) {
       std::ostringstream caption;
-      writeexif(caption, *e.album, "original", e.name, true);
+      writeexif(caption, *e.album, "original", e.name, true, log);
       if (!caption.str().empty()) os << "<p class=\"caption\">\n" << without_first_break(caption.str()) << "</p>\n";
     }
     if (!sizes.str().empty()) os << "<p class=\"sizes\">\n" << without_first_break(sizes.str()) << "</p>\n";
@@ -337,7 +340,8 @@ class responsive_style_t : public page_style_t {
     return true;
   }
 
-  void thumb(std::ostream& os, page_kind_t, const entry_t& e, size_t index) const override {
+  void thumb(std::ostream& os, page_kind_t, const entry_t& e, size_t index,
+             libutils::report_log_t& log) const override {
     card_start(os, e, "card");
     if (e.kind == media_t::audio) {
       os << "<a href=\"" << url_path(e.prefix + "original/" + e.name) << "\">" << html_text(e.prefix + e.name)
@@ -357,7 +361,7 @@ class responsive_style_t : public page_style_t {
       target = n == 0 ? levels[0] + "/" + e.name : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
     }
     os << "<a href=\"" << url_path(e.prefix + target) << "\">";
-    write_img(os, image, s_thumb_sizes, alt_text(photo_comment_lines(*e.album, e.name), e.name),
+    write_img(os, image, s_thumb_sizes, alt_text(photo_comment_lines(*e.album, e.name, log), e.name),
               index < s_eager_thumbs);
     os << "</a>\n</li>\n";
   }
@@ -366,11 +370,11 @@ class responsive_style_t : public page_style_t {
 
   void album_foot(std::ostream& os, page_kind_t, page_texts_t& texts) const override {
     os << "</main>\n";
-    write_foot(os, &texts.last, "../index.html");
+    write_foot(ctx_, os, &texts.last, "../index.html");
   }
 
   void picture_zoom(std::ostream& os, const picture_zoom_t& z) const override {
-    write_head(os, html_text(z.name), z.name, "zoom");
+    write_head(ctx_, os, html_text(z.name), z.name, "zoom");
     write_bar(os, z.previous, z.previous_name, z.name, z.next, z.next_name);
     // The level of the page first, then the next larger and the smaller
     // ones down to the one below the level that fits.
@@ -393,11 +397,11 @@ class responsive_style_t : public page_style_t {
     write_comment_block(os, z.comment);
     if (!z.caption.empty()) os << "<p class=\"caption\">\n" << without_first_break(z.caption) << "</p>\n";
     os << "</figcaption>\n</figure>\n</main>\n";
-    write_foot(os, nullptr, nullptr, s_zoom_script);
+    write_foot(ctx_, os, nullptr, nullptr, s_zoom_script);
   }
 
   void movie_zoom(std::ostream& os, const movie_zoom_t& z) const override {
-    write_head(os, html_text(z.mp4name), z.mp4name, "zoom");
+    write_head(ctx_, os, html_text(z.mp4name), z.mp4name, "zoom");
     write_bar(os, "", "", z.name, "", "");
     // A plain page plays level k in its own size, a retina page in the box
     // of level k + 1.
@@ -407,11 +411,11 @@ class responsive_style_t : public page_style_t {
        << "\"></video>\n<figcaption>\n<h1>" << html_text(z.mp4name) << z.note << "</h1>\n"
        << "<p class=\"caption\">" << html_text(z.info) << "</p>\n"
        << "</figcaption>\n</figure>\n</main>\n";
-    write_foot(os, nullptr, nullptr, s_zoom_script);
+    write_foot(ctx_, os, nullptr, nullptr, s_zoom_script);
   }
 
   void book_page(std::ostream& os, page_texts_t& texts, const std::vector<book_row_t>& rows) const override {
-    write_head(os, texts.title, texts.name, "book");
+    write_head(ctx_, os, texts.title, texts.name, "book");
     os << "<header>\n<h1>" << texts.title << "</h1>\n";
     write_comment_block(os, texts.head);
     os << "</header>\n<main>\n";
@@ -433,7 +437,7 @@ class responsive_style_t : public page_style_t {
     }
     if (!rows.empty()) os << "</ul>\n";
     os << "</main>\n";
-    write_foot(os, &texts.last, "../index.html");
+    write_foot(ctx_, os, &texts.last, "../index.html");
   }
 
  private:
@@ -456,9 +460,8 @@ class responsive_style_t : public page_style_t {
 
 }  // namespace
 
-const page_style_t& responsive_style() {
-  static const responsive_style_t style;
-  return style;
+std::unique_ptr<page_style_t> make_responsive_style(const build_context_t& ctx) {
+  return std::make_unique<responsive_style_t>(ctx);
 }
 
 }  // namespace pictora

@@ -1,11 +1,9 @@
 #include "app/html_style.h"
 
-#include "app/global.h"
-
 namespace pictora {
 
-const page_style_t& page_style() {
-  return g_global.page_style == page_style_responsive ? responsive_style() : classic_style();
+std::unique_ptr<page_style_t> make_page_style(const build_context_t& ctx) {
+  return ctx.settings.page_style == page_style_responsive ? make_responsive_style(ctx) : make_classic_style(ctx);
 }
 
 }  // namespace pictora

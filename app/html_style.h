@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/build_context.h"
 #include "app/html_entry.h"
 #include "app/path.h"
 
@@ -67,8 +69,11 @@ struct book_row_t {
   std::string comment;  // the first line of its head comment
 };
 
+// A style writes with the settings and zone of the context it was made
+// for. Its parts are const and may be called from several workers at once.
 class page_style_t {
  public:
+  explicit page_style_t(const build_context_t& ctx) : ctx_(ctx) {}
   virtual ~page_style_t() = default;
 
   // The album-style pages: head, the entries of each album (begin and end
@@ -77,9 +82,12 @@ class page_style_t {
   virtual void entries_begin(std::ostream& os, page_kind_t kind) const = 0;
   // One file's block on an album page; false when its size links fail,
   // reported on log.
-  virtual bool entry(std::ostream& os, page_kind_t kind, entry_t& e, size_t index, std::ostream& log) const = 0;
-  // One file on a thumbnail page.
-  virtual void thumb(std::ostream& os, page_kind_t kind, const entry_t& e, size_t index) const = 0;
+  virtual bool entry(std::ostream& os, page_kind_t kind, entry_t& e, size_t index,
+                     libutils::report_log_t& log) const = 0;
+  // One file on a thumbnail page; what cannot be read of it is reported on
+  // log.
+  virtual void thumb(std::ostream& os, page_kind_t kind, const entry_t& e, size_t index,
+                     libutils::report_log_t& log) const = 0;
   virtual void entries_end(std::ostream& os, page_kind_t kind) const = 0;
   virtual void album_foot(std::ostream& os, page_kind_t kind, page_texts_t& texts) const = 0;
 
@@ -87,17 +95,16 @@ class page_style_t {
   virtual void movie_zoom(std::ostream& os, const movie_zoom_t& z) const = 0;
 
   virtual void book_page(std::ostream& os, page_texts_t& texts, const std::vector<book_row_t>& rows) const = 0;
+
+ protected:
+  const build_context_t& ctx_;
 };
 
-// The style the page_style setting names.
-const page_style_t& page_style();
+// The style that ctx's page_style setting names, writing with ctx.
+std::unique_ptr<page_style_t> make_page_style(const build_context_t& ctx);
 
-}  // namespace pictora
-
-namespace pictora {
-
-// The two styles; page_style() picks one by the setting.
-const page_style_t& classic_style();
-const page_style_t& responsive_style();
+// The two styles; make_page_style picks one by the setting.
+std::unique_ptr<page_style_t> make_classic_style(const build_context_t& ctx);
+std::unique_ptr<page_style_t> make_responsive_style(const build_context_t& ctx);
 
 }  // namespace pictora

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <iostream>
 #include <list>
 #include <sstream>
 #include <string>
@@ -16,8 +15,6 @@
 #include "app/html_page.h"
 #include "app/html_style.h"
 #include "app/movie.h"
-#include "app/progress.h"
-#include "app/replacefile.h"
 #include "app/shrink.h"
 #include "libgr/direction.h"
 #include "libutils/common.h"
@@ -46,23 +43,15 @@ std::string zoom_note(const album_t& record, const std::string& name) {
   return record.good(name) ? classification_note(record, name, false) : std::string();
 }
 
-// Writes html/page of the album from what body writes, under a temporary
-// name renamed into place, unless the page is on disk already
-// (same_on_disk). False, reported on the standard error stream, when the
-// page cannot be written.
-bool write_zoom_page(const path_t& album, const std::string& page,
+// Writes html/page of the album from what body writes (write_generated_file).
+bool write_zoom_page(const path_t& album, const std::string& page, libutils::report_log_t& log,
                      const std::function<void(std::ostream&)>& body) {
   std::string path;
   album.make(path, "html", page);
-  std::ostringstream os;
-  body(os);
-  if (same_on_disk(path, os.str())) return true;
-  replacefile_t file(path);
-  if (file.is_open()) {
-    file.stream() << os.str();
-    if (file.commit()) return true;
-  }
-  return libutils::fail(std::cerr, path, ": write open error.");
+  return write_generated_file(path, log, [&](std::ostream& os) {
+    body(os);
+    return true;
+  });
 }
 
 // The page of picture i's level k that a neighbour's page leads to: the
@@ -76,29 +65,31 @@ std::string neighbour_page(const std::vector<std::string>& names, const std::vec
 
 }  // namespace
 
-bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
+bool makehtmlzoom(const build_context_t& ctx, const path_t& album, sigc::signal<void, double>& progress,
+                  libutils::report_log_t& log) {
   std::list<std::string> listed;
   if (!prepare(album, "thumb", listed)) return true;
   const std::vector<std::string> names(listed.begin(), listed.end());
   album_t record;
-  record.load(album);
+  record.load(album, log);
   // The levels first: each page leads to the pictures before and after it.
   std::vector<uint64_t> levels(names.size(), 0);
   libutils::run_in_order(
-      names.size(), build_jobs(), std::cerr,
-      [&](size_t i, std::ostream&) {
-        levels[i] = getshrinklevel(album, names[i]);
+      names.size(), ctx.jobs, log,
+      [&](size_t i, libutils::report_log_t&) {
+        levels[i] = getshrinklevel(album, names[i], ctx.settings.shrink_size);
         return true;
       },
       [](size_t, size_t) {});
-  const page_style_t& style = page_style();
-  // The pictures' pages are written build_jobs() pictures at a time. A page
+  const std::unique_ptr<page_style_t> style_ptr = make_page_style(ctx);
+  const page_style_t& style = *style_ptr;
+  // The pictures' pages are written ctx.jobs pictures at a time. A page
   // that cannot be written ends its picture's pages; the other pictures
   // still get theirs, so that the pages are the same for any number of jobs.
   std::vector<char> failed(names.size(), 0);
   libutils::run_in_order(
-      names.size(), build_jobs(), std::cerr,
-      [&](size_t i, std::ostream&) {
+      names.size(), ctx.jobs, log,
+      [&](size_t i, libutils::report_log_t& out) {
         picture_zoom_t z;
         z.album = &album;
         z.name = names[i];
@@ -108,9 +99,9 @@ bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
         z.note = zoom_note(record, z.name);
         // Every page of the picture shows the same comment and caption.
         if (z.n >= 1) {
-          z.comment = photo_comment_lines(album, z.name);
+          z.comment = photo_comment_lines(album, z.name, out);
           std::ostringstream caption;
-          writeexif(caption, album, "original", z.name, true);
+          writeexif(caption, album, "original", z.name, true, out);
           z.caption = caption.str();
         }
         // The neighbours that have zoom pages: a picture that fits the
@@ -124,27 +115,29 @@ bool makehtmlzoom(const path_t& album, sigc::signal<void, double>& progress) {
           z.previous_name = before > 0 ? names[before - 1] : "";
           z.next = after < names.size() ? neighbour_page(names, levels, after, k) : "";
           z.next_name = after < names.size() ? names[after] : "";
-          if (!write_zoom_page(album, z.zooms[k - 1], [&](std::ostream& os) { style.picture_zoom(os, z); })) {
+          if (!write_zoom_page(album, z.zooms[k - 1], out, [&](std::ostream& os) { style.picture_zoom(os, z); })) {
             failed[i] = 1;
             break;
           }
         }
         return true;
       },
-      [&](size_t i, size_t done) { emit_progress(progress, done, names.size(), names[i]); });
+      [&](size_t i, size_t done) { ctx.item_finished(progress, done, names.size(), names[i]); });
   return std::find(failed.begin(), failed.end(), 1) == failed.end();
 }
 
-bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
+bool makehtmlffzoom(const build_context_t& ctx, const path_t& album, sigc::signal<void, double>& progress,
+                    libutils::report_log_t& log) {
   std::list<std::string> names;
   if (!prepare(album, "original", names)) return true;
   album_t record;
-  record.load(album);
-  const page_style_t& style = page_style();
+  record.load(album, log);
+  const std::unique_ptr<page_style_t> style_ptr = make_page_style(ctx);
+  const page_style_t& style = *style_ptr;
   movie_ids_t ids;
   size_t i = 0;
   for (const std::string& name : names) {
-    if (ismovie(name)) {
+    if (ismovie(name) && movie_converted(album, name)) {
       movie_zoom_t z;
       z.name = name;
       z.mp4name = ffmp4name(name);
@@ -152,7 +145,7 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
       const std::string stem = libutils::basename(name);
       libgr::direction2ul_t size;
       std::string duration, rate;
-      const uint64_t n = getffshrinklevel(album, "original", name, size, duration, rate, &ids);
+      const uint64_t n = getffshrinklevel(album, "original", name, size, duration, rate, ctx.settings.shrink_size, log, &ids);
       z.width = size.x;
       z.height = size.y;
       z.info = duration + ", " + rate;
@@ -163,11 +156,11 @@ bool makehtmlffzoom(const path_t& album, sigc::signal<void, double>& progress) {
         for (uint64_t k = retina ? 0 : 1; k < (retina ? n : n + 1); ++k) {
           z.k = k;
           const std::string page = zoom_pages(stem, retina ? "_2_" : "_1_", k, 1)[0];
-          if (!write_zoom_page(album, page, [&](std::ostream& os) { style.movie_zoom(os, z); })) return false;
+          if (!write_zoom_page(album, page, log, [&](std::ostream& os) { style.movie_zoom(os, z); })) return false;
         }
       }
     }
-    emit_progress(progress, ++i, names.size(), name);
+    ctx.item_finished(progress, ++i, names.size(), name);
   }
   return true;
 }

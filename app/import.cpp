@@ -9,14 +9,12 @@
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
-#include <iostream>
 #include <list>
 #include <map>
 #include <utility>
 #include <vector>
 
 #include "app/album.h"
-#include "app/progress.h"
 #include "libgr/loader_jpeg.h"
 #include "libgr/transform.h"
 #include "libutils/common.h"
@@ -52,19 +50,12 @@ void remove_entry(const std::string& path) { ::unlink(path.c_str()); }
 // or sound extension, so no later stage takes it for one, and the album's
 // next build or update removes it. A failure is reported with the system's
 // reason.
-bool copy_into_place(const std::string& from, const std::string& to) {
+bool copy_into_place(const std::string& from, const std::string& to, libutils::report_log_t& log) {
   const std::string temp = libutils::create_temp_beside(to);
-  if (temp.empty()) {
-    const int err = errno;
-    libutils::fail(std::cerr, to, ": no temporary file can be made beside it.");
-    return libutils::fail_reason(std::cerr, to, err);
-  }
-  bool ok = libutils::filecopy(from.c_str(), temp.c_str());
-  if (ok && std::rename(temp.c_str(), to.c_str()) != 0) {
-    const int err = errno;
-    ok = libutils::fail(std::cerr, temp, ": cannot be renamed to " + to + ".");
-    libutils::fail_reason(std::cerr, to, err);
-  }
+  if (temp.empty()) return libutils::fail(log, to, ": no temporary file can be made beside it", errno);
+  bool ok = libutils::filecopy(from.c_str(), temp.c_str(), log);
+  if (ok && std::rename(temp.c_str(), to.c_str()) != 0)
+    ok = libutils::fail(log, temp, ": cannot be renamed to " + to, errno);
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }
@@ -129,7 +120,7 @@ std::string output_text(const std::string& output) {
 // Each pair of `files` (paths, the album's first) whose names share an
 // output, reported on log with `advice`; false when there is one. A name
 // given twice is the same file.
-bool outputs_apart(const std::vector<std::string>& files, const char* advice, std::ostream& log) {
+bool outputs_apart(const std::vector<std::string>& files, const char* advice, libutils::report_log_t& log) {
   std::map<std::string, std::string> taken;  // output -> the file that has it
   std::set<std::string> reported;
   bool apart = true;
@@ -179,13 +170,13 @@ std::string import_target(const path_t& album, const std::string& name, const st
 }
 
 std::vector<files_t> regular_files(const std::string& srcdir, const std::vector<files_t>& files,
-                                   std::ostream& log) {
+                                   libutils::report_log_t& log, libutils::report_t::kind_t as) {
   std::vector<files_t> regular;
   for (const files_t& file : files) {
     const std::string src = srcdir + path_separator + file.name;
     libutils::platform::file_info_t info;
     if (libutils::platform::stat_file(src.c_str(), info) && !info.is_regular)
-      libutils::fail(log, src, ": not a regular file, skipped.");
+      log.add(libutils::report_t{as, src, ": not a regular file, skipped.", 0, {}});
     else
       regular.push_back(file);
   }
@@ -193,7 +184,7 @@ std::vector<files_t> regular_files(const std::string& srcdir, const std::vector<
 }
 
 bool source_outside_album(const std::string& srcdir, const std::vector<files_t>& files,
-                          const path_t& album, std::ostream& log) {
+                          const path_t& album, libutils::report_log_t& log) {
   std::string dir;
   album.make(dir);
   // Whatever leads into the album leads to one of its folders or files.
@@ -210,7 +201,7 @@ bool source_outside_album(const std::string& srcdir, const std::vector<files_t>&
 }
 
 bool picks_apart(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
-                 std::ostream& log) {
+                 libutils::report_log_t& log) {
   std::string dir;
   album.make(dir);
   std::set<std::string> picked, stems;
@@ -240,7 +231,7 @@ bool picks_apart(const std::string& srcdir, const std::vector<files_t>& files, c
   return apart;
 }
 
-bool originals_apart(const path_t& album, const std::vector<files_t>& files, std::ostream& log) {
+bool originals_apart(const path_t& album, const std::vector<files_t>& files, libutils::report_log_t& log) {
   std::string dir;
   album.make(dir, "original");
   std::vector<std::string> paths;
@@ -250,7 +241,7 @@ bool originals_apart(const path_t& album, const std::vector<files_t>& files, std
 
 album_claim_t::~album_claim_t() { libutils::platform::unlock_directory(handle_); }
 
-album_claim_t::result_t album_claim_t::claim(const path_t& album, bool replace, std::ostream& log) {
+album_claim_t::result_t album_claim_t::claim(const path_t& album, bool replace, libutils::report_log_t& log) {
   std::string dir;
   album.make(dir);
   // The book may be new as well.
@@ -260,17 +251,14 @@ album_claim_t::result_t album_claim_t::claim(const path_t& album, bool replace, 
   if (!libutils::platform::make_directory(dir.c_str())) {
     const int err = errno;
     if (err != EEXIST) {
-      libutils::fail(log, dir, ": cannot create the directory.");
-      libutils::fail_reason(log, dir, err);
+      libutils::fail(log, dir, ": cannot create the directory", err);
       return failed;
     }
     if (!replace) return exists;
   }
   if (!lock(album)) return busy;
   if (handle_ >= 0) return claimed;
-  const int err = errno;
-  libutils::fail(log, dir, ": cannot be opened as the album's directory.");
-  libutils::fail_reason(log, dir, err);
+  libutils::fail(log, dir, ": cannot be opened as the album's directory", errno);
   return failed;
 }
 
@@ -282,8 +270,10 @@ bool album_claim_t::lock(const path_t& album) {
   return handle_ >= 0 || errno != EWOULDBLOCK;
 }
 
-bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
-               sigc::signal<void, double>& progress) {
+bool copyfiles(const build_context_t& ctx, const std::string& srcdir, const std::vector<files_t>& files,
+               const path_t& album, sigc::signal<void, double>& progress, libutils::report_log_t& log,
+               std::set<std::string>& not_copied) {
+  bool all = true;
   std::string dir;
   album.make(dir, "original");
   libutils::platform::make_directory(dir.c_str());  // an existing one is fine
@@ -304,37 +294,45 @@ bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, con
     // Deleting first means an interrupted import leaves the name missing
     // rather than holding an old file; the next import copies it again.
     remove_entry(dst);
-    if (!copy_into_place(src, dst)) return libutils::fail(std::cerr, src, ": file copy fail.");
-    emit_progress(progress, i + 1, n, name);
+    // One file that cannot be read (a damaged card) costs that file only.
+    libutils::report_log_t copy_log;
+    if (!copy_into_place(src, dst, copy_log)) {
+      const libutils::report_t& why = copy_log.reports().front();
+      all = libutils::fail(log, src, ": cannot be copied into the album", why.error, why.line());
+      not_copied.insert(name);
+    }
+    ctx.item_finished(progress, i + 1, n, name);
   }
-  return true;
+  return all;
 }
 
-bool rotatejpeg(const std::string& src, const std::string& dst, unsigned long long code) {
+bool rotatejpeg(const std::string& src, const std::string& dst, unsigned long long code, uint64_t max_pixels,
+                libutils::report_log_t& log) {
   libgr::jpegdata_t in;
-  if (!in.load(src.c_str()))
-    return libutils::fail(std::cerr, src, ": rotatejpeg() jpegdata load fail.");
+  if (!in.load(src.c_str())) return libutils::fail(log, src, ": cannot be read", errno, "rotatejpeg() jpegdata load fail.");
   libgr::jpegdata_t out;
-  if (!libgr::transform(code, out, in))
-    return libutils::fail(std::cerr, src, ": transform() fail.");
+  libgr::jpeg_issues_t issues;
+  if (!libgr::transform(code, out, in, max_pixels, issues))
+    return libutils::fail(log, src, ": cannot be turned, " + issues.reason, 0, "transform() fail. " + issues.detail());
   // src stays mapped while dst (which may be src itself) is replaced; the
   // save goes through a temporary file and a rename.
   remove_entry(dst);
-  if (!out.save(dst.c_str())) {
-    const int err = errno;
-    libutils::fail(std::cerr, dst, ": jpegdata save() fai.");
-    return libutils::fail_reason(std::cerr, dst, err);
-  }
+  if (!out.save(dst.c_str())) return libutils::fail(log, dst, ": cannot be written", errno, "jpegdata save() fail.");
   return true;
 }
 
-bool copyjpeg(const std::string& src, const std::string& dst, const std::string& linktarget) {
-  if (symlinkone(linktarget, dst)) return true;
-  if (hardlinkone(src, dst)) return true;
-  return copy_into_place(src, dst);
+bool copyjpeg(const std::string& src, const std::string& dst, const std::string& linktarget,
+              libutils::report_log_t& log) {
+  // A failed link falls back to the next way; only when none works is each
+  // failure told.
+  libutils::report_log_t tried;
+  if (symlinkone(linktarget, dst, tried) || hardlinkone(src, dst, tried) || copy_into_place(src, dst, tried))
+    return true;
+  log.append(tried);
+  return false;
 }
 
-bool symlinkone(const std::string& target, const std::string& link) {
+bool symlinkone(const std::string& target, const std::string& link, libutils::report_log_t& log) {
   remove_entry(link);
   // Stored paths may carry either separator; the system wants its own.
   const std::string t = libutils::deliminvert(target);
@@ -343,19 +341,18 @@ bool symlinkone(const std::string& target, const std::string& link) {
     // The error number and its text from strerror stand where Windows
     // reports its own error code and message text.
     const int err = errno;
-    return libutils::fail(
-        std::cerr, t,
-        " to " + l + ": symlink failed." + std::to_string(err) + " " + std::strerror(err));
+    return libutils::fail(log, t, " to " + l + ": no symbolic link can be made", err,
+                          "symlink failed." + std::to_string(err) + " " + std::strerror(err));
   }
   return true;
 }
 
-bool hardlinkone(const std::string& existing, const std::string& link) {
+bool hardlinkone(const std::string& existing, const std::string& link, libutils::report_log_t& log) {
   remove_entry(link);
   const std::string e = libutils::deliminvert(existing);
   const std::string l = libutils::deliminvert(link);
   if (::link(e.c_str(), l.c_str()) != 0)
-    return libutils::fail(std::cerr, e + " to " + l, ": hard link fail.");
+    return libutils::fail(log, e + " to " + l, ": no hard link can be made", errno, "hard link fail.");
   return true;
 }
 
@@ -368,7 +365,7 @@ bool is_exist(const std::string& path) {
 
 temp_t::~temp_t() { destroy(); }
 
-bool temp_t::init(const std::string& name) {
+bool temp_t::init(const std::string& name, libutils::report_log_t& log) {
   if (owned_) return true;
   // TMPDIR and "/tmp" are this system's usual places after TEMP and TMP.
   const char* root = std::getenv("TEMP");
@@ -385,7 +382,7 @@ bool temp_t::init(const std::string& name) {
     buf.assign(templ.begin(), templ.end());
     buf.push_back('\0');
     if (libutils::mkdtemp(buf.data()) == nullptr)
-      return libutils::fail(std::cerr, templ, ": mkdtemp failed.");
+      return libutils::fail(log, templ, ": no temporary folder can be made", errno, "mkdtemp failed.");
   }
   path_ = buf.data();
   owned_ = true;

@@ -5,14 +5,15 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include <sigc++/sigc++.h>
 
+#include "app/build_context.h"
 #include "app/path.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -44,10 +45,13 @@ std::string import_target(const path_t& album, const std::string& name, const st
 
 // The picked files that can be imported: an entry of srcdir that is no
 // regular file (a pipe, a device, a directory; links are followed) is
-// reported on log and left out. A missing file stays, for the import to
+// reported on log and left out, as a warning from a camera folder (where it
+// is no picture of the user's) or as a failure of an album's "original"
+// (whose album then lacks it). A missing file stays, for the import to
 // report.
 std::vector<files_t> regular_files(const std::string& srcdir, const std::vector<files_t>& files,
-                                   std::ostream& log);
+                                   libutils::report_log_t& log,
+                                   libutils::report_t::kind_t as = libutils::report_t::warning);
 
 // Whether the folder srcdir and the picked files in it lie outside the
 // album's directory. Folders and files are told by device and inode, so no
@@ -56,7 +60,7 @@ std::vector<files_t> regular_files(const std::string& srcdir, const std::vector<
 // originals by themselves, deleting them; so that is refused with a report
 // on log, before anything is touched.
 bool source_outside_album(const std::string& srcdir, const std::vector<files_t>& files,
-                          const path_t& album, std::ostream& log);
+                          const path_t& album, libutils::report_log_t& log);
 
 // Whether every picked file gets pages and copies of its own in the album.
 // Two pictures of one stem (x.jpg, x.JPG) would share their zoom pages
@@ -71,11 +75,11 @@ bool source_outside_album(const std::string& srcdir, const std::vector<files_t>&
 // would become its comment). Every such pair is reported on log with both
 // files.
 bool picks_apart(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
-                 std::ostream& log);
+                 libutils::report_log_t& log);
 // Whether the files of an album's "original" have pages and copies of their
 // own, by the rules of picks_apart; each pair that shares them (an album
 // built before they were refused) is reported on log.
-bool originals_apart(const path_t& album, const std::vector<files_t>& files, std::ostream& log);
+bool originals_apart(const path_t& album, const std::vector<files_t>& files, libutils::report_log_t& log);
 
 // An album's directory held by one build or update. A new album is claimed
 // by creating its directory (of two builds at once exactly one succeeds);
@@ -95,7 +99,7 @@ class album_claim_t {
   // exists when the directory is there and replace does not hold, busy
   // when another build or update holds it, failed when it cannot be made
   // or opened (reported on log).
-  result_t claim(const path_t& album, bool replace, std::ostream& log);
+  result_t claim(const path_t& album, bool replace, libutils::report_log_t& log);
   // Locks an existing album for an update; false when another holds it.
   // (A directory that cannot be opened is left to the update to report.)
   bool lock(const path_t& album);
@@ -106,22 +110,30 @@ class album_claim_t {
 
 // Copies every file of `files` from srcdir into the album: pictures, movies
 // and sounds into "original", anything else into "txt", replacing what is
-// there and keeping the source's modification time. Emits (i + 1) / n after
-// the i-th file. Stops with false at the first file that cannot be copied.
-bool copyfiles(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
-               sigc::signal<void, double>& progress);
+// there and keeping the source's modification time. After the i-th file,
+// ctx hears it and progress gets (i + 1) / n. A file that cannot be copied
+// is reported on log, its name added to not_copied, and the others are
+// copied all the same; false then.
+bool copyfiles(const build_context_t& ctx, const std::string& srcdir, const std::vector<files_t>& files,
+               const path_t& album, sigc::signal<void, double>& progress, libutils::report_log_t& log,
+               std::set<std::string>& not_copied);
 
 // Writes dst as src turned `code` quarter turns clockwise (0 copies the
-// coefficients unchanged) without recompressing. dst may be src.
-bool rotatejpeg(const std::string& src, const std::string& dst, unsigned long long code);
+// coefficients unchanged) without recompressing; a picture of more pixels
+// than max_pixels is refused. dst may be src. Failures go to log.
+bool rotatejpeg(const std::string& src, const std::string& dst, unsigned long long code, uint64_t max_pixels,
+                libutils::report_log_t& log);
 
 // Makes dst stand for src: a symbolic link to linktarget, else a hard link to
-// src, else a byte copy of src.
-bool copyjpeg(const std::string& src, const std::string& dst, const std::string& linktarget);
+// src, else a byte copy of src. Only when none can be made is the failure of
+// each reported on log.
+bool copyjpeg(const std::string& src, const std::string& dst, const std::string& linktarget,
+              libutils::report_log_t& log);
 
-// Create one link named `link`, replacing whatever is there.
-bool symlinkone(const std::string& target, const std::string& link);
-bool hardlinkone(const std::string& existing, const std::string& link);
+// Create one link named `link`, replacing whatever is there; a failure is
+// reported on log.
+bool symlinkone(const std::string& target, const std::string& link, libutils::report_log_t& log);
+bool hardlinkone(const std::string& existing, const std::string& link, libutils::report_log_t& log);
 
 // Whether the path exists; a single trailing "/" is ignored.
 bool is_exist(const std::string& path);
@@ -137,7 +149,7 @@ class temp_t {
 
   // Makes a new directory named after `name` under the temporary root; true
   // at once when this object already owns one.
-  bool init(const std::string& name);
+  bool init(const std::string& name, libutils::report_log_t& log);
   // Removes the owned directory; does nothing when none is owned.
   void destroy();
 

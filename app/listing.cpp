@@ -109,12 +109,13 @@ bool albumdirs_compare(const albumdir_t& a, const albumdir_t& b) {
 
 void sort_albums(std::list<albumdir_t>& albums) { albums.sort(albumdirs_compare); }
 
-void load_albums(std::list<album_t>& out, const path_t& base, const std::list<albumdir_t>& albums) {
+void load_albums(std::list<album_t>& out, const path_t& base, const std::list<albumdir_t>& albums,
+                 libutils::report_log_t& log) {
   std::string root;
   base.make(root);
   for (const albumdir_t& a : albums) {
     out.emplace_back();
-    out.back().load(path_t{root, a.first, a.second});
+    out.back().load(path_t{root, a.first, a.second}, log);
   }
 }
 

@@ -59,7 +59,9 @@ void hierar_albums(std::list<albumdir_t>& out, const path_t& parent, std::list<s
 void sort_albums(std::list<albumdir_t>& albums);
 bool albumdirs_compare(const albumdir_t& a, const albumdir_t& b);
 // Appends one record per album, loaded below base.make(); an album whose list
-// files are missing is still appended, with empty lists.
-void load_albums(std::list<album_t>& out, const path_t& base, const std::list<albumdir_t>& albums);
+// files are missing is still appended, with empty lists. What cannot be read
+// is reported on log.
+void load_albums(std::list<album_t>& out, const path_t& base, const std::list<albumdir_t>& albums,
+                 libutils::report_log_t& log);
 
 }  // namespace pictora

@@ -2,11 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
-#include <iostream>
+#include <cerrno>
 #include <string_view>
 
-#include "app/global.h"
-#include "libutils/common.h"
 
 namespace pictora {
 
@@ -161,8 +159,6 @@ bool walk_segments(std::string_view data, size_t* scan, Each each) {
 
 }  // namespace
 
-bool location_must_go() { return !g_global.keep_location; }
-
 bool holds_location(const std::vector<libgr::marker_t>& markers) {
   for (const libgr::marker_t& m : markers) {
     if (segment_holds_location(m.code, view(m.data))) return true;
@@ -205,9 +201,9 @@ void drop_location(std::vector<libgr::marker_t>& markers) {
   }
 }
 
-bool copy_without_location(const std::string& src, const std::string& dst) {
+bool copy_without_location(const std::string& src, const std::string& dst, libutils::report_log_t& log) {
   libgr::jpegdata_t data;
-  if (!data.load(src.c_str())) return libutils::fail(std::cerr, src, ": jpegdata load fail.");
+  if (!data.load(src.c_str())) return libutils::fail(log, src, ": cannot be read", errno, "jpegdata load fail.");
   const std::string_view in = view(data);
   std::string out = "\xFF\xD8";
   size_t scan = 0;
@@ -229,12 +225,12 @@ bool copy_without_location(const std::string& src, const std::string& dst) {
         break;
     }
   });
-  if (!walked) return libutils::fail(std::cerr, src, ": not read as a JPEG file, no copy without the location.");
+  if (!walked) return libutils::fail(log, src, ": not read as a JPEG file, no copy without the location.");
   out.append(in.substr(scan));
   libgr::jpegdata_t copy;
-  if (!copy.resize(out.size())) return libutils::fail(std::cerr, dst, ": no memory for the copy.");
+  if (!copy.resize(out.size())) return libutils::fail(log, dst, ": no memory for the copy.");
   std::memcpy(copy.begin(), out.data(), out.size());
-  if (!copy.save(dst.c_str())) return libutils::fail(std::cerr, dst, ": file write error.");
+  if (!copy.save(dst.c_str())) return libutils::fail(log, dst, ": cannot be written", errno, "file write error.");
   return true;
 }
 

@@ -9,12 +9,9 @@
 #include <vector>
 
 #include "libgr/loader_jpeg.h"
+#include "libutils/report.h"
 
 namespace pictora {
-
-// Whether the web copies are to leave the location out (the keep_location
-// setting is off).
-bool location_must_go();
 
 // Whether the segments hold a location: an EXIF block with a GPS directory,
 // or an XMP packet that names a GPS field.
@@ -33,8 +30,8 @@ void drop_location(std::vector<libgr::marker_t>& markers);
 // Writes dst as the JPEG file src without its location: the same bytes but
 // for the segments drop_location changes, so the picture is not encoded
 // again. Replaces what is at dst (a link there is replaced, never written
-// through). False, reported on the standard error stream, when src is no
-// JPEG file that can be read to its first scan or dst cannot be written.
-bool copy_without_location(const std::string& src, const std::string& dst);
+// through). False, reported on log, when src is no JPEG file that can be
+// read to its first scan or dst cannot be written.
+bool copy_without_location(const std::string& src, const std::string& dst, libutils::report_log_t& log);
 
 }  // namespace pictora

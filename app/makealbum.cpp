@@ -102,6 +102,7 @@ path_t MakeAlbumDialog::get_to() const { return path_t{"", book_dir, text_locale
 
 std::vector<files_t> MakeAlbumDialog::selected_files() const {
   std::vector<files_t> picked;
+  libutils::report_log_t log = console_log();
   for (size_t i = 0; i < files.size(); ++i) {
     if (i >= list.items.size() || !list.items[i]) {
       if (unbuilt_selected) picked.push_back(files_t{files[i].name, 0});
@@ -110,7 +111,7 @@ std::vector<files_t> MakeAlbumDialog::selected_files() const {
     const item_t& item = *list.items[i];
     // The angle counts whether or not its check is still ticked.
     if (item.picture_button.get_active())
-      picked.push_back(files_t{files[i].name, angle_code(item.angle.get_value_as_int(), files[i].name, std::cerr)});
+      picked.push_back(files_t{files[i].name, angle_code(item.angle.get_value_as_int(), files[i].name, log)});
   }
   return picked;
 }
@@ -146,7 +147,8 @@ void MakeAlbumDialog::rescan() {
   list.fill(source_dir, files, prog_name);
   if (found) {
     std::string title, head, last;
-    loadcomment(source_dir, title, head, last);
+    libutils::report_log_t log = console_log();
+    loadcomment(source_dir, title, head, last, log);
     if (!title.empty()) texts.title_entry.set_text(text_utf8(title));
     if (!head.empty()) texts.head_text.set_text(head);
     if (!last.empty()) texts.last_text.set_text(last);
@@ -175,14 +177,17 @@ void MakeAlbumDialog::file_list_t::fill(const std::string& dir, const std::vecto
   items.resize(files.size());
   // The movie stills live until the loader's thread lets go of its jobs.
   auto temp = std::make_shared<temp_t>();
+  // The loader's thread reads settings of its own.
+  auto settings = std::make_shared<const global_t>(g_global);
   std::vector<thumbnail_loader_t::job_t> jobs;
   for (const source_file_t& file : files) {
     if (file.kind != source_kind_t::picture && file.kind != source_kind_t::movie) {
       jobs.emplace_back();
       continue;
     }
-    jobs.emplace_back([dir, file, prog_name, temp](thumbnail_loader_t::result_t& r) {
-      r.loaded = load_source_thumbnail(r.image, dir, file, *temp, prog_name);
+    jobs.emplace_back([dir, file, prog_name, temp, settings](thumbnail_loader_t::result_t& r) {
+      libutils::report_log_t log = console_log();
+      r.loaded = load_source_thumbnail(r.image, dir, file, *temp, prog_name, *settings, log);
     });
   }
   start(std::move(jobs), true);
@@ -292,7 +297,8 @@ void MakeAlbumDialog::button_is_rotate(size_t index) {
 
 void MakeAlbumDialog::button_rotate(size_t index) {
   item_t& item = *list.items[index];
-  const std::uint64_t code = angle_code(item.angle.get_value_as_int(), item.file->name, std::cerr);
+  libutils::report_log_t log = console_log();
+  const std::uint64_t code = angle_code(item.angle.get_value_as_int(), item.file->name, log);
   if (!item.has_thumbnail) return;
   // The thumbnail as loaded stays; the button shows it turned.
   libgr::image2d_t turned;

@@ -83,11 +83,13 @@ void MakeBookDialog::on_response(int id) {
   made_title = typed.title;
   made_head = typed.head;
   made_last = typed.last;
-  std::ostringstream log;
-  if (!make_book(book, sub.album, made_title, made_head, made_last, typed.secret, log)) {
-    const std::string logged = log.str();
-    error_box(*this, std::string(vexalib::getmsg(vexalib::msg_comments_not_saved)) + (logged.empty() ? "" : "\n" + logged));
-  }
+  // A few small files: made here, without the progress window.
+  const build_context_t ctx(g_global, 1);
+  libutils::report_log_t log;
+  const bool made = make_book(ctx, book, sub.album, made_title, made_head, made_last, typed.secret, log);
+  if (!log.text().empty())
+    error_box(*this, std::string(vexalib::getmsg(made ? vexalib::msg_build_failed : vexalib::msg_comments_not_saved)) +
+                         "\n\n" + log.text());
 }
 
 }  // namespace pictora

@@ -42,20 +42,20 @@ bool listed_names(std::list<std::string>& names, const std::string& base) {
 
 }  // namespace
 
-bool read_menu_listing(const std::string& base, menu_listing_t& out) {
+bool read_menu_listing(const std::string& base, menu_listing_t& out, libutils::report_log_t& log) {
   out = menu_listing_t();
-  loadcommenttxt(path_t{"", base, ""}, out.title, out.head, out.last);
+  loadcommenttxt(path_t{"", base, ""}, out.title, out.head, out.last, log);
   std::list<std::string> names;
   const bool listed = listed_names(names, base);
   for (const std::string& name : names) {
     const path_t dir{"", base, name};
     menu_row_t row;
     std::string head, last;
-    if (!loadcommenttxt(dir, row.title, head, last)) continue;
+    if (!loadcommenttxt(dir, row.title, head, last, log)) continue;
     dir.make(row.path);
     row.name = name;
     row.is_album = libutils::exists(row.path + path_separator + "original");
-    if (row.has_viewer()) row.count = loadcounttxt(dir);
+    if (row.has_viewer()) row.count = loadcounttxt(dir, log);
     row.comment = first_two_lines(head);
     row.secret = libutils::exists(row.path + path_separator + "txt" + path_separator + "secret.txt");
     out.rows.push_back(std::move(row));
@@ -63,7 +63,8 @@ bool read_menu_listing(const std::string& base, menu_listing_t& out) {
   return listed;
 }
 
-std::list<std::string> row_viewer_arguments(const std::string& base, const std::string& name) {
+std::list<std::string> row_viewer_arguments(const std::string& base, const std::string& name,
+                                            libutils::report_log_t& log) {
   const std::string size = "size" + std::to_string(g_global.view_size);
   std::string own;
   path_t{"", base, name}.make(own, size);
@@ -93,7 +94,7 @@ std::list<std::string> row_viewer_arguments(const std::string& base, const std::
     // Read as every list is read, so that one that is no regular file
     // never reaches the viewer and lines that are paths are reported.
     best_t entries;
-    if (entries.load(album, list)) add_pair(album, list);
+    if (entries.load(album, list, log)) add_pair(album, list);
   }
   return args;
 }

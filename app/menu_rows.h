@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "libutils/report.h"
+
 namespace pictora {
 
 // One listed directory of the album base.
@@ -33,15 +35,18 @@ struct menu_listing_t {
 
 // The comments of the book directory base and one row per subdirectory that
 // has comment files ("txt" itself excepted). False when base cannot be
-// listed; the book's comments are read all the same.
-bool read_menu_listing(const std::string& base, menu_listing_t& out);
+// listed; the book's comments are read all the same. What cannot be read
+// is reported on log.
+bool read_menu_listing(const std::string& base, menu_listing_t& out, libutils::report_log_t& log);
 
 // The arguments that the picture viewer gets for row `name` of base: the
 // row's view-size directory alone when it exists; otherwise "-C" directory
 // and "-@" list-file pairs: for "_Best", the good picks of every top-level
 // directory; for the other rows the list that the row's name collects
 // ("_PrintBook": print.txt, ... , any other name: best.txt) of every album of
-// the tree that has one.
-std::list<std::string> row_viewer_arguments(const std::string& base, const std::string& name);
+// the tree that has one. A list that cannot be read is reported on log and
+// left out.
+std::list<std::string> row_viewer_arguments(const std::string& base, const std::string& name,
+                                            libutils::report_log_t& log);
 
 }  // namespace pictora

@@ -39,14 +39,15 @@ MenuWindow::MenuWindow(int argc, char** argv)
   // Started through PATH: the program's own directory holds the catalogues
   // of an uninstalled build.
   if (prog_dir.empty()) prog_dir = libutils::dirname(libutils::platform::executable_path());
-  catalogue_dir = libutils::dirname(vexalib::init_message(prog_dir.c_str(), catalogue_name.c_str()));
+  libutils::report_log_t log = console_log();
+  catalogue_dir = libutils::dirname(vexalib::init_message(prog_dir.c_str(), catalogue_name.c_str(), log));
 
   // The settings file is the user's own (settings_dir), not one beside the
   // catalogue: neither the program's nor the catalogue's directory is
   // per-user or writable here.
-  if (!loadini(settings_dir(), prog_name)) {
+  if (!loadini(settings_dir(), prog_name, log)) {
     on_btn_clicked_optionsetting();
-    if (!loadini(settings_dir(), prog_name)) std::exit(0);
+    if (!loadini(settings_dir(), prog_name, log)) std::exit(0);
   }
   initexif(prog_dir.c_str(), prog_name.c_str());
 
@@ -112,7 +113,8 @@ bool fill_book_rows(const std::string& book_dir, Gtk::Table& table, std::vector<
   items.clear();
 
   menu_listing_t listing;
-  const bool listed = read_menu_listing(book_dir, listing);
+  libutils::report_log_t log = console_log();
+  const bool listed = read_menu_listing(book_dir, listing, log);
   title.set_text(text_utf8(listing.title));
   head.get_buffer()->set_text(text_utf8(listing.head));
   last.get_buffer()->set_text(text_utf8(listing.last));
@@ -184,7 +186,8 @@ void MenuWindow::on_btn_clicked_itembutton(int index) {
 }
 
 void MenuWindow::on_btn_clicked_vexaview(int index) {
-  run_vexaview(prog_dir, row_viewer_arguments(g_global.album, items[static_cast<size_t>(index)]->name));
+  libutils::report_log_t log = console_log();
+  run_vexaview(prog_dir, row_viewer_arguments(g_global.album, items[static_cast<size_t>(index)]->name, log));
   return_to_window(*this);
 }
 

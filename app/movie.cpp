@@ -1,6 +1,7 @@
 #include "app/movie.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,10 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <list>
 #include <mutex>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -218,17 +219,16 @@ struct ffrun_t {
 // count as current. The command is echoed on `echo` first (unless the front
 // end is quiet). A file that cannot be put in place is reported here;
 // ffmpeg's failures are left to the caller (report_failed_run).
-ffrun_t run_ffmpeg_into(words_t argv, const std::string& target, double limit, std::ostream& echo) {
+ffrun_t run_ffmpeg_into(words_t argv, const std::string& target, double limit, bool echo_on_standard_error,
+                        libutils::report_log_t& log) {
   ffrun_t run;
   const std::string temp = reserve_temp(target);
   if (temp.empty()) {
-    const int err = errno;
-    libutils::fail(std::cerr, target, ": cannot create a temporary file.");
-    libutils::fail_reason(std::cerr, target, err);
+    libutils::fail(log, target, ": cannot create a temporary file beside it", errno);
     return run;
   }
   argv.back() = ffpath(temp);
-  if (libutils::echo_commands()) echo << libutils::command_line(argv) << std::endl;
+  libutils::show_command(log, libutils::command_line(argv), echo_on_standard_error);
   const int status = libutils::run_process(argv, &run.log, limit);
   run.timed_out = status == libutils::process_timed_out;
   // ffmpeg may end with 0 although it could not finish its file (a full
@@ -240,35 +240,50 @@ ffrun_t run_ffmpeg_into(words_t argv, const std::string& target, double limit, s
       run.done = true;
       return run;
     }
-    const int err = errno;
-    libutils::fail(std::cerr, temp, ": cannot be renamed to " + target + ".");
-    libutils::fail_reason(std::cerr, target, err);
+    libutils::fail(log, temp, ": cannot be renamed to " + target, errno);
     run.log.clear();  // ffmpeg did its part
   }
   ::unlink(temp.c_str());
   return run;
 }
 
-// Reports a run that did not make target from the movie `source` on the
-// standard error stream, where the reports go: one stopped at its limit
-// first with the movie's name, then ffmpeg's own log. False.
+// What ffmpeg's log says went wrong: its lines that name an error or a
+// missing or refused thing, joined by "; ", or its last line when none
+// does. Its banner and its statistics say nothing about the fault.
+std::string ffmpeg_verdict(const std::string& ffmpeg_log) {
+  static const std::regex fault("error|invalid|fail|not found|too large|denied|no such|unrecognized|unknown",
+                                std::regex::icase);
+  std::string verdict, last;
+  std::istringstream lines(ffmpeg_log);
+  for (std::string line; std::getline(lines, line);) {
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    last = line;
+    if (std::regex_search(line, fault)) verdict += (verdict.empty() ? "" : "; ") + line;
+  }
+  return verdict.empty() ? last : verdict;
+}
+
+// Reports a run that did not make target from the movie `source`: one
+// stopped at its limit, or one that ffmpeg failed, with ffmpeg's verdict
+// as the detail. False.
 bool report_failed_run(const ffrun_t& run, const std::string& source, const std::string& target,
-                       double limit) {
+                       double limit, libutils::report_log_t& log) {
+  const std::string detail = ffmpeg_verdict(run.log);
   if (run.timed_out)
-    libutils::fail(std::cerr, source,
-                   ": ffmpeg did not finish within " + seconds_text(limit) +
-                       " and was stopped; the movie seems broken, " + target + " is not made.");
-  libutils::error();
-  std::cerr << run.log << (run.log.empty() || run.log.back() == '\n' ? "" : "\n") << std::flush;
-  return false;
+    return libutils::fail(log, source,
+                          ": ffmpeg did not finish within " + seconds_text(limit) +
+                              " and was stopped; the movie seems broken, " + target + " is not made.",
+                          0, detail);
+  return libutils::fail(log, source, ": ffmpeg cannot make " + target + " of it; the movie seems broken", 0, detail);
 }
 
 // The conversion command of src into dst at size, with the hwaccel
 // setting's words or without them (the software path).
-words_t conversion(const std::string& src, const std::string& dst, const libgr::direction2ul_t& size,
-                   bool hwaccel) {
+words_t conversion(const global_t& settings, const std::string& src, const std::string& dst,
+                   const libgr::direction2ul_t& size, bool hwaccel) {
   words_t argv = {"ffmpeg", "-y"};
-  if (hwaccel) append(argv, libutils::split_words(g_global.hwaccel));
+  if (hwaccel) append(argv, libutils::split_words(settings.hwaccel));
   if (is_unknown(size)) {
     append(argv, input_words(src));  // the movie as it is, ffmpeg's own choice of encoder
   } else {
@@ -277,8 +292,7 @@ words_t conversion(const std::string& src, const std::string& dst, const libgr::
     append(argv, input_words(src));
     // Without hardware options the scaling is done by the output side.
     if (!hwaccel) append(argv, {"-s", s});
-    append(argv, libutils::split_words(g_global.ffmpeg.empty() ? default_ffmpeg_options
-                                                               : g_global.ffmpeg));
+    append(argv, libutils::split_words(settings.ffmpeg.empty() ? default_ffmpeg_options : settings.ffmpeg));
   }
   argv.push_back(dst);
   return argv;
@@ -301,9 +315,8 @@ bool s_hwaccel_absent = false;
 
 // The still of a converted movie at the movie's own size; a failure is
 // reported on log.
-bool save_still(const std::string& movie, const std::string& still, std::ostream& log) {
-  if (ffsavethumbnail(movie, still, libgr::direction2ul_t())) return true;
-  return libutils::fail(log, movie, ": movie thumbnail save failed.");
+bool save_still(const std::string& movie, const std::string& still, libutils::report_log_t& log) {
+  return ffsavethumbnail(movie, still, libgr::direction2ul_t(), log);
 }
 
 // A file in the state stat gave.
@@ -322,7 +335,7 @@ std::set<file_key_t> s_silent;
 // echoing the command; reads its report into facts. timed_out when ffmpeg
 // gave none within its limit.
 ffanswer_t ask_ffmpeg(const std::string& movie, const libutils::platform::file_info_t& info,
-                      movie_facts_t& facts) {
+                      movie_facts_t& facts, libutils::report_log_t& log) {
   const file_key_t key = key_of(movie, info);
   {
     std::lock_guard<std::mutex> lock(s_silent_mutex);
@@ -331,7 +344,7 @@ ffanswer_t ask_ffmpeg(const std::string& movie, const libutils::platform::file_i
   words_t argv = {"ffmpeg"};
   append(argv, input_words(movie));
   // Both output streams are read, as "2>&1" would give them.
-  if (libutils::echo_commands()) std::cout << libutils::command_line(argv) << " 2>&1" << std::endl;
+  libutils::show_command(log, libutils::command_line(argv) + " 2>&1");
   std::string report;
   // ffmpeg fails without an output file; the report counts.
   if (libutils::run_process(argv, &report, ffidentify_limit()) == libutils::process_timed_out) {
@@ -344,13 +357,15 @@ ffanswer_t ask_ffmpeg(const std::string& movie, const libutils::platform::file_i
 }
 
 // Loads a still at full size as RGB.
-bool load_still(libgr::image2d_t& image, const std::string& file) {
+bool load_still(libgr::image2d_t& image, const std::string& file, const global_t& settings,
+                libutils::report_log_t& log) {
   libgr::jpegdata_t data;
-  if (!data.load(file.c_str())) return libutils::fail(std::cerr, file, ": load movie still fail.");
+  if (!data.load(file.c_str())) return libutils::fail(log, file, ": cannot be read", errno, "load movie still fail.");
   libgr::jpeginfo_t info;
+  info.max_pixels = settings.max_pixels;
   libgr::image2d_t decoded;
   if (!info.decompress(decoded, data, 0, false, libgr::color3ub_t()))
-    return libutils::fail(std::cerr, file, ": movie still decompress fail.");
+    return libutils::fail(log, file, ": cannot be decoded", 0, "movie still decompress fail. " + info.issues.detail());
   return libgr::grayscale2rgb(image, decoded);
 }
 
@@ -532,6 +547,13 @@ std::vector<std::string> ffmovielevels(std::uint64_t L) {
   return levels;
 }
 
+bool movie_converted(const path_t& album, const std::string& name) {
+  std::string path;
+  album.make(path, "movie0", ffmp4name(name));
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 void movie_facts_t::apply(libgr::direction2ul_t& size_out, std::string& duration_out,
                           std::string& rate_out) const {
   if (has_size) size_out = size;
@@ -583,13 +605,13 @@ double ffconvert_limit(double seconds) {
   return (set > 0 ? set : convert_floor_seconds) + convert_seconds_per_second * seconds;
 }
 
-void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
-                std::string& rate) {
+void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration, std::string& rate,
+                libutils::report_log_t& log) {
   // ffmpeg would wait for ever on a pipe: only files are asked about.
   libutils::platform::file_info_t info;
   movie_facts_t facts;
   if (libutils::platform::stat_file(movie.c_str(), info) && info.is_regular &&
-      ask_ffmpeg(movie, info, facts) == ffanswer_t::answered)
+      ask_ffmpeg(movie, info, facts, log) == ffanswer_t::answered)
     facts.apply(size, duration, rate);
 }
 
@@ -599,9 +621,9 @@ movie_ids_t::~movie_ids_t() {
   }
 }
 
-ffanswer_t movie_ids_t::identify(const path_t& album, const std::string& dir,
-                                 const std::string& name, libgr::direction2ul_t& size,
-                                 std::string& duration, std::string& rate) {
+ffanswer_t movie_ids_t::identify(const path_t& album, const std::string& dir, const std::string& name,
+                                 libgr::direction2ul_t& size, std::string& duration, std::string& rate,
+                                 libutils::report_log_t& log) {
   std::string album_dir, movie;
   album.make(album_dir);
   album.make(movie, dir, name);
@@ -627,7 +649,7 @@ ffanswer_t movie_ids_t::identify(const path_t& album, const std::string& dir,
   }
   // ffmpeg runs outside the lock: other threads identify meanwhile.
   record_t record;
-  const ffanswer_t answer = ask_ffmpeg(movie, info, record.facts);
+  const ffanswer_t answer = ask_ffmpeg(movie, info, record.facts, log);
   if (answer != ffanswer_t::answered) return answer;
   record.facts.apply(size, duration, rate);
   // A report without a video stream is not kept: ffmpeg may have failed
@@ -643,42 +665,52 @@ ffanswer_t movie_ids_t::identify(const path_t& album, const std::string& dir,
 }
 
 std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, const std::string& name,
-                               libgr::direction2ul_t& size, std::string& duration,
-                               std::string& rate, movie_ids_t* ids) {
+                               libgr::direction2ul_t& size, std::string& duration, std::string& rate,
+                               const size_limit_t& box, libutils::report_log_t& log, movie_ids_t* ids) {
   movie_ids_t own;
-  (ids != nullptr ? *ids : own).identify(album, dir, name, size, duration, rate);
-  return halvings_to_fit(size.x, size.y, g_global.shrink_size.x, g_global.shrink_size.y);
+  (ids != nullptr ? *ids : own).identify(album, dir, name, size, duration, rate, log);
+  return halvings_to_fit(size.x, size.y, box.x, box.y);
 }
 
-bool ffconvertone(const std::string& src, const std::string& dst,
-                  const libgr::direction2ul_t& size, double seconds) {
+bool ffconvertone(const build_context_t& ctx, const std::string& src, const std::string& dst,
+                  const libgr::direction2ul_t& size, double seconds, libutils::report_log_t& log) {
   if (!libutils::need_update(src, dst)) return true;
   const double limit = ffconvert_limit(seconds);
-  bool hwaccel = !g_global.hwaccel.empty();
+  bool hwaccel = !ctx.settings.hwaccel.empty();
   if (hwaccel) {
     std::lock_guard<std::mutex> lock(s_hwaccel_mutex);
     hwaccel = !s_hwaccel_absent;
   }
-  ffrun_t run = run_ffmpeg_into(conversion(src, dst, size, hwaccel), dst, limit, std::cout);
-  if (!hwaccel || run.timed_out) return run.done || report_failed_run(run, src, dst, limit);
-  if (run.done && scaled_as_asked(run.log, size)) return true;
+  // The first try's failure is no fault while the software path works.
+  libutils::report_log_t tried;
+  ffrun_t run = run_ffmpeg_into(conversion(ctx.settings, src, dst, size, hwaccel), dst, limit, false,
+                                hwaccel ? tried : log);
+  if (!hwaccel || run.timed_out) {
+    log.append(tried);
+    return run.done || report_failed_run(run, src, dst, limit, log);
+  }
+  if (run.done && scaled_as_asked(run.log, size)) {
+    log.append(tried);
+    return true;
+  }
   // Without the accelerator named, ffmpeg fails, or decodes in software,
   // which leaves "-resize" unused and the copy at full size: the software
   // path tells.
+  for (const libutils::report_t& report : tried.reports())
+    if (report.kind != libutils::report_t::failure) log.add(report);
   if (run.done) std::remove(dst.c_str());
-  run = run_ffmpeg_into(conversion(src, dst, size, false), dst, limit, std::cout);
-  if (!run.done) return report_failed_run(run, src, dst, limit);
+  run = run_ffmpeg_into(conversion(ctx.settings, src, dst, size, false), dst, limit, false, log);
+  if (!run.done) return report_failed_run(run, src, dst, limit, log);
   std::lock_guard<std::mutex> lock(s_hwaccel_mutex);
   if (!s_hwaccel_absent)
-    std::cerr << "hwaccel \"" << g_global.hwaccel
-              << "\": ffmpeg cannot use this acceleration here; movies are converted without it."
-              << std::endl;
+    libutils::warn(log, "hwaccel \"" + ctx.settings.hwaccel + "\"",
+                   ": ffmpeg cannot use this acceleration here; movies are converted without it.");
   s_hwaccel_absent = true;
   return true;
 }
 
-bool ffsavethumbnail(const std::string& movie, const std::string& still,
-                     const libgr::direction2ul_t& size) {
+bool ffsavethumbnail(const std::string& movie, const std::string& still, const libgr::direction2ul_t& size,
+                     libutils::report_log_t& log) {
   if (!libutils::need_update(movie, still)) return true;
   words_t argv = {"ffmpeg", "-y"};
   append(argv, input_words(movie));
@@ -686,13 +718,13 @@ bool ffsavethumbnail(const std::string& movie, const std::string& still,
   if (!is_unknown(size)) append(argv, {"-s", size_text(size)});
   argv.push_back(still);
   const double limit = ffconvert_limit(0);
-  const ffrun_t run = run_ffmpeg_into(argv, still, limit, std::cerr);
-  return run.done || report_failed_run(run, movie, still, limit);
+  const ffrun_t run = run_ffmpeg_into(argv, still, limit, true, log);
+  return run.done || report_failed_run(run, movie, still, limit, log);
 }
 
-bool ffshrinkone(const path_t& album, const std::vector<std::string>& levels,
-                 const std::string& mp4name, std::uint64_t L,
-                 const libgr::direction2ul_t& size, double seconds) {
+bool ffshrinkone(const build_context_t& ctx, const path_t& album, const std::vector<std::string>& levels,
+                 const std::string& mp4name, std::uint64_t L, const libgr::direction2ul_t& size, double seconds,
+                 libutils::report_log_t& log) {
   const std::string jpgname = ffjpgname(mp4name);
   std::string src;
   album.make(src, levels[0], mp4name);
@@ -704,19 +736,19 @@ bool ffshrinkone(const path_t& album, const std::vector<std::string>& levels,
     std::string dst, still;
     album.make(dst, levels[k], mp4name);
     album.make(still, levels[k], jpgname);
-    if (!ffconvertone(src, dst, half, seconds) || !save_still(dst, still, std::cerr)) return false;
+    if (!ffconvertone(ctx, src, dst, half, seconds, log) || !save_still(dst, still, log)) return false;
     src = dst;
   }
   return true;
 }
 
-bool shrinkmovie(const path_t& album, const std::string& name, std::ostream& log,
-                 movie_ids_t* ids) {
+bool shrinkmovie(const build_context_t& ctx, const path_t& album, const std::string& name,
+                 libutils::report_log_t& log, movie_ids_t* ids) {
   libgr::direction2ul_t size;
   std::string duration, rate, original;
   album.make(original, "original", name);
   movie_ids_t own;
-  switch ((ids != nullptr ? *ids : own).identify(album, "original", name, size, duration, rate)) {
+  switch ((ids != nullptr ? *ids : own).identify(album, "original", name, size, duration, rate, log)) {
     case ffanswer_t::answered:
       break;
     case ffanswer_t::not_a_file:
@@ -726,8 +758,7 @@ bool shrinkmovie(const path_t& album, const std::string& name, std::ostream& log
                             ": ffmpeg did not read it within " + seconds_text(ffidentify_limit()) +
                                 " and was stopped; the movie seems broken, not converted.");
   }
-  const std::uint64_t L =
-      halvings_to_fit(size.x, size.y, g_global.shrink_size.x, g_global.shrink_size.y);
+  const std::uint64_t L = halvings_to_fit(size.x, size.y, ctx.settings.shrink_size.x, ctx.settings.shrink_size.y);
   const std::vector<std::string> levels = ffmovielevels(L);
   for (const auto& level : levels) {
     std::string dir;
@@ -739,24 +770,23 @@ bool shrinkmovie(const path_t& album, const std::string& name, std::ostream& log
   album.make(movie0, levels[0], mp4name);
   album.make(still0, levels[0], ffjpgname(mp4name));
   const double seconds = ffseconds(duration);
-  if (!ffconvertone(original, movie0, size, seconds) || !save_still(movie0, still0, log))
-    return false;
-  return ffshrinkone(album, levels, mp4name, L, size, seconds);
+  if (!ffconvertone(ctx, original, movie0, size, seconds, log) || !save_still(movie0, still0, log)) return false;
+  return ffshrinkone(ctx, album, levels, mp4name, L, size, seconds, log);
 }
 
-bool load_scaled_ffthumbnail(libgr::image2d_t& image, const path_t& album,
-                             const std::string& name, int scale_factor, std::string& duration,
-                             std::string& rate) {
+bool load_scaled_ffthumbnail(libgr::image2d_t& image, const path_t& album, const std::string& name,
+                             int scale_factor, std::string& duration, std::string& rate, const global_t& settings,
+                             libutils::report_log_t& log) {
   libgr::direction2ul_t size;
-  const std::uint64_t L = getffshrinklevel(album, "original", name, size, duration, rate);
+  const std::uint64_t L = getffshrinklevel(album, "original", name, size, duration, rate, settings.shrink_size, log);
   // Levels "movie0" .. "movie" L+1, then "thumb": the index counts from the
   // end of that list as for pictures. The movie stage keeps no still in
   // "thumb", so an index past the last movie level takes that level.
   const std::uint64_t index =
-      std::min<std::uint64_t>(scaled_level_index(L + 3, scale_factor), L + 1);
+      std::min<std::uint64_t>(scaled_level_index(L + 3, scale_factor, settings.show_level), L + 1);
   std::string still;
   album.make(still, "movie" + std::to_string(index), ffjpgname(name));
-  return load_still(image, still);
+  return load_still(image, still, settings, log);
 }
 
 }  // namespace pictora

@@ -6,15 +6,16 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/build_context.h"
 #include "app/import.h"
 #include "app/path.h"
 #include "libgr/direction.h"
 #include "libgr/imagetype.h"
 #include "libutils/platform_posix.h"
+#include "libutils/report.h"
 
 namespace pictora {
 
@@ -22,6 +23,10 @@ namespace pictora {
 std::string ffmp4name(const std::string& name);
 // name with its extension replaced by ".jpg": the still's name.
 std::string ffjpgname(const std::string& name);
+// Whether the movie `name` of the album's "original" directory has its
+// full-size copy in "movie0": a movie whose conversion failed has none, and
+// the pages leave it out.
+bool movie_converted(const path_t& album, const std::string& name);
 
 // The movie level directories "movie0" .. "movie" L+1 (L + 2 names).
 std::vector<std::string> ffmovielevels(std::uint64_t L);
@@ -53,8 +58,8 @@ double ffseconds(const std::string& duration);
 // text (e.g. "00:01:23.45") and the frame-rate text (e.g. " 29.97 fps").
 // Leaves every output unchanged when the report has no video stream line, or
 // when ffmpeg gave none in time.
-void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration,
-                std::string& rate);
+void ffidentify(const std::string& movie, libgr::direction2ul_t& size, std::string& duration, std::string& rate,
+                libutils::report_log_t& log);
 
 // How the identification of an album's movie file went.
 enum class ffanswer_t {
@@ -80,7 +85,8 @@ class movie_ids_t {
 
   // ffidentify of album.make(dir, name), through the album's records.
   ffanswer_t identify(const path_t& album, const std::string& dir, const std::string& name,
-                      libgr::direction2ul_t& size, std::string& duration, std::string& rate);
+                      libgr::direction2ul_t& size, std::string& duration, std::string& rate,
+                      libutils::report_log_t& log);
 
   // One line of the records: what ffmpeg said of a file in the state given.
   struct record_t {
@@ -100,12 +106,12 @@ class movie_ids_t {
 };
 
 // Identifies album.make(dir, name) into size, duration and rate and returns
-// its shrink level against the shrink_size box (0 when it cannot be read).
-// The identification goes through ids, or through a holder of its own when
-// none is given.
+// its shrink level against the box (0 when it cannot be read). The
+// identification goes through ids, or through a holder of its own when
+// none is given; the command it runs is shown on log.
 std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, const std::string& name,
-                               libgr::direction2ul_t& size, std::string& duration,
-                               std::string& rate, movie_ids_t* ids = nullptr);
+                               libgr::direction2ul_t& size, std::string& duration, std::string& rate,
+                               const size_limit_t& box, libutils::report_log_t& log, movie_ids_t* ids = nullptr);
 
 // The time limits of ffmpeg's runs, in seconds, past which a run is
 // stopped and its movie reported as broken: an identification may take
@@ -116,39 +122,43 @@ std::uint64_t getffshrinklevel(const path_t& album, const std::string& dir, cons
 double ffidentify_limit();
 double ffconvert_limit(double seconds);
 
-// Converts src into the H.264 movie dst at size (0, 0: as it is); seconds is
-// the movie's length for the time limit (0: unknown). True without running
-// anything when dst is current.
-bool ffconvertone(const std::string& src, const std::string& dst,
-                  const libgr::direction2ul_t& size, double seconds = 0);
+// Converts src into the H.264 movie dst at size (0, 0: as it is) with the
+// hwaccel and ffmpeg settings of ctx; seconds is the movie's length for the
+// time limit (0: unknown). True without running anything when dst is
+// current. The command and a failure are reported on log.
+bool ffconvertone(const build_context_t& ctx, const std::string& src, const std::string& dst,
+                  const libgr::direction2ul_t& size, double seconds, libutils::report_log_t& log);
 
 // Writes one frame of the movie as the JPEG still (size (0, 0): the movie's
-// own). True without running anything when still is current.
-bool ffsavethumbnail(const std::string& movie, const std::string& still,
-                     const libgr::direction2ul_t& size);
+// own). True without running anything when still is current. The command
+// and a failure are reported on log.
+bool ffsavethumbnail(const std::string& movie, const std::string& still, const libgr::direction2ul_t& size,
+                     libutils::report_log_t& log);
 
 // Makes the levels 1 .. L+1 of a movie whose full-size copy mp4name lies in
 // levels[0], each converted from the level before at half its size, made
 // even, with its still. size is the full size and seconds the length;
 // levels holds L + 2 names.
-bool ffshrinkone(const path_t& album, const std::vector<std::string>& levels,
-                 const std::string& mp4name, std::uint64_t L,
-                 const libgr::direction2ul_t& size, double seconds = 0);
+bool ffshrinkone(const build_context_t& ctx, const path_t& album, const std::vector<std::string>& levels,
+                 const std::string& mp4name, std::uint64_t L, const libgr::direction2ul_t& size, double seconds,
+                 libutils::report_log_t& log);
 
 // The movie stage of one movie `name` of the album's "original" directory:
 // creates its level directories, converts it at full size into "movie0"
 // with a still, then makes the smaller levels. Current files are kept. A
 // movie that is no regular file, or that ffmpeg cannot identify in time, is
 // reported and not converted. The identification goes through ids (a holder
-// of its own when null). Reports go to log; false at the first failure.
-bool shrinkmovie(const path_t& album, const std::string& name, std::ostream& log,
-                 movie_ids_t* ids = nullptr);
+// of its own when null). Runs on worker threads: it reads nothing but its
+// arguments and the album's files. Reports go to log; false at the first
+// failure.
+bool shrinkmovie(const build_context_t& ctx, const path_t& album, const std::string& name,
+                 libutils::report_log_t& log, movie_ids_t* ids = nullptr);
 
 // The still of a movie at the level that suits a widget of the given scale
 // factor and the show_level setting; duration and rate receive the movie's
 // texts for a caption.
-bool load_scaled_ffthumbnail(libgr::image2d_t& image, const path_t& album,
-                             const std::string& name, int scale_factor, std::string& duration,
-                             std::string& rate);
+bool load_scaled_ffthumbnail(libgr::image2d_t& image, const path_t& album, const std::string& name,
+                             int scale_factor, std::string& duration, std::string& rate, const global_t& settings,
+                             libutils::report_log_t& log);
 
 }  // namespace pictora

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <iostream>
 #include <list>
+#include <memory>
 #include <sstream>
 
 #include "app/camerafolder.h"
@@ -35,10 +36,10 @@ std::string original_of(const path_t& album, const std::string& name) {
 }
 
 // The caption as one text per line, without the tabs that start its lines.
-std::string caption_of(const path_t& album, const std::string& name) {
+std::string caption_of(const path_t& album, const std::string& name, libutils::report_log_t& log) {
   std::ostringstream os;
   std::string why;
-  if (!writeexif(os, album, "original", name, false, &why)) return "";
+  if (!writeexif(os, album, "original", name, false, log, &why)) return "";
   std::string text;
   std::istringstream lines(os.str());
   for (std::string line; std::getline(lines, line);) {
@@ -50,19 +51,24 @@ std::string caption_of(const path_t& album, const std::string& name) {
   return text;
 }
 
-// What a row's picture is made of, on the loader's thread.
-thumbnail_loader_t::job_t picture_job(const path_t& album, const std::string& name, int scale) {
+// What a row's picture is made of, on the loader's thread, with settings
+// of the loader's own.
+thumbnail_loader_t::job_t picture_job(const path_t& album, const std::string& name, int scale,
+                                      const std::shared_ptr<const global_t>& settings) {
   if (ispicture(name)) {
-    return [album, name, scale](thumbnail_loader_t::result_t& r) {
+    return [album, name, scale, settings](thumbnail_loader_t::result_t& r) {
+      libutils::report_log_t log = console_log();
       // A picture none of whose levels can be read comes back empty.
-      r.loaded = load_scaled_thumbnail(r.image, album, name, scale) && r.image.width > 0;
-      r.info = caption_of(album, name);
+      r.loaded = load_scaled_thumbnail(r.image, album, name, scale, *settings, log) && r.image.width > 0;
+      r.info = caption_of(album, name, log);
     };
   }
   if (ismovie(name)) {
-    return [album, name, scale](thumbnail_loader_t::result_t& r) {
+    return [album, name, scale, settings](thumbnail_loader_t::result_t& r) {
+      libutils::report_log_t log = console_log();
       std::string duration, rate;
-      r.loaded = load_scaled_ffthumbnail(r.image, album, name, scale, duration, rate) && r.image.width > 0;
+      r.loaded =
+          load_scaled_ffthumbnail(r.image, album, name, scale, duration, rate, *settings, log) && r.image.width > 0;
       r.info = duration + ", " + rate;
     };
   }
@@ -369,7 +375,8 @@ void picture_list_t::fill(std::vector<entry_t> entries, const std::string& prog_
   rows.resize(entries_.size());
   const int scale = window_.get_scale_factor();
   std::vector<thumbnail_loader_t::job_t> jobs;
-  for (const entry_t& e : entries_) jobs.push_back(picture_job(e.album, e.name, scale));
+  const auto settings = std::make_shared<const global_t>(g_global);
+  for (const entry_t& e : entries_) jobs.push_back(picture_job(e.album, e.name, scale, settings));
   start(std::move(jobs), false);
 }
 
@@ -432,7 +439,8 @@ std::vector<Gtk::Widget*> picture_list_t::build_row(size_t index) {
   row.name_label.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
 
   std::string comment;
-  loadphotocomment(comment, row.album, row.name);
+  libutils::report_log_t log = console_log();
+  loadphotocomment(comment, row.album, row.name, log);
   row.comment_view.set_text(comment);
   // As the view gives it back, so that an untouched comment is never
   // taken for a changed one.
@@ -481,7 +489,8 @@ std::vector<Gtk::Widget*> picture_list_t::cells(size_t index) {
 
 std::uint64_t picture_list_t::turn_of(const picture_row_t& row) const {
   if (!options_.rotation || !ispicture(row.name)) return 0;
-  return angle_code(row.angle.get_value_as_int(), row.name, std::cerr);
+  libutils::report_log_t log = console_log();
+  return angle_code(row.angle.get_value_as_int(), row.name, log);
 }
 
 void picture_list_t::forget_picture(size_t index) {
@@ -532,7 +541,9 @@ void picture_list_t::button_picture(size_t index) {
   } else if (ismovie(row.name)) {
     libgr::direction2ul_t size;
     std::string duration, rate;
-    const std::uint64_t level = getffshrinklevel(row.album, "original", row.name, size, duration, rate);
+    libutils::report_log_t log = console_log();
+    const std::uint64_t level =
+        getffshrinklevel(row.album, "original", row.name, size, duration, rate, g_global.shrink_size, log);
     std::string movie;
     row.album.make(movie, "movie" + std::to_string(level), libutils::basename(row.name) + ".mp4");
     run_movie(movie);
@@ -580,7 +591,8 @@ void picture_list_t::show_turned(size_t index, std::uint64_t code) {
   // A turn is made from the original, never on top of an earlier one, so
   // the button shows the original turned.
   libgr::image2d_t upright, turned;
-  if (!load_thumbnail(upright, original_of(row.album, row.name))) {
+  libutils::report_log_t log = console_log();
+  if (!load_thumbnail(upright, original_of(row.album, row.name), g_global, log)) {
     std::cerr << row.name << ": load_scaled_thumbnail() fail." << std::endl;
     return;
   }

@@ -11,21 +11,7 @@ namespace {
 // first report: a camera card's first pictures say little of the rest.
 constexpr size_t items_before_estimate = 2;
 
-progress_item_listener_t& item_listener() {
-  static progress_item_listener_t listener;
-  return listener;
-}
-
 }  // namespace
-
-void emit_progress(sigc::signal<void, double>& progress, size_t done, size_t total, const std::string& item) {
-  if (item_listener()) item_listener()(item, done, total);
-  progress.emit(static_cast<double>(done) / static_cast<double>(total));
-}
-
-void set_progress_item_listener(progress_item_listener_t listener) {
-  item_listener() = std::move(listener);
-}
 
 void stage_pace_t::report(size_t done, size_t total, bool new_stage, std::chrono::steady_clock::time_point now) {
   if (new_stage || done <= first_done_) {

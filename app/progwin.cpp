@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "app/global.h"
 #include "app/progress.h"
 #include "app/wintext.h"
 
@@ -49,6 +50,7 @@ ProgWin::ProgWin(Gtk::Window& parent) {
   set_transient_for(parent);
   set_modal(true);
   set_size_request(600, 100);
+  add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
   Gtk::Box* box = get_content_area();
   for (Gtk::ProgressBar* bar : {&bar1, &bar2, &bar3, &bar4, &bar5, &bar6}) box->pack_start(*bar);
   show_all_children();
@@ -63,16 +65,30 @@ void ProgWin::clear() {
   }
 }
 
-bool ProgWin::show_while(const std::function<bool(batch_progress_t& progress)>& job) {
+bool ProgWin::show_while(const progress_job_t& job, libutils::report_log_t& log) {
   clear();
   show();
-  const bool result = work(job);
+  const bool result = work(job, log);
   hide();
   return result;
 }
 
-bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
+bool ProgWin::work(const progress_job_t& job, libutils::report_log_t& log) {
   relay_t relay;
+  build_context_t ctx(g_global);
+  stopped_ = false;
+  set_response_sensitive(Gtk::RESPONSE_CANCEL, true);
+  // Cancel and the window's close button both stop the job; the window
+  // stays until the job has ended.
+  const auto stop = [&] {
+    ctx.stop_requested = true;
+    set_response_sensitive(Gtk::RESPONSE_CANCEL, false);
+  };
+  sigc::connection cancelled = signal_response().connect([&](int) { stop(); });
+  sigc::connection closed = signal_delete_event().connect([&](GdkEventAny*) {
+    stop();
+    return true;
+  });
   batch_progress_t progress;
   for (int i = 0; i < 6; ++i) {
     progress.stage[i].connect([&relay, i](double value) {
@@ -86,12 +102,12 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
     });
   }
   // The items' counts come just before their stage's fraction.
-  set_progress_item_listener([&relay](const std::string&, size_t done, size_t total) {
+  ctx.item_done = [&relay](const std::string&, size_t done, size_t total) {
     const std::lock_guard<std::mutex> lock(relay.mutex);
     relay.items_done = done;
     relay.items_total = total;
     relay.counted = true;
-  });
+  };
   progress.begin_directory = [&relay](const std::string& directory) {
     const std::lock_guard<std::mutex> lock(relay.mutex);
     relay.title = directory;
@@ -123,8 +139,9 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
   bool heard = false;
   finished.connect([&] { heard = true; });
   bool result = false;
+  libutils::report_log_t job_log;  // the worker's own, handed over at the end
   std::thread worker([&] {
-    result = job(progress);
+    result = job(ctx, progress, job_log);
     {
       const std::lock_guard<std::mutex> lock(relay.mutex);
       relay.finished = true;
@@ -137,10 +154,23 @@ bool ProgWin::work(const std::function<bool(batch_progress_t& progress)>& job) {
     if (Gtk::Main::iteration(true)) end_now();
   }
   timer.disconnect();
+  cancelled.disconnect();
+  closed.disconnect();
   worker.join();
-  set_progress_item_listener(nullptr);
+  log.append(job_log);
+  stopped_ = ctx.stopped();
   show();
   return result;
+}
+
+void show_job_reports(Gtk::Window& parent, vexalib::e_message_t heading, const ProgWin& progress,
+                      const libutils::report_log_t& log) {
+  std::string text = log.text();
+  if (progress.stopped()) {
+    error_box(parent, vexalib::getmsg(vexalib::msg_stopped) + (text.empty() ? "" : "\n\n" + text));
+  } else if (!text.empty()) {
+    error_box(parent, vexalib::getmsg(heading) + ("\n\n" + text));
+  }
 }
 
 }  // namespace pictora

@@ -1,11 +1,12 @@
 #include "app/update.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
 #include <list>
 #include <set>
 #include <sstream>
@@ -16,7 +17,6 @@
 #include "app/html_zoom.h"
 #include "app/replacefile.h"
 #include "app/shrink.h"
-#include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
@@ -37,26 +37,31 @@ std::string build_record_path(const path_t& album) {
   return path;
 }
 
-// The level stage of an existing album. It has no log of its own, so the
-// stages report on the standard error stream and updatealbum adds its one
-// line.
-bool shrinkupdate(const path_t& album, const std::vector<files_t>& files,
-                  sigc::signal<void, double>& progress) {
-  return shrinkfiles(album, files, progress, update_pass, std::cerr);
+// The page stages that a build and an update share, in order. Each page
+// that cannot be written is reported by its writer; the other pages are
+// written all the same.
+bool makepages(const build_context_t& ctx, const path_t& album, sigc::signal<void, double>& html_progress,
+               sigc::signal<void, double>& zoom_progress, libutils::report_log_t& log) {
+  const bool index = makehtml(ctx, album, html_progress, log);
+  const bool zooms = makehtmlzoom(ctx, album, zoom_progress, log);
+  return makehtmlffzoom(ctx, album, zoom_progress, log) && index && zooms;
 }
 
-// The page stages that a build and an update share, in order.
-bool makepages(const path_t& album, sigc::signal<void, double>& html_progress,
-               sigc::signal<void, double>& zoom_progress, std::ostream& log) {
-  if (!makehtml(album, html_progress, log)) return libutils::fail(log, "", "makehtml() fail.");
-  if (!makehtmlzoom(album, zoom_progress)) return libutils::fail(log, "", "makehtmlzoom() fail.");
-  if (!makehtmlffzoom(album, zoom_progress))
-    return libutils::fail(log, "", "makehtmlffzoom() fail.");
-  return true;
+// The stages after the import, as far as the user lets them go: the levels,
+// then the pages, each stage run whole even when some of its files fail.
+// True when every file was had; a stop asked for gives false, and what is
+// there stays for the next update to complete.
+bool build_stages(const build_context_t& ctx, const path_t& album, const std::vector<files_t>& files,
+                  const picture_pass_t& pass, sigc::signal<void, double>& shrink_progress,
+                  sigc::signal<void, double>& html_progress, sigc::signal<void, double>& zoom_progress,
+                  libutils::report_log_t& log) {
+  const bool levels = shrinkfiles(ctx, album, files, shrink_progress, pass, log);
+  if (ctx.stopped()) return false;
+  return makepages(ctx, album, html_progress, zoom_progress, log) && levels && !ctx.stopped();
 }
 
 // An album without a directory name would put its files into the book.
-bool has_album_name(const path_t& album, std::ostream& log) {
+bool has_album_name(const path_t& album, libutils::report_log_t& log) {
   if (!album.album.empty()) return true;
   return libutils::fail(log, album.album, ": album directory is empty.");
 }
@@ -114,12 +119,10 @@ void forget_gone_pictures(const path_t& album) {
   }
 }
 
-bool end_build(const path_t& album, std::ostream& log) {
+bool end_build(const path_t& album, libutils::report_log_t& log) {
   const std::string record = build_record_path(album);
   if (std::remove(record.c_str()) == 0 || errno == ENOENT) return true;
-  const int err = errno;
-  libutils::fail(log, record, ": the record of the finished build cannot be removed.");
-  return libutils::fail_reason(log, record, err);
+  return libutils::fail(log, record, ": the record of the finished build cannot be removed", errno);
 }
 
 // A comment as read from its file, as it was given to be saved: without CR
@@ -130,12 +133,30 @@ std::string given_comment(std::string text) {
   return text;
 }
 
+// files but those named in names: a file the import could not copy is
+// reported once, by the import.
+std::vector<files_t> without(const std::vector<files_t>& files, const std::set<std::string>& names) {
+  std::vector<files_t> kept;
+  for (const files_t& file : files)
+    if (names.count(file.name) == 0) kept.push_back(file);
+  return kept;
+}
+
+// Ends a build whose every stage ran: the record goes once every picked
+// file is in the album, so that an update no longer imports, while a
+// picture or movie that could not be read is tried again by any update as
+// one without levels. After a copy failure or a stop the record stays for
+// the update that finishes the build. False unless the record went.
+bool finished(const build_context_t& ctx, const path_t& album, bool copied, libutils::report_log_t& log) {
+  return copied && !ctx.stopped() && end_build(album, log);
+}
+
 // The make-album command that builds the album again as recorded, with its
 // title, comments and secret mark, replacing what is there.
-std::string finishing_command(const path_t& album, const build_record_t& record) {
+std::string finishing_command(const path_t& album, const build_record_t& record, libutils::report_log_t& log) {
   std::string dir, title, head, last, secret;
   album.make(dir);
-  loadcommenttxt(album, title, head, last);
+  loadcommenttxt(album, title, head, last, log);
   head = given_comment(head);
   last = given_comment(last);
   std::vector<std::string> words = {"pictora-cli", "make-album", record.source, dir};
@@ -153,11 +174,10 @@ std::string finishing_command(const path_t& album, const build_record_t& record)
 
 // Finishes the build that the record describes; `files` are the album's
 // files as the update was asked for them.
-bool finish_build(const path_t& album, const build_record_t& record,
+bool finish_build(const build_context_t& ctx, const path_t& album, const build_record_t& record,
                   const std::vector<files_t>& files, sigc::signal<void, double>& copy_progress,
-                  sigc::signal<void, double>& shrink_progress,
-                  sigc::signal<void, double>& html_progress,
-                  sigc::signal<void, double>& zoom_progress, std::ostream& log) {
+                  sigc::signal<void, double>& shrink_progress, sigc::signal<void, double>& html_progress,
+                  sigc::signal<void, double>& zoom_progress, libutils::report_log_t& log) {
   // A picked file is imported when its copy is missing or is not the
   // source's (another size or time): the import keeps both. A source that
   // is gone is no matter once its copy is there.
@@ -176,29 +196,27 @@ bool finish_build(const path_t& album, const build_record_t& record,
       std::string dir;
       album.make(dir);
       libutils::fail(log, dir,
-                     ": the album is incomplete: its build was interrupted, and " + src +
-                         " cannot be read any more.");
-      libutils::fail_reason(log, src, err);
-      return libutils::fail(log, dir, ": to finish it, run: " + finishing_command(album, record));
+                     ": the album is incomplete: its build was interrupted, and " + src + " cannot be read any more",
+                     err);
+      return libutils::fail(log, dir, ": to finish it, run: " + finishing_command(album, record, log));
     }
     to_import.push_back(file);
   }
-  if (!copyfiles(record.source, to_import, album, copy_progress))
-    return libutils::fail(log, "", "copyfiles() fail.");
-  if (!shrink(album, record.files, shrink_progress, log))
-    return libutils::fail(log, "", "shrink() fail.");
+  std::set<std::string> not_copied;
+  const bool copied = copyfiles(ctx, record.source, to_import, album, copy_progress, log, not_copied);
+  const bool levels = shrink(ctx, album, without(record.files, not_copied), shrink_progress, log);
+  if (ctx.stopped()) return false;
   std::vector<files_t> others;
   for (const files_t& file : files)
     if (picked.count(file.name) == 0) others.push_back(file);
-  if (!others.empty() && !shrinkupdate(album, others, shrink_progress))
-    return libutils::fail(log, "", "shrinkupdate() fail.");
-  return makepages(album, html_progress, zoom_progress, log) && end_build(album, log);
+  const bool built = build_stages(ctx, album, others, update_pass, shrink_progress, html_progress, zoom_progress, log);
+  return finished(ctx, album, copied, log) && levels && built;
 }
 
 }  // namespace
 
 bool begin_build(const std::string& srcdir, const std::vector<files_t>& files, const path_t& album,
-                 std::ostream& log) {
+                 libutils::report_log_t& log) {
   std::string dir;
   album.make(dir, "original");
   libutils::platform::make_directory(dir.c_str());  // an existing one is fine
@@ -211,15 +229,13 @@ bool begin_build(const std::string& srcdir, const std::vector<files_t>& files, c
     for (const files_t& file : files) os << file.rotation << '\0' << file.name << '\0';
     if (out.commit()) return true;
   }
-  const int err = errno;
-  libutils::fail(log, build_record_path(album), ": the record of the build cannot be written.");
-  return libutils::fail_reason(log, build_record_path(album), err);
+  return libutils::fail(log, build_record_path(album), ": the record of the build cannot be written", errno);
 }
 
-bool read_build_record(const path_t& album, build_record_t& record) {
+bool read_build_record(const path_t& album, build_record_t& record, libutils::report_log_t& log) {
   const std::string path = build_record_path(album);
   std::string text;
-  if (!libutils::read_text_file(path, text, std::cerr)) return false;
+  if (!libutils::read_text_file(path, text, log)) return false;
   std::vector<std::string> fields;
   std::string field;
   std::istringstream in(text);
@@ -233,55 +249,56 @@ bool read_build_record(const path_t& album, build_record_t& record) {
   return true;
 }
 
-bool makealbumwithrotate(const std::string& srcdir, const std::vector<files_t>& files,
+bool makealbumwithrotate(const build_context_t& ctx, const std::string& srcdir, const std::vector<files_t>& files,
                          const path_t& album, sigc::signal<void, double>& copy_progress,
-                         sigc::signal<void, double>& shrink_progress,
-                         sigc::signal<void, double>& html_progress,
-                         sigc::signal<void, double>& zoom_progress, std::ostream& log) {
+                         sigc::signal<void, double>& shrink_progress, sigc::signal<void, double>& html_progress,
+                         sigc::signal<void, double>& zoom_progress, libutils::report_log_t& log) {
   if (!has_album_name(album, log)) return false;
   if (!source_outside_album(srcdir, files, album, log)) return false;
   remove_leftovers(album);
   const std::vector<files_t> picks = regular_files(srcdir, files, log);
   if (!begin_build(srcdir, picks, album, log)) return false;
-  if (!copyfiles(srcdir, picks, album, copy_progress))
-    return libutils::fail(log, "", "copyfiles() fail.");
-  if (!shrink(album, picks, shrink_progress, log)) return libutils::fail(log, "", "shrink() fail.");
-  return makepages(album, html_progress, zoom_progress, log) && end_build(album, log);
+  // The import is not cut short: a stop leaves every original in.
+  std::set<std::string> not_copied;
+  const bool copied = copyfiles(ctx, srcdir, picks, album, copy_progress, log, not_copied);
+  const bool built = build_stages(ctx, album, without(picks, not_copied), build_pass, shrink_progress, html_progress, zoom_progress, log);
+  return finished(ctx, album, copied, log) && built;
 }
 
-bool updatealbum(const path_t& album, const std::vector<files_t>& files,
-                 sigc::signal<void, double>& first_progress,
-                 sigc::signal<void, double>& shrink_progress,
-                 sigc::signal<void, double>& html_progress,
-                 sigc::signal<void, double>& zoom_progress, std::ostream& log) {
+bool updatealbum(const build_context_t& ctx, const path_t& album, const std::vector<files_t>& files,
+                 sigc::signal<void, double>& first_progress, sigc::signal<void, double>& shrink_progress,
+                 sigc::signal<void, double>& html_progress, sigc::signal<void, double>& zoom_progress,
+                 libutils::report_log_t& log) {
   if (!has_album_name(album, log)) return false;
+  std::string dir;
+  album.make(dir);
+  // An album deleted or moved away is one failure, not one per file.
+  struct stat st;
+  const int err = ::stat(dir.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  if (err != 0) return libutils::fail(log, dir, ": the album's folder cannot be opened; it was not updated", err);
   // No build or other update works in the album meanwhile.
   album_claim_t claim;
-  if (!claim.lock(album)) {
-    std::string dir;
-    album.make(dir);
+  if (!claim.lock(album))
     return libutils::fail(log, dir, ": another build or update is working in this album; it was not updated.");
-  }
   // A pair of files that share pages (built before such pairs were
   // refused) is reported, and the album is updated all the same.
   const bool apart = originals_apart(album, files, log);
   remove_leftovers(album);
   forget_gone_pictures(album);
   build_record_t record;
-  if (read_build_record(album, record))
-    return finish_build(album, record, files, first_progress, shrink_progress, html_progress,
-                        zoom_progress, log) && apart;
-  if (!shrinkupdate(album, files, shrink_progress))
-    return libutils::fail(log, "", "shrinkupdate() fail.");
+  if (read_build_record(album, record, log))
+    return finish_build(ctx, album, record, files, first_progress, shrink_progress, html_progress, zoom_progress,
+                        log) &&
+           apart;
   // The pages show comments and classifications the user may have changed,
   // so they are always written anew.
-  return makepages(album, html_progress, zoom_progress, log) && apart;
+  return build_stages(ctx, album, files, update_pass, shrink_progress, html_progress, zoom_progress, log) && apart;
 }
 
-bool shrinkoneupdate(std::vector<std::string>& levels, const path_t& album,
-                     const std::string& name, std::uint64_t L, std::uint64_t start,
-                     std::uint64_t rotation) {
-  return shrinkpicture(album, levels, name, L, start, rotation, update_pass, std::cerr);
+bool shrinkoneupdate(const build_context_t& ctx, std::vector<std::string>& levels, const path_t& album,
+                     const std::string& name, std::uint64_t L, std::uint64_t start, std::uint64_t rotation,
+                     libutils::report_log_t& log) {
+  return shrinkpicture(ctx, album, levels, name, L, start, rotation, update_pass, log);
 }
 
 }  // namespace pictora

@@ -39,7 +39,8 @@ ViewAlbumDialog::ViewAlbumDialog(Gtk::Window& parent, const path_t& album, const
 }
 
 bool ViewAlbumDialog::make_rows() {
-  marks.load(album);
+  libutils::report_log_t log = console_log();
+  marks.load(album, log);
   return list_album(list, album, prog_dir);
 }
 

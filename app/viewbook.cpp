@@ -42,7 +42,8 @@ void ViewBookDialog::button_list(int index) {
 }
 
 void ViewBookDialog::button_vexaview(int index) {
-  run_vexaview(prog_dir, row_viewer_arguments(book_dir, items[static_cast<size_t>(index)]->name));
+  libutils::report_log_t log = console_log();
+  run_vexaview(prog_dir, row_viewer_arguments(book_dir, items[static_cast<size_t>(index)]->name, log));
   return_to_window(*this);
 }
 

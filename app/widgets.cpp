@@ -91,7 +91,8 @@ void texts_panel_t::load(const path_t& dir) {
   std::string path, title, head, last;
   dir.make(path);
   dir_label.set_text(text_utf8(path));
-  loadcommenttxt(dir, title, head, last);
+  libutils::report_log_t log = console_log();
+  loadcommenttxt(dir, title, head, last, log);
   title_entry.set_text(text_utf8(title));
   title_label.set_text(text_utf8(title));
   head_text.set_text(head);
@@ -101,7 +102,8 @@ void texts_panel_t::load(const path_t& dir) {
 
 void texts_panel_t::take_from(const path_t& dir) {
   std::string title, head, last;
-  if (loadcommenttxt(dir, title, head, last)) {
+  libutils::report_log_t log = console_log();
+  if (loadcommenttxt(dir, title, head, last, log)) {
     if (!title.empty()) title_entry.set_text(text_utf8(title));
     if (!head.empty()) head_text.set_text(head);
     if (!last.empty()) last_text.set_text(last);

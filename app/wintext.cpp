@@ -3,6 +3,8 @@
 #include <glibmm/convert.h>
 #include <gtkmm.h>
 
+#include <iostream>
+
 #include "app/widgets.h"
 #include "vexalib/message.h"
 
@@ -26,6 +28,13 @@ int message_box(Gtk::Window& parent, const std::string& title, const std::string
 }
 
 }  // namespace
+
+libutils::report_log_t console_log() {
+  return libutils::report_log_t([](const libutils::report_t& r) {
+    if (r.kind == libutils::report_t::command || r.kind == libutils::report_t::command_err) return;
+    std::cerr << r.lines() << std::flush;
+  });
+}
 
 Glib::ustring text_utf8(const std::string& text) {
   try {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "libutils/report.h"
 #include "vexalib/message.h"
 
 namespace Gtk {
@@ -26,6 +27,11 @@ std::string text_locale(const Glib::ustring& text);
 Glib::ustring msg_utf8(vexalib::e_message_t n);
 // What a text view holds, in the locale's encoding.
 std::string view_text(Gtk::TextView& view);
+
+// A log for what the windows read without a box to show it in (a list
+// that cannot be read while a dialog opens, say): each report goes to
+// standard error as the command line prints it.
+libutils::report_log_t console_log();
 
 // A modal error box over parent titled message 25 ("Error") with one OK
 // button, showing text (in the locale's encoding).

@@ -1,8 +1,10 @@
 // pictora-cli albums: the albums of a book tree.
+#include <cerrno>
 #include <iostream>
 
 #include "app/listing.h"
 #include "cli/cli.h"
+#include "cli/work.h"
 #include "libutils/common.h"
 
 namespace pictora::cli {
@@ -29,12 +31,13 @@ extern const command_t albums_command = {
 
 namespace {
 
-int run_albums(context_t&, const std::vector<std::string>& args) {
+int run_albums(context_t& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return usage_error(&albums_command, "albums needs one directory");
   const std::string& dir = args[0];
   std::list<std::string> names;
   if (!walk_names(names, dir)) {
-    libutils::fail(std::cerr, dir, ": cannot list the directory.");
+    libutils::report_log_t log = printing_log(ctx);
+    libutils::fail(log, dir, ": the folder cannot be read", errno);
     return exit_failed;
   }
   std::list<albumdir_t> albums;

@@ -18,6 +18,7 @@
 #include "app/update.h"
 #include "cli/cli.h"
 #include "cli/progress.h"
+#include "cli/work.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
@@ -151,13 +152,10 @@ path_t album_path(const std::string& dir) {
 
 path_t book_path(const std::string& dir) { return path_t{"", without_trailing_slashes(dir), ""}; }
 
-// The six stage bars of the album and best-of work, with the item each
-// stage has just done.
+// The six stage bars of the album and best-of work.
 void attach_bars(progress_bars_t& bars, batch_progress_t& progress, const char* first) {
   const char* labels[6] = {first, "shrink", "page", "zoom", "best", "best list"};
   for (int i = 0; i < 6; ++i) bars.attach(progress.stage[i], labels[i]);
-  set_progress_item_listener(
-      [&bars](const std::string& item, size_t done, size_t total) { bars.set_item(item, done, total); });
 }
 
 // "NAME" or "NAME:DEGREES" as a picked file.
@@ -177,21 +175,22 @@ bool parse_pick(files_t& file, const std::string& pick) {
   return false;
 }
 
-// Takes "--jobs N" out of args and sets the number of pictures worked on at
-// once; "" when it is absent or well formed, else the complaint.
-std::string take_jobs(std::vector<std::string>& args) {
+// Takes "--jobs N" out of args into jobs, the number of pictures worked on
+// at once (left as it is when absent); "" when it is absent or well formed,
+// else the complaint.
+std::string take_jobs(std::vector<std::string>& args, unsigned& jobs) {
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] != "--jobs") continue;
     const std::string value = i + 1 < args.size() ? args[i + 1] : "";
     char* end = nullptr;
     errno = 0;
-    const unsigned long jobs = std::strtoul(value.c_str(), &end, 10);
-    if (value.empty() || value[0] < '0' || value[0] > '9' || *end != '\0' || errno != 0 || jobs < 1 ||
-        jobs > max_build_jobs)
+    const unsigned long number = std::strtoul(value.c_str(), &end, 10);
+    if (value.empty() || value[0] < '0' || value[0] > '9' || *end != '\0' || errno != 0 || number < 1 ||
+        number > max_build_jobs)
       return "--jobs needs a number from 1 to " + std::to_string(max_build_jobs) + (value.empty() ? "" : ": " + value);
-    set_build_jobs(static_cast<unsigned>(jobs));
+    jobs = static_cast<unsigned>(number);
     args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-    return take_jobs(args);
+    return take_jobs(args, jobs);
   }
   return "";
 }
@@ -239,7 +238,8 @@ std::string parse_make_album(make_album_args_t& a, const std::vector<std::string
 
 int run_make_album(context_t& ctx, const std::vector<std::string>& words) {
   std::vector<std::string> args = words;
-  std::string complaint = take_jobs(args);
+  unsigned jobs = 0;
+  std::string complaint = take_jobs(args, jobs);
   if (!complaint.empty()) return usage_error(&make_album_command, complaint);
   make_album_args_t a;
   complaint = parse_make_album(a, args);
@@ -262,78 +262,76 @@ int run_make_album(context_t& ctx, const std::vector<std::string>& words) {
   request.title = a.title;
   request.head = a.head;
   request.last = a.last;
+  work_t work(ctx, jobs);
   // Pipes, devices and folders are skipped, each with a line.
-  request.files = regular_files(a.source, a.picks, std::cerr);
+  request.files = regular_files(a.source, a.picks, work.log);
   request.secret = a.secret;
   request.replace = a.force;
   // The checks, their order and the making are the book editor's.
   refusal_t why;
   if (!check_album(request, a.force, why)) return refused(why, request.target);
   batch_progress_t progress;
-  bool made;
-  {
-    progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
-    attach_bars(bars, progress, "copy");
-    made = make_album(request, progress, why);
+  attach_bars(work.bars, progress, "copy");
+  const bool made = make_album(work.build, request, progress, why, work.log);
+  if (!made && why.untouched) return refused(why, request.target);
+  if (!made && !work.build.stopped()) {
+    work.bars.end_line();
+    std::cerr << "pictora-cli: " << vexalib::getmsg(why.message) << "\n";
   }
-  if (made) return exit_ok;
-  if (why.untouched) return refused(why, request.target);
-  // The catalogue's words, then the collected reports.
-  std::cerr << vexalib::getmsg(why.message) << "\n" << why.detail;
-  return exit_failed;
+  return work.status(made, a.album);
 }
 
 int run_update(context_t& ctx, const std::vector<std::string>& words) {
   std::vector<std::string> args = words;
-  const std::string complaint = take_jobs(args);
+  unsigned jobs = 0;
+  const std::string complaint = take_jobs(args, jobs);
   if (!complaint.empty()) return usage_error(&update_command, complaint);
   if (args.size() != 1) return usage_error(&update_command, "update needs one directory");
   const std::string dir = without_trailing_slashes(args[0]);
-  std::ostringstream log;
+  work_t work(ctx, jobs);
   batch_progress_t progress;
-  {
-    progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
-    attach_bars(bars, progress, "update");
-    progress.begin_directory = [&bars](const std::string& directory) { bars.heading(directory); };
-    const path_t album = album_path(dir);
-    if (libutils::exists(dir + "/original") || album.album[0] == '_') {
-      batchupdate(album, log, progress);
-    } else {
-      update_all(book_path(dir), log, progress);
-      if (!makehtmlbook(book_path(dir), log)) libutils::fail(log, dir, ": makehtmlbook() fail.");
-    }
+  attach_bars(work.bars, progress, "update");
+  progress.begin_directory = [&work](const std::string& directory) { work.bars.heading(directory); };
+  const path_t album = album_path(dir);
+  bool ok = true;
+  if (libutils::exists(dir + "/original") || album.album[0] == '_') {
+    ok = batchupdate(work.build, album, work.log, progress);
+  } else {
+    update_all(work.build, book_path(dir), work.log, progress);
+    ok = work.build.stopped() || makehtmlbook(work.build, book_path(dir), work.log);
   }
-  if (log.str().empty()) return exit_ok;
-  std::cerr << log.str();
-  return exit_failed;
+  return work.status(ok, dir);
 }
 
-int run_book_page(context_t&, const std::vector<std::string>& args) {
+int run_book_page(context_t& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return usage_error(&book_page_command, "book-page needs one directory");
-  return makehtmlbook(book_path(args[0]), std::cerr) ? exit_ok : exit_failed;
+  work_t work(ctx, 1);
+  return work.status(makehtmlbook(work.build, book_path(args[0]), work.log), args[0]);
 }
 
 int run_best(context_t& ctx, const std::vector<std::string>& args) {
   if (args.size() != 1) return usage_error(&best_command, "best needs one directory");
+  work_t work(ctx, 1);
   batch_progress_t progress;
-  progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
-  attach_bars(bars, progress, "");
-  return makebesthtml(book_path(args[0]), progress.stage[4], progress.stage[5]) ? exit_ok : exit_failed;
+  attach_bars(work.bars, progress, "");
+  return work.status(makebesthtml(work.build, book_path(args[0]), progress.stage[4], progress.stage[5], work.log),
+                     args[0]);
 }
 
 int run_best_book(context_t& ctx, const std::vector<std::string>& words) {
   std::vector<std::string> args = words;
-  const std::string complaint = take_jobs(args);
+  unsigned jobs = 0;
+  const std::string complaint = take_jobs(args, jobs);
   if (!complaint.empty()) return usage_error(&best_book_command, complaint);
   if (args.size() != 2) return usage_error(&best_book_command, "best-book needs DIR and KIND");
   for (const list_kind_t& list : s_list_kinds) {
     if (args[1] != list.word) continue;
+    work_t work(ctx, jobs);
     batch_progress_t progress;
-    progress_bars_t bars(std::cerr, progress_bars_t::wanted(ctx.quiet));
-    attach_bars(bars, progress, "");
-    return makebestbookhtml(book_path(args[0]), list.kind, progress.stage[4], progress.stage[5])
-               ? exit_ok
-               : exit_failed;
+    attach_bars(work.bars, progress, "");
+    return work.status(makebestbookhtml(work.build, book_path(args[0]), list.kind, progress.stage[4],
+                                        progress.stage[5], work.log),
+                       args[0]);
   }
   return usage_error(&best_book_command, "unknown KIND: " + args[1]);
 }

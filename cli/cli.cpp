@@ -8,9 +8,9 @@
 #include "app/exif.h"
 #include "app/global.h"
 #include "cli/commands.h"
+#include "cli/work.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
-#include "libutils/process.h"
 #include "libutils/strutil.h"
 #include "vexalib/message.h"
 
@@ -106,8 +106,6 @@ int run(int argc, char** argv) {
     }
   }
   if (at == words.size()) return usage_error(nullptr, "no command given");
-  // Quiet means no output but failures: no progress and no commands shown.
-  libutils::set_echo_commands(!ctx.quiet);
   const command_t* command = find_command(words[at]);
   if (!command) return usage_error(nullptr, "unknown command: " + words[at]);
   const std::vector<std::string> args(words.begin() + static_cast<std::ptrdiff_t>(at) + 1, words.end());
@@ -119,12 +117,13 @@ int run(int argc, char** argv) {
   }
 
   ctx.prog_dir = executable_dir();
-  vexalib::init_message(ctx.prog_dir.c_str(), "pictora");
+  libutils::report_log_t log = printing_log(ctx);
+  vexalib::init_message(ctx.prog_dir.c_str(), "pictora", log);
   initexif(nullptr, nullptr);
   // A missing settings file leaves the defaults; it is created only when a
   // setting is saved.
   ctx.settings_dir = settings_dir();
-  loadini(ctx.settings_dir, ctx.settings_name);
+  loadini(ctx.settings_dir, ctx.settings_name, log);
   for (const auto& [key, value] : overrides) {
     if (!set_setting(key, value)) return exit_usage;
   }

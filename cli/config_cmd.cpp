@@ -1,9 +1,11 @@
 // pictora-cli config: the settings file.
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 
 #include "app/global.h"
 #include "cli/cli.h"
+#include "cli/work.h"
 #include "libutils/common.h"
 
 namespace pictora::cli {
@@ -35,13 +37,14 @@ int config_set(const context_t& ctx, const std::string& key, const std::string& 
   // The stored settings are changed, not this run's: --set overrides are
   // left out of the file.
   g_global = global_t();
-  loadini(ctx.settings_dir, ctx.settings_name);
+  libutils::report_log_t log = printing_log(ctx);
+  loadini(ctx.settings_dir, ctx.settings_name, log);
   if (!set_setting(key, value)) return exit_usage;
   std::error_code ec;
   std::filesystem::create_directories(ctx.settings_dir, ec);
   const std::string file = inifile(ctx.settings_dir, ctx.settings_name);
   if (!writeinifile(file)) {
-    libutils::fail(std::cerr, file, ": file write error.");
+    libutils::fail(log, file, ": cannot be written", errno);
     return exit_failed;
   }
   return exit_ok;

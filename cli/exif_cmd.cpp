@@ -4,6 +4,7 @@
 
 #include "app/exif.h"
 #include "cli/cli.h"
+#include "cli/work.h"
 #include "libutils/common.h"
 
 namespace pictora::cli {
@@ -29,7 +30,7 @@ extern const command_t exif_command = {
 
 namespace {
 
-int run_exif(context_t&, const std::vector<std::string>& args) {
+int run_exif(context_t& ctx, const std::vector<std::string>& args) {
   bool html = false;
   std::vector<std::string> files;
   for (const std::string& arg : args) {
@@ -43,8 +44,9 @@ int run_exif(context_t&, const std::vector<std::string>& args) {
   // The caption is complete or not written at all.
   std::ostringstream caption;
   std::string why;
-  if (!writeexif(caption, path_t{}, "", files[0], html, &why)) {
-    libutils::fail(std::cerr, files[0], ": " + why);
+  libutils::report_log_t log = printing_log(ctx);
+  if (!writeexif(caption, path_t{}, "", files[0], html, log, &why)) {
+    libutils::fail(log, files[0], ": " + why);
     return exit_failed;
   }
   std::cout << caption.str();

@@ -31,13 +31,14 @@ class progress_bars_t {
   // The item just done and the count of the stage's items done of total,
   // shown in the next bar drawn.
   void set_item(const std::string& item, size_t done, size_t total);
+  // Ends the open bar line, so that a line printed next stands on its own.
+  void end_line();
 
   // Whether the bars are drawn at all.
   static bool wanted(bool quiet);
 
  private:
   void draw(const std::string& label, double fraction);
-  void end_line();
 
   std::ostream& os_;
   bool enabled_;

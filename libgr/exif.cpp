@@ -161,13 +161,13 @@ enum class ifd_kind_t { zeroth, exif, makernote, old_makernote };
 // the start of `base`, and hands each value that lies inside its window to
 // store. `name` heads the maker-note reports.
 template <typename Store>
-bool walk_ifd(const bytes_t& ifd, const bytes_t& base, const byteorder& order, ifd_kind_t kind,
+bool walk_ifd(std::vector<std::string>& complaints, const bytes_t& ifd, const bytes_t& base, const byteorder& order, ifd_kind_t kind,
               const char* name, Store store) {
   const uint64_t ifd_size = ifd.size();
   const uint64_t n = entry_count(ifd, 0, order);
   const bool makernote = kind == ifd_kind_t::makernote || kind == ifd_kind_t::old_makernote;
   if (makernote && 12 * n + 2 > ifd_size) {
-    report_error(name, n, ": size ", 12 * n + 2, " over than ifd.size(", ifd_size, ").");
+    report_error(complaints, name, n, ": size ", 12 * n + 2, " over than ifd.size(", ifd_size, ").");
     return false;
   }
   // Every entry must fit before any is read, even when a type code would
@@ -178,9 +178,9 @@ bool walk_ifd(const bytes_t& ifd, const bytes_t& base, const byteorder& order, i
   if (n > fitting) {
     const uint64_t entry = 2 + 12 * fitting;
     if (kind == ifd_kind_t::zeroth) {
-      report_error("value over, offset: ", entry + 8, " ifd size: ", ifd_size);
+      report_error(complaints, "value over, offset: ", entry + 8, " ifd size: ", ifd_size);
     } else {
-      report_error("too few ifd area", entry + 12, " > ", ifd_size);
+      report_error(complaints, "too few ifd area", entry + 12, " > ", ifd_size);
     }
     return false;
   }
@@ -199,13 +199,13 @@ bool walk_ifd(const bytes_t& ifd, const bytes_t& base, const byteorder& order, i
     if (offset + size > base.size()) {
       switch (kind) {
         case ifd_kind_t::zeroth:
-          report_error("value over, offset ", offset, " tiff size: ", base.size());
+          report_error(complaints, "value over, offset ", offset, " tiff size: ", base.size());
           return false;
         case ifd_kind_t::exif:
-          report_error("offset+size over: ", offset, ", ", size, ", tiff size: ", base.size());
+          report_error(complaints, "offset+size over: ", offset, ", ", size, ", tiff size: ", base.size());
           return false;
         case ifd_kind_t::makernote:
-          report_error(std::hex, tag, std::dec, ": [", i, "]: ", offset, ", ", size,
+          report_error(complaints, std::hex, tag, std::dec, ": [", i, "]: ", offset, ", ", size,
                        ": app1 size: ", base.size(), " over.");
           continue;
         case ifd_kind_t::old_makernote:
@@ -336,9 +336,10 @@ bool tiff_header_t::is_motorola() const { return begins_with(buffer, "MM"); }
 
 bool tiff_header_t::parse() {
   clear_records();
+  complaints.clear();
   const uint64_t size = buffer.size();
   if (size < 8) {
-    report_error("too few tiff header size.");
+    report_error(complaints, "too few tiff header size.");
     return false;
   }
   byteorder.reset();
@@ -347,17 +348,17 @@ bool tiff_header_t::parse() {
   } else if (is_motorola()) {
     byteorder.reset(new libutils::motorola_byteorder);
   } else {
-    report_error("byteorder mark not recognized.");
+    report_error(complaints, "byteorder mark not recognized.");
     return false;
   }
   const unsigned char* p = buffer.begin();
   if (get16(p + 2, *byteorder) != 42) {
-    report_error("not tiff(0x00, 0x2a).");
+    report_error(complaints, "not tiff(0x00, 0x2a).");
     return false;
   }
   const uint64_t offset = get32(p + 4, *byteorder);
   if (offset + 2 > size) {
-    report_error("value over, offset ", offset, " tiff size: ", size);
+    report_error(complaints, "value over, offset ", offset, " tiff size: ", size);
     return false;
   }
   const uint64_t n = entry_count(buffer, offset, *byteorder);
@@ -370,7 +371,7 @@ bool tiff_header_t::parse() {
 }
 
 bool tiff_header_t::parse_0th_ifd() {
-  if (!walk_ifd(ifd0, buffer, *byteorder, ifd_kind_t::zeroth, nullptr,
+  if (!walk_ifd(complaints, ifd0, buffer, *byteorder, ifd_kind_t::zeroth, nullptr,
                 [this](const value_t& v) { store_0th(tag_0th_ifd, v); })) {
     return false;
   }
@@ -378,14 +379,14 @@ bool tiff_header_t::parse_0th_ifd() {
   if (!tag_0th_ifd.ExifIFDPointer.empty()) {
     const uint64_t offset = tag_0th_ifd.ExifIFDPointer[0];
     if (offset >= size) {
-      report_error("exif_ifd_offset size exceed: ", offset, " > ", size);
+      report_error(complaints, "exif_ifd_offset size exceed: ", offset, " > ", size);
       return false;
     }
     // An entry count cut by the end of the data counts as none, and the
     // length check below still fails.
     const uint64_t end = offset + 12 * entry_count(buffer, offset, *byteorder) + 4;
     if (end > size) {
-      report_error("exif ifd size exceed: ", end, " > ", size);
+      report_error(complaints, "exif ifd size exceed: ", end, " > ", size);
       return false;
     }
     exif_ifd = subwindow(buffer, offset, end - offset);
@@ -395,7 +396,7 @@ bool tiff_header_t::parse_0th_ifd() {
     const uint64_t offset = tag_0th_ifd.GPSInfoIFDPointer[0];
     const uint64_t length = 12 * entry_count(buffer, offset, *byteorder) + 4;
     if (length > size) {
-      report_error("gps_ifd size exceed: ", length, " > ", size);
+      report_error(complaints, "gps_ifd size exceed: ", length, " > ", size);
       return false;
     }
     gps_ifd = subwindow(buffer, offset, length);
@@ -406,7 +407,7 @@ bool tiff_header_t::parse_0th_ifd() {
 }
 
 bool tiff_header_t::parse_exif_ifd() {
-  return walk_ifd(exif_ifd, buffer, *byteorder, ifd_kind_t::exif, nullptr,
+  return walk_ifd(complaints, exif_ifd, buffer, *byteorder, ifd_kind_t::exif, nullptr,
                   [this](const value_t& v) { store_exif(tag_exif_ifd, v); });
 }
 
@@ -415,7 +416,7 @@ bool tiff_header_t::parse_gps_ifd() { return true; }
 
 bool tiff_header_t::parse_1st_ifd(uint32_t offset) {
   const bytes_t ifd1 = subwindow(buffer, offset, 12 * entry_count(buffer, offset, *byteorder) + 4);
-  if (!walk_ifd(ifd1, buffer, *byteorder, ifd_kind_t::exif, nullptr,
+  if (!walk_ifd(complaints, ifd1, buffer, *byteorder, ifd_kind_t::exif, nullptr,
                 [this](const value_t& v) { store_1st(tag_1st_ifd, v); })) {
     return false;
   }
@@ -425,7 +426,7 @@ bool tiff_header_t::parse_1st_ifd(uint32_t offset) {
   const uint64_t start = tag_1st_ifd.JPEGInterchangeFormat[0];
   const uint64_t length = tag_1st_ifd.JPEGInterchangeFormatLength[0];
   if (start + length > buffer.size()) {
-    report_error("offset+size over: ", start, ", ", length, ", tiff size: ", buffer.size());
+    report_error(complaints, "offset+size over: ", start, ", ", length, ", tiff size: ", buffer.size());
     return false;
   }
   thumbnail = subwindow(buffer, start, length);
@@ -457,14 +458,14 @@ bool tiff_header_t::parse_makernote() {
 }
 
 bool tiff_header_t::parse_olympus_ifd() {
-  return walk_ifd(makernote_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::old_makernote,
+  return walk_ifd(complaints, makernote_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::old_makernote,
                   "olympus ifd: ", [this](const value_t& v) { store_olympus(tag_olympus_ifd, v); });
 }
 
 bool tiff_header_t::parse_olympus3_ifd() {
   const bytes_t& note = tag_exif_ifd.MakerNote;
   long_t equipment, camerasettings, focusinfo;
-  const bool ok = walk_ifd(makernote_ifd, note, *byteorder, ifd_kind_t::makernote, "olympus3 ifd: ",
+  const bool ok = walk_ifd(complaints, makernote_ifd, note, *byteorder, ifd_kind_t::makernote, "olympus3 ifd: ",
                            [&](const value_t& v) {
                              switch (v.tag) {
                                case 0x2010: put_long(equipment, v); break;
@@ -492,28 +493,28 @@ bool tiff_header_t::parse_olympus3_ifd() {
 }
 
 bool tiff_header_t::parse_olympus3_equipment_ifd() {
-  return walk_ifd(olympus3_equipment_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::makernote,
+  return walk_ifd(complaints, olympus3_equipment_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::makernote,
                   "olympus3 equipment ifd: ", [this](const value_t& v) {
                     store_olympus3_equipment(tag_olympus3_equipment_ifd, v);
                   });
 }
 
 bool tiff_header_t::parse_olympus3_camerasettings_ifd() {
-  return walk_ifd(olympus3_camerasettings_ifd, tag_exif_ifd.MakerNote, *byteorder,
+  return walk_ifd(complaints, olympus3_camerasettings_ifd, tag_exif_ifd.MakerNote, *byteorder,
                   ifd_kind_t::makernote, "olympus3 camerasettings ifd: ", [this](const value_t& v) {
                     store_olympus3_camerasettings(tag_olympus3_camerasettings_ifd, v);
                   });
 }
 
 bool tiff_header_t::parse_olympus3_focusinfo_ifd() {
-  return walk_ifd(olympus3_focusinfo_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::makernote,
+  return walk_ifd(complaints, olympus3_focusinfo_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::makernote,
                   "olympus3 focusinfo ifd: ", [this](const value_t& v) {
                     store_olympus3_focusinfo(tag_olympus3_focusinfo_ifd, v);
                   });
 }
 
 bool tiff_header_t::parse_pentax5_ifd() {
-  return walk_ifd(makernote_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::makernote,
+  return walk_ifd(complaints, makernote_ifd, tag_exif_ifd.MakerNote, *byteorder, ifd_kind_t::makernote,
                   "pentax5 ifd: ", [this](const value_t& v) { store_pentax5(tag_pentax5_ifd, v); });
 }
 
@@ -537,6 +538,7 @@ void tiff_header_t::clear_records() {
 }
 
 void tiff_header_t::clear() {
+  complaints.clear();
   buffer.clear();
   byteorder.reset();
   release_windows();

@@ -1,8 +1,6 @@
 #include "libgr/imageutil.h"
 
 #include <cstring>
-#include <iostream>
-#include <sstream>
 
 #include "libutils/common.h"
 
@@ -158,11 +156,9 @@ bool halve_rows(const rows_t& dst, const rows_t& src, const image_desc_t& desc) 
     case 4:
       halve_rows<4>(dst, src);
       return true;
-    default: {
-      std::ostringstream format;
-      format << desc.format;
-      return libutils::fail(std::cerr, "scaledown()", ": " + format.str() + ": unsupported format.");
-    }
+    default:
+      libutils::error();
+      return false;  // a pixel format no decoder gives
   }
 }
 
@@ -182,7 +178,8 @@ bool scaledown(image2d_t& dst, const image2d_t& src) {
   dst.height = half_side(s.height);
   dst.flag = 0;
   if (!dst.allocate()) {
-    return libutils::fail(std::cerr, "scaledown()", ": allocate() fail.");
+    libutils::error();
+    return false;
   }
   const image2d_t& source = s;
   return halve_rows({dst.row(0), dst.rowsize(), dst.width, dst.height},

@@ -1,20 +1,20 @@
 // Helpers shared by the JPEG marker walker and the EXIF reader.
 #pragma once
 
-#include <iostream>
 #include <sstream>
-
-#include "libutils/common.h"
+#include <string>
+#include <vector>
 
 namespace libgr {
 
-// One failure line on standard error (libutils::fail), its text made of
-// parts as a stream writes them.
+// Notes what a reader found wrong in its record's complaints, the text made
+// of parts as a stream writes them. The readers report nothing themselves:
+// whoever reads a file shows the complaints with its own report.
 template <typename... Parts>
-void report_error(const Parts&... parts) {
+void report_error(std::vector<std::string>& complaints, const Parts&... parts) {
   std::ostringstream text;
   (text << ... << parts);
-  libutils::fail(std::cerr, "", text.str());
+  complaints.push_back(text.str());
 }
 
 // JPEG numbers are big-endian.

@@ -37,10 +37,11 @@ constexpr size_t dqt_table_size = 65;  // Pq/Tq byte and 64 8-bit values
 }  // namespace
 
 bool sof0_marker_t::parse() {
+  complaints.clear();
   const size_t size = buffer.size();
   const unsigned char* p = buffer.begin();
   if (size < 6) {
-    report_error(s_broken);
+    report_error(complaints, s_broken);
     return false;
   }
   sample_precision = p[0];
@@ -48,11 +49,11 @@ bool sof0_marker_t::parse() {
   samples_per_line = get_be16(p + 3);
   number_of_components = p[5];
   if (sample_precision != 8) {
-    report_error("not support JPEG data. sample_precision=", unsigned{sample_precision});
+    report_error(complaints, "not support JPEG data. sample_precision=", unsigned{sample_precision});
     return false;
   }
   if (size < 6 + 3 * size_t{number_of_components}) {
-    report_error(s_broken);
+    report_error(complaints, s_broken);
     return false;
   }
   components.resize(number_of_components);
@@ -67,7 +68,7 @@ bool sof0_marker_t::parse() {
     cp.quantization_table_selector = c[2];
     // A factor of 0 can divide nothing; it would break the divisor test below.
     if (cp.horizontal_sampling_factor == 0 || cp.vertical_sampling_factor == 0) {
-      report_error(s_invalid);
+      report_error(complaints, s_invalid);
       return false;
     }
     if (cp.horizontal_sampling_factor > max_horizontal_factor) {
@@ -80,7 +81,7 @@ bool sof0_marker_t::parse() {
   for (const component_parameter_t& cp : components) {
     if (max_horizontal_factor % cp.horizontal_sampling_factor != 0 ||
         max_vertical_factor % cp.vertical_sampling_factor != 0) {
-      report_error(s_invalid);
+      report_error(complaints, s_invalid);
       return false;
     }
   }
@@ -88,6 +89,7 @@ bool sof0_marker_t::parse() {
 }
 
 void sof0_marker_t::clear() {
+  complaints.clear();
   buffer.clear();
   sample_precision = 0;
   number_of_lines = 0;
@@ -99,9 +101,10 @@ void sof0_marker_t::clear() {
 }
 
 bool dqt_marker_t::parse() {
+  complaints.clear();
   const size_t size = buffer.size();
   if (size == 0 || size % dqt_table_size != 0 || size / dqt_table_size > 4) {
-    report_error(s_broken);
+    report_error(complaints, s_broken);
     return false;
   }
   table_count = static_cast<unsigned char>(size / dqt_table_size);
@@ -110,11 +113,11 @@ bool dqt_marker_t::parse() {
     const unsigned pq = p[0] >> 4;
     const unsigned tq = p[0] & 0x0F;
     if (pq != 0) {
-      report_error("not support JPEG data. DQT pq=", pq);
+      report_error(complaints, "not support JPEG data. DQT pq=", pq);
       return false;
     }
     if (tq > 3) {
-      report_error(s_invalid);
+      report_error(complaints, s_invalid);
       return false;
     }
     for (size_t k = 0; k < 64; ++k) tables[tq][s_zigzag[k]] = p[1 + k];
@@ -123,6 +126,7 @@ bool dqt_marker_t::parse() {
 }
 
 void dqt_marker_t::clear() {
+  complaints.clear();
   buffer.clear();
   table_count = 0;
   std::memset(tables, 0, sizeof tables);
@@ -134,13 +138,14 @@ void huffman_t::clear() {
 }
 
 bool dht_marker_t::parse() {
+  complaints.clear();
   const unsigned char* const end = buffer.end();
   jpeg_iterator it(buffer.begin(), end);
   table_index = 0;
   while (it < end) {
     // Seven tables already exceed the four a baseline picture can define.
     if (table_index == max_tables) {
-      report_error(s_broken);
+      report_error(complaints, s_broken);
       return false;
     }
     const unsigned char tcth = *it;
@@ -149,14 +154,14 @@ bool dht_marker_t::parse() {
     const unsigned char th = tcth & 0x0F;
     tables[table_index] = {tc, th};
     if ((tcth & 0x0E) != 0 || (tcth > 15 && tc != 1)) {
-      report_error(s_broken);
+      report_error(complaints, s_broken);
       return false;
     }
     huffman_t& h = huffman[tc * 2 + th];
     unsigned total = 0;
     for (unsigned char& count : h.counts) {
       if (!(it < end)) {
-        report_error(s_broken);
+        report_error(complaints, s_broken);
         return false;
       }
       count = *it;
@@ -166,7 +171,7 @@ bool dht_marker_t::parse() {
     // The total is kept in 8 bits; a sum that does not fit cannot describe a
     // table of byte symbols and would leave the code vector too short.
     if (total > 255) {
-      report_error(s_broken);
+      report_error(complaints, s_broken);
       return false;
     }
     h.codes.resize(total);
@@ -175,7 +180,7 @@ bool dht_marker_t::parse() {
     for (unsigned char count : h.counts) {
       for (unsigned j = 0; j < count; ++j, ++n, ++code) {
         if (!(it < end)) {
-          report_error(s_broken);
+          report_error(complaints, s_broken);
           return false;
         }
         const unsigned char symbol = *it;
@@ -185,7 +190,7 @@ bool dht_marker_t::parse() {
         e.data_bits = symbol & 0x0F;
         e.run_length = symbol >> 4;
         if (symbol > 15 && e.data_bits == 0 && e.run_length <= 14) {
-          report_error("huffman table error", ": run_length=", unsigned{e.run_length},
+          report_error(complaints, "huffman table error", ": run_length=", unsigned{e.run_length},
                        ", data_bits=", unsigned{e.data_bits});
           return false;
         }
@@ -198,6 +203,7 @@ bool dht_marker_t::parse() {
 }
 
 void dht_marker_t::clear() {
+  complaints.clear();
   buffer.clear();
   std::memset(tables, 0, sizeof tables);
   table_index = 0;
@@ -205,8 +211,9 @@ void dht_marker_t::clear() {
 }
 
 bool dri_marker_t::parse() {
+  complaints.clear();
   if (buffer.size() != 2) {
-    report_error(s_broken);
+    report_error(complaints, s_broken);
     return false;
   }
   restart_interval = get_be16(buffer.begin());
@@ -214,21 +221,23 @@ bool dri_marker_t::parse() {
 }
 
 void dri_marker_t::clear() {
+  complaints.clear();
   buffer.clear();
   restart_interval = 0;
 }
 
 bool sos_marker_t::parse() {
+  complaints.clear();
   const size_t size = buffer.size();
   const unsigned char* p = buffer.begin();
   if (size <= 3) {
-    report_error(s_broken);
+    report_error(complaints, s_broken);
     return false;
   }
   number_of_components = p[0];
   const size_t ns = number_of_components;
   if (size != 2 * ns + 4) {
-    report_error(s_broken);
+    report_error(complaints, s_broken);
     return false;
   }
   components.resize(ns);
@@ -238,7 +247,7 @@ bool sos_marker_t::parse() {
     c.dc_table_selector = p[2 + 2 * i] >> 4;
     c.ac_table_selector = p[2 + 2 * i] & 0x0F;
     if (c.dc_table_selector > 1 || c.ac_table_selector > 1) {
-      report_error(s_invalid);
+      report_error(complaints, s_invalid);
       return false;
     }
   }
@@ -247,7 +256,7 @@ bool sos_marker_t::parse() {
   ah = p[2 * ns + 3] >> 4;
   al = p[2 * ns + 3] & 0x0F;
   if (ss != 0 || se != 63 || ah != 0 || al != 0) {
-    report_error("constant value illegal. ss=", unsigned{ss}, ", se=", unsigned{se},
+    report_error(complaints, "constant value illegal. ss=", unsigned{ss}, ", se=", unsigned{se},
                  ", ah=", unsigned{ah}, ", al=", unsigned{al});
     return false;
   }
@@ -255,6 +264,7 @@ bool sos_marker_t::parse() {
 }
 
 void sos_marker_t::clear() {
+  complaints.clear();
   buffer.clear();
   number_of_components = 0;
   components.clear();

@@ -1,10 +1,13 @@
 // The marker segments of a JPEG file: the baseline frame and table segments
 // (SOF0, DQT, DHT, DRI, SOS) and the APP1 segment with its EXIF directories.
 // Every record keeps a window over its segment's payload (the bytes after the
-// length field) in the file's mapping; parse() checks it and fills the fields.
+// length field) in the file's mapping; parse() checks it and fills the fields,
+// and notes what it finds wrong in the record's complaints for the caller to
+// report.
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "libgr/exif.h"
@@ -27,6 +30,8 @@ class sof0_marker_t {
   bool parse();
   void clear();
 
+  std::vector<std::string> complaints;  // what parse() found wrong, in order
+
   bytes_t buffer;
   unsigned char sample_precision = 0;
   unsigned short number_of_lines = 0;
@@ -43,6 +48,8 @@ class dqt_marker_t {
   void set_dqt_buffer(bytes_t& buf) { buffer = buf; }
   bool parse();
   void clear();
+
+  std::vector<std::string> complaints;  // what parse() found wrong, in order
 
   bytes_t buffer;
   unsigned char table_count = 0;
@@ -76,6 +83,8 @@ class dht_marker_t {
   bool parse();
   void clear();
 
+  std::vector<std::string> complaints;  // what parse() found wrong, in order
+
   bytes_t buffer;
   table_id_t tables[max_tables] = {};  // the tables of the last segment, in order
   int table_index = 0;
@@ -87,6 +96,8 @@ class dri_marker_t {
   void set_dri_buffer(bytes_t& buf) { buffer = buf; }
   bool parse();
   void clear();
+
+  std::vector<std::string> complaints;  // what parse() found wrong, in order
 
   bytes_t buffer;
   unsigned short restart_interval = 0;
@@ -105,6 +116,8 @@ class sos_marker_t {
   void set_dht_marker(dht_marker_t* dht) { dht_marker = dht; }
   bool parse();
   void clear();
+
+  std::vector<std::string> complaints;  // what parse() found wrong, in order
 
   bytes_t buffer;
   unsigned char number_of_components = 0;
@@ -129,6 +142,7 @@ class app1_marker_t {
     bool parse();
     void clear();
 
+    std::vector<std::string> complaints;  // what parse() found wrong, in order
     bytes_t buffer;  // the TIFF data
     std::unique_ptr<libutils::byteorder> byteorder;
     bytes_t ifd0;

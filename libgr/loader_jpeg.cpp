@@ -7,12 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 #include <string>
 
 #include <jerror.h>
 
-#include "libgr/pixel_limit.h"
 #include "libutils/common.h"
 #include "libutils/dirutil.h"
 
@@ -26,11 +24,6 @@ const unsigned char marker_array[e_marker_max] = {
 namespace {
 
 constexpr size_t k_dest_step = 1024 * 1024;
-
-// Data made in memory has no name; reports then start with the separator.
-const char* report_name(const jpegdata_t* data) {
-  return data != nullptr && data->name != nullptr ? data->name : "";
-}
 
 bool write_all(int fd, const unsigned char* p, size_t n) {
   while (n > 0) {
@@ -201,19 +194,48 @@ void fill_background(image2d_t& img, const color3ub_t& background) {
 
 }  // namespace
 
-jpeg_error_mgr* std_error_to_cerr(jpeg_error_mgr* err) {
-  jpeg_std_error(err);
-  err->output_message = [](j_common_ptr cinfo) {
+void jpeg_issues_t::clear() {
+  reason.clear();
+  complaints.clear();
+}
+
+std::string jpeg_issues_t::detail() const {
+  std::string out;
+  for (const std::string& complaint : complaints) out += (out.empty() ? "" : "; ") + complaint;
+  return out;
+}
+
+jpeg_error_mgr* error_to_issues(my_error_mgr& err, jpeg_issues_t& issues) {
+  jpeg_std_error(&err.pub);
+  err.issues = &issues;
+  err.pub.error_exit = my_error_exit;
+  err.pub.output_message = [](j_common_ptr cinfo) {
     char text[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, text);
-    std::cerr << text << '\n' << std::flush;
+    jpeg_issues_t& issues = *reinterpret_cast<my_error_mgr*>(cinfo->err)->issues;
+    issues.complaints.push_back(text);
+    // A warning that the data ran out says why a picture is not whole.
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF && issues.reason.empty())
+      issues.reason = "the picture data ends early";
   };
-  return err;
+  return &err.pub;
 }
 
 void my_error_exit(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<my_error_mgr*>(cinfo->err);
-  libutils::fail(std::cerr, report_name(err->data), ": error detected.");
+  libutils::error();
+  err->issues->complaints.push_back("error detected.");
+  switch (cinfo->err->msg_code) {
+    case JERR_INPUT_EMPTY:
+      err->issues->reason = "empty file";
+      break;
+    case JERR_NO_SOI:
+      err->issues->reason = err->empty_source ? "empty file" : "not a JPEG picture";
+      break;
+    default:
+      // Data that ran out before the error says more than the error.
+      if (err->issues->reason.empty()) err->issues->reason = "damaged picture data";
+  }
   (*cinfo->err->output_message)(cinfo);
   longjmp(err->setjmp_buffer, 1);
 }
@@ -241,13 +263,12 @@ bool jpegimage_src_exhausted(j_decompress_ptr cinfo) {
   return reinterpret_cast<const source_mgr*>(cinfo->src)->exhausted;
 }
 
-bool within_pixel_limit(const jpeg_decompress_struct& cinfo, const jpegdata_t& data) {
-  const uint64_t limit = pixel_limit();
-  if (uint64_t{cinfo.image_width} * cinfo.image_height <= limit) return true;
-  return libutils::fail(std::cerr, report_name(&data),
-                        ": " + std::to_string(cinfo.image_width) + " x " +
-                            std::to_string(cinfo.image_height) + " pixels, more than the limit of " +
-                            std::to_string(limit) + " (max_pixels).");
+bool within_pixel_limit(const jpeg_decompress_struct& cinfo, uint64_t max_pixels, jpeg_issues_t& issues) {
+  if (uint64_t{cinfo.image_width} * cinfo.image_height <= max_pixels) return true;
+  libutils::error();
+  issues.reason = std::to_string(cinfo.image_width) + " x " + std::to_string(cinfo.image_height) +
+                  " pixels, more than the limit of " + std::to_string(max_pixels) + " (max_pixels)";
+  return false;
 }
 
 bool is_exif_payload(const bytes_t& bytes) {
@@ -321,9 +342,11 @@ void jpeginfo_t::open(jpeg_decompress_struct& cinfo, my_error_mgr& jerr, const j
   markers.clear();
   components = 0;
   complete = false;
-  cinfo.err = std_error_to_cerr(&jerr.pub);
-  jerr.pub.error_exit = my_error_exit;
-  jerr.data = &data;
+  issues.clear();
+  cinfo.err = error_to_issues(jerr, issues);
+  // The source manager ends a file that runs out with a made-up end marker,
+  // so libjpeg would call an empty file one that is no JPEG.
+  if (data.empty()) jerr.empty_source = true;
   jpeg_create_decompress(&cinfo);
   set_jpegimage_src(&cinfo, data);
   reinterpret_cast<source_mgr*>(cinfo.src)->kept = &markers;
@@ -341,7 +364,8 @@ bool jpeginfo_t::analyze_markers(jpegdata_t& data) {
   if (setjmp(jerr.setjmp_buffer)) {
     jpeg_destroy_decompress(&cinfo);
     markers.clear();
-    return libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, stop.");
+    issues.complaints.push_back("jpeg decompress fail, stop.");
+    return false;
   }
   open(cinfo, jerr, data);
   jpeg_destroy_decompress(&cinfo);
@@ -361,8 +385,8 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
     return false;
   };
   if (setjmp(jerr.setjmp_buffer)) {
-    refuse();
-    return libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, stop.");
+    issues.complaints.push_back("jpeg decompress fail, stop.");
+    return refuse();
   }
   open(cinfo, jerr, data);
 
@@ -372,9 +396,12 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   } else if (cinfo.num_components == 1 && cinfo.out_color_space == JCS_GRAYSCALE) {
     format = IMAGE_FORMAT_GRAYSCALE;
   } else {
+    libutils::error();
+    issues.reason = "a picture of " + std::to_string(cinfo.num_components) +
+                    " components; only colour and grayscale pictures are decoded";
     return refuse();
   }
-  if (!within_pixel_limit(cinfo, data)) return refuse();
+  if (!within_pixel_limit(cinfo, max_pixels, issues)) return refuse();
 
   const uint32_t frame = border ? 1 : 0;
   uint32_t w = cinfo.image_width + 2 * frame;
@@ -391,14 +418,15 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   img.width = w;
   img.height = h;
   if (!img.allocate()) {
-    refuse();
-    return libutils::fail(std::cerr, report_name(&data), ": allocate() fail.");
+    issues.reason = "no memory for a picture of its size";
+    issues.complaints.push_back("allocate() fail.");
+    return refuse();
   }
   if (border) fill_background(img, background);
 
   if (setjmp(jerr.setjmp_buffer)) {
     jpeg_destroy_decompress(&cinfo);
-    libutils::fail(std::cerr, report_name(&data), ": jpeg decompress fail, but continue.");
+    issues.complaints.push_back("jpeg decompress fail, but continue.");
     return true;
   }
   jpeg_start_decompress(&cinfo);
@@ -408,7 +436,7 @@ bool jpeginfo_t::decompress(image2d_t& img, jpegdata_t& data, unsigned short ali
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = img.row(frame + cinfo.output_height - 1 - cinfo.output_scanline) + column;
     if (jpeg_read_scanlines(&cinfo, &row, 1) == 0 || jpegimage_src_exhausted(&cinfo)) {
-      libutils::fail(std::cerr, report_name(&data), ": decompress fail.");
+      issues.complaints.push_back("decompress fail.");
       break;
     }
   }
@@ -424,8 +452,11 @@ bool jpeginfo_t::compress(jpegdata_t& out, const image2d_t& img, int quality, bo
   // The bytes about to be written were made in memory and belong to no file.
   out.name = nullptr;
   jpeg_compress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = std_error_to_cerr(&jerr);
+  my_error_mgr jerr;
+  cinfo.err = error_to_issues(jerr, issues);
+  // Errors of the encoder (out of memory) end the process, as libjpeg's own
+  // handling does: nothing in this call can be left half done.
+  jerr.pub.error_exit = jpeg_std_error(&jerr.pub)->error_exit;
   jpeg_create_compress(&cinfo);
   set_jpegimage_dest(&cinfo, out);
   cinfo.image_width = img.width;

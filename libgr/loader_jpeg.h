@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 #include "libgr/imagetype.h"
+#include "libgr/pixel_limit.h"
 #include "libutils/alloc_mmap_win.h"
 #include "libutils/ofsvector.h"
 
@@ -51,6 +52,21 @@ enum e_marker_num_t : int {
 // Marker codes by e_marker_num_t: 0xE0 to 0xEF (APP0 to APP15), then 0xFE (COM).
 extern const unsigned char marker_array[e_marker_max];
 
+// What reading a JPEG file found wrong, kept for its caller's report: the
+// codec writes no report of its own.
+struct jpeg_issues_t {
+  // Why the picture cannot be had, or had whole, in plain words ("empty
+  // file", "not a JPEG picture", "the picture data ends early", ...); ""
+  // when the read went through cleanly.
+  std::string reason;
+  // libjpeg's own messages and the adapter's, in the order they came.
+  std::vector<std::string> complaints;
+
+  void clear();
+  // The complaints joined by "; ", for a report's detail line.
+  std::string detail() const;
+};
+
 // A kept segment: its marker code and its own copy of the payload.
 struct marker_t {
   unsigned char code = 0;
@@ -70,17 +86,21 @@ class jpeginfo_t {
   // Complete APPn and COM segments in file order. Each payload is a window
   // into the data that was read, which it keeps alive.
   std::vector<marker_t> markers;
+  // The largest picture decode() takes, in pixels; the settings' max_pixels.
+  uint64_t max_pixels = default_pixel_limit;
+  // What the last analyze_markers or decompress found wrong.
+  jpeg_issues_t issues;
 
-  // Reads the header: size and kept segments. On a libjpeg error reports
-  // "<name>: jpeg decompress fail, stop." and returns false.
+  // Reads the header: size and kept segments. On a libjpeg error notes
+  // "jpeg decompress fail, stop." in issues and returns false.
   bool analyze_markers(jpegdata_t& data);
   // Decodes into img (bottom-up rows). `align` != 0 makes the image a square
   // whose side is the picture's larger side rounded up to a multiple of
   // `align`; `border` adds a one-pixel frame of `background`. False for
   // header errors, for colour spaces other than RGB and grayscale, and for
-  // pictures of more pixels than pixel_limit() (reported with their size,
-  // before anything is allocated); a picture damaged further on decodes as
-  // far as it goes and gives true.
+  // pictures of more pixels than max_pixels (refused with their size before
+  // anything is allocated); a picture damaged further on decodes as far as
+  // it goes and gives true, with the reason in issues.
   bool decompress(image2d_t& img, jpegdata_t& data, unsigned short align, bool border,
                   const color3ub_t& background);
   // Encodes img into out with the kept segments of the last file read.
@@ -102,21 +122,21 @@ class jpeginfo_t {
 };
 
 // libjpeg's error record extended with the jump back into the running
-// operation and the data being read (for the file name in reports).
+// operation and where its messages go.
 struct my_error_mgr {
   jpeg_error_mgr pub;
   jmp_buf setjmp_buffer;
-  const jpegdata_t* data;
+  jpeg_issues_t* issues;
+  bool empty_source = false;  // the data has no byte at all
 };
 
-// jpeg_std_error(err) whose messages go to std::cerr, like every report of
-// the program, instead of straight to the C library's stderr: a thread that
-// holds its reports back for their turn holds libjpeg's as well.
-jpeg_error_mgr* std_error_to_cerr(jpeg_error_mgr* err);
+// jpeg_std_error(&err.pub) whose messages are noted in issues instead of
+// going to the C library's stderr, with my_error_exit as its error exit.
+jpeg_error_mgr* error_to_issues(my_error_mgr& err, jpeg_issues_t& issues);
 
-// Error exit for decompressors whose err points at a my_error_mgr: calls the
-// error() hook, writes "<name>: error detected.", lets libjpeg print its
-// message, then longjmps to setjmp_buffer.
+// Error exit for coders whose err points at a my_error_mgr: calls the
+// error() hook, notes "error detected.", libjpeg's message and the reason in
+// plain words, then longjmps to setjmp_buffer.
 void my_error_exit(j_common_ptr cinfo);
 
 // Makes `data` the decompressor's input. `data` must outlive the
@@ -127,9 +147,9 @@ void set_jpegimage_src(j_decompress_ptr cinfo, const jpegdata_t& data);
 // ended early.
 bool jpegimage_src_exhausted(j_decompress_ptr cinfo);
 
-// False, with a report naming the file and its size, when the picture whose
-// header cinfo has read has more pixels than pixel_limit().
-bool within_pixel_limit(const jpeg_decompress_struct& cinfo, const jpegdata_t& data);
+// False, with the reason naming its size noted in issues, when the picture
+// whose header cinfo has read has more pixels than max_pixels.
+bool within_pixel_limit(const jpeg_decompress_struct& cinfo, uint64_t max_pixels, jpeg_issues_t& issues);
 
 // Whether `bytes` begins with the EXIF header "Exif", 0, 0.
 bool is_exif_payload(const bytes_t& bytes);

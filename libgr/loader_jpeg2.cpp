@@ -30,13 +30,19 @@ bool jpeginfo2_t::analyze(jpegdata2_t& data) {
   const bytes_t& file = data.buffer;
   const size_t size = file.size();
   if (size < 8) {
-    report_error("too few size of JPEG.");
+    report_error(complaints, "too few size of JPEG.");
     return false;
   }
   if (get_be16(file.begin()) != code_soi) {
-    report_error("not JPEG data.");
+    report_error(complaints, "not JPEG data.");
     return false;
   }
+  // A segment's complaints become the walk's.
+  const auto take = [this](bool parsed, std::vector<std::string>& more) {
+    complaints.insert(complaints.end(), more.begin(), more.end());
+    more.clear();
+    return parsed;
+  };
   const unsigned char* const base = file.begin();
   size_t p = 2;
   while (p + 2 < size) {
@@ -44,12 +50,12 @@ bool jpeginfo2_t::analyze(jpegdata2_t& data) {
     // Bytes after the end-of-image marker make the file suspect.
     if (code == code_eoi) return p + 2 == size;
     if (p + 4 > size) {
-      report_error("broken JPEG data.");
+      report_error(complaints, "broken JPEG data.");
       return false;
     }
     const size_t length = get_be16(base + p + 2);
     if (length < 2 || p + 2 + length > size) {
-      report_error("broken JPEG data.");
+      report_error(complaints, "broken JPEG data.");
       return false;
     }
     bytes_t payload;
@@ -58,26 +64,26 @@ bool jpeginfo2_t::analyze(jpegdata2_t& data) {
     switch (code) {
       case code_sof0:
         sof0_marker.set_sof0_buffer(payload);
-        if (!sof0_marker.parse()) return false;
+        if (!take(sof0_marker.parse(), sof0_marker.complaints)) return false;
         break;
       case code_dht:
         dht_marker.set_dht_buffer(payload);
-        if (!dht_marker.parse()) return false;
+        if (!take(dht_marker.parse(), dht_marker.complaints)) return false;
         break;
       case code_dqt:
         dqt_marker.set_dqt_buffer(payload);
-        if (!dqt_marker.parse()) return false;
+        if (!take(dqt_marker.parse(), dqt_marker.complaints)) return false;
         break;
       case code_dri:
         // A bad restart interval only matters to a decoder, which reads it itself.
         dri_marker.set_dri_buffer(payload);
-        dri_marker.parse();
+        take(dri_marker.parse(), dri_marker.complaints);
         break;
       case code_sos:
         sos_marker.set_sos_buffer(payload);
         sos_marker.set_dht_marker(&dht_marker);
-        if (!sos_marker.parse()) {
-          report_error("sos_marker.parse() fail.");
+        if (!take(sos_marker.parse(), sos_marker.complaints)) {
+          report_error(complaints, "sos_marker.parse() fail.");
           return false;
         }
         scan_data.setwindow(file, p + 2 + length, size - (p + 2 + length));
@@ -106,6 +112,7 @@ bytes_t jpeginfo2_t::get_exif() const {
 }
 
 void jpeginfo2_t::clear() {
+  complaints.clear();
   markers.clear();
   sof0_marker.clear();
   dqt_marker.clear();

@@ -2,6 +2,7 @@
 // checks the baseline frame and table segments. It decodes no image data.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "libgr/jpeg_marker.h"
@@ -36,6 +37,7 @@ class jpeginfo2_t {
   bytes_t get_exif() const;
   void clear();
 
+  std::vector<std::string> complaints;  // what analyze() found wrong, its segments' included
   std::vector<marker_t> markers;  // in file order
   sof0_marker_t sof0_marker;
   dqt_marker_t dqt_marker;

@@ -10,11 +10,8 @@
 namespace libgr {
 
 // 256 megapixels: more than any camera makes, far less than a forged frame
-// header can claim.
+// header can claim. Each reader is given the limit in force (the settings'
+// max_pixels); this is the one it has until then.
 constexpr std::uint64_t default_pixel_limit = std::uint64_t{1} << 28;
-
-// Where the codec asks for the limit in force. It gives default_pixel_limit
-// until the program points it at its own setting.
-extern std::uint64_t (*pixel_limit)();
 
 }  // namespace libgr

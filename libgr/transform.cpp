@@ -1,11 +1,9 @@
 #include "libgr/transform.h"
 
 #include <algorithm>
-#include <iostream>
 #include <limits>
 #include <string>
 
-#include "libgr/pixel_limit.h"
 #include "libgr/transupp.h"
 #include "libutils/common.h"
 
@@ -21,10 +19,14 @@ constexpr JXFORM_CODE k_transforms[] = {JXFORM_NONE, JXFORM_ROT_90, JXFORM_ROT_1
 
 }  // namespace
 
-bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) {
+bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in, uint64_t max_pixels,
+               jpeg_issues_t& issues) {
+  issues.clear();
   if (count >= sizeof k_transforms / sizeof k_transforms[0]) {
-    return libutils::fail(std::cerr, std::to_string(count),
-                          ": jpeg transform rightrotate count over.");
+    libutils::error();
+    issues.reason = "no such turn";
+    issues.complaints.push_back(std::to_string(count) + ": jpeg transform rightrotate count over.");
+    return false;
   }
 
   // Only plain C records live between setjmp and a longjmp back to it. They
@@ -34,15 +36,12 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   my_error_mgr srcerr{};
   my_error_mgr dsterr{};
 
-  srcinfo.err = std_error_to_cerr(&srcerr.pub);
-  srcerr.pub.error_exit = my_error_exit;
-  srcerr.data = &in;
+  srcinfo.err = error_to_issues(srcerr, issues);
+  srcerr.empty_source = in.empty();
   // The writing side jumps back too: a source that decodes cleanly can still
   // be refused when its tables are copied ("Cannot transcode ..."), and that
   // must fail this one picture, not end the program.
-  dstinfo.err = std_error_to_cerr(&dsterr.pub);
-  dsterr.pub.error_exit = my_error_exit;
-  dsterr.data = &in;
+  dstinfo.err = error_to_issues(dsterr, issues);
 
   const auto fail = [&] {
     jpeg_destroy_compress(&dstinfo);
@@ -58,14 +57,14 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   // No segment is carried over, so none is saved: APPn (EXIF among them)
   // and COM segments are skipped, each in constant time.
   jpeg_read_header(&srcinfo, TRUE);
-  if (!within_pixel_limit(srcinfo, in)) return fail();
+  if (!within_pixel_limit(srcinfo, max_pixels, issues)) return fail();
   // The coefficients of the picture and of its turn are held in memory
   // whole. Besides the pixel limit, their size is bounded by what a picture
   // of four components at the limit needs (two bytes a coefficient, two
   // copies), so that a frame of many components cannot take more; libjpeg
   // refuses a larger request ("Backing store not supported").
   const uint64_t limit =
-      std::min<uint64_t>(pixel_limit(), (std::numeric_limits<long>::max() - k_memory_allowance) / 16);
+      std::min<uint64_t>(max_pixels, (std::numeric_limits<long>::max() - k_memory_allowance) / 16);
   srcinfo.mem->max_memory_to_use = static_cast<long>(16 * limit + k_memory_allowance);
 
   jpeg_transform_info info;
@@ -87,6 +86,7 @@ bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in) 
   jpeg_finish_decompress(&srcinfo);
   const bool source_clean = srcerr.pub.num_warnings == 0;
   jpeg_destroy_decompress(&srcinfo);
+  if ((!clean || !source_clean) && issues.reason.empty()) issues.reason = "damaged picture data";
   return clean && source_clean;
 }
 

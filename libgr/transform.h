@@ -10,11 +10,11 @@ namespace libgr {
 // decoding it. The new file carries only the segments libjpeg writes by
 // itself: the EXIF block, with its orientation, is not carried over.
 //
-// A count above 3 is reported as "<count>: jpeg transform rightrotate count
-// over." and fails; a libjpeg error while reading the source is reported by
-// my_error_exit and fails. A source that libjpeg reads only with warnings
-// (for example one that ends early) fails as well, though `out` then holds a
-// complete file.
-bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in);
+// A count above 3, a picture of more pixels than max_pixels and a libjpeg
+// error while reading the source fail, with the reason in issues. A source
+// that libjpeg reads only with warnings (for example one that ends early)
+// fails as well, though `out` then holds a complete file.
+bool transform(unsigned long long count, jpegdata_t& out, const jpegdata_t& in, uint64_t max_pixels,
+               jpeg_issues_t& issues);
 
 }  // namespace libgr

@@ -7,8 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -145,17 +143,14 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* filename, int prot,
   void* view = ::mmap(nullptr, size, static_cast<int>(protect_), flags, file_,
                       static_cast<off_t>(offset));
   if (view == MAP_FAILED) {
+    // Memory for pictures that cannot be had ends the process, as every
+    // other part of the program counts on it; a file that cannot be mapped
+    // is its caller's to report, with errno saying why.
     const int code = errno;
-    if (filename == nullptr && code == ENOMEM) {
-      fail(std::cerr, "(anonymous)", ": create file mapping failed.");
-      ErrorExit("alloc_mmap_win::allocate()");
-    }
-    std::ostringstream text;
-    text << ": MapViewOfFile(" << (filename ? filename : "(anonymous)") << ", " << protect_ << ", "
-         << (offset >> 32) << ", " << (offset & 0xffffffffu) << ", " << size << ") error detect.";
-    fail(std::cerr, std::to_string(code), text.str());
+    if (filename == nullptr && code == ENOMEM) ErrorExit("alloc_mmap_win::allocate(): create file mapping");
     if (file_ >= 0) ::close(file_);
     file_ = -1;
+    errno = code;
     return nullptr;
   }
   // The mapping keeps the file's pages; the descriptor is not needed any more

@@ -10,14 +10,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <memory>
-#include <mutex>
-#include <set>
-#include <utility>
 #include <vector>
 
-#include "libutils/common.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
 
@@ -118,7 +113,7 @@ bool write_full(int fd, const char* buffer, size_t n) {
 // through this process's memory, and a shared copy on file systems that
 // have them), else through a buffer. A failure is reported as a failed read
 // of from or a failed write of to.
-bool copy_bytes(int in, int out, uint64_t size, const char* from, const char* to) {
+bool copy_bytes(int in, int out, uint64_t size, const char* from, const char* to, report_log_t& log) {
   uint64_t copied = 0;
   while (copied < size) {
     const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, std::min(copy_chunk, size - copied), 0);
@@ -131,14 +126,12 @@ bool copy_bytes(int in, int out, uint64_t size, const char* from, const char* to
     if (!buffer) buffer.reset(new char[copy_chunk]);
     errno = 0;
     if (read_full(in, buffer.get(), chunk) != chunk) {
-      libutils::fail(std::cerr, from, ": " + std::to_string(chunk) + ": ifs read failed.");
-      return libutils::fail(std::cerr, from, ": ifs failed.");
-    }
-    if (!write_full(out, buffer.get(), chunk)) {
       const int err = errno;
-      libutils::fail(std::cerr, to, ": ofs failed.");
-      return fail_reason(std::cerr, to, err);
+      return libutils::fail(log, from, err != 0 ? ": cannot be read" : ": ended before its size was read",
+                            err, std::to_string(chunk) + ": ifs read failed.");
     }
+    if (!write_full(out, buffer.get(), chunk))
+      return libutils::fail(log, to, ": cannot be written", errno, "ofs failed.");
     copied += chunk;
   }
   return true;
@@ -146,54 +139,41 @@ bool copy_bytes(int in, int out, uint64_t size, const char* from, const char* to
 
 }  // namespace
 
-bool filecopy(const char* from, const char* to) {
+bool filecopy(const char* from, const char* to, report_log_t& log) {
   platform::file_info_t info;
-  if (!platform::stat_file(from, info)) {
-    return libutils::fail(std::cerr, from, ": stat(2) error.");
-  }
+  if (!platform::stat_file(from, info))
+    return libutils::fail(log, from, ": cannot be read", errno, "stat(2) error.");
   // A pipe would block the copy until a writer came, a device could be read
   // for ever. (A directory opens and fails at its first read.)
   if (!info.is_regular && !info.is_dir)
-    return libutils::fail(std::cerr, from, ": not a regular file.");
+    return libutils::fail(log, from, ": not a regular file, not copied");
   bool ok = false;
   {
     const int in = ::open(from, O_RDONLY | O_CLOEXEC);
-    if (in < 0) return libutils::fail(std::cerr, from, std::string(": ") + std::strerror(errno));
+    if (in < 0) return libutils::fail(log, from, ": cannot be read", errno);
     const int out = ::open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (out < 0) {
       const int err = errno;
       ::close(in);
-      return libutils::fail(std::cerr, to, std::string(": ") + std::strerror(err));
+      return libutils::fail(log, to, ": cannot be written", err);
     }
-    ok = copy_bytes(in, out, info.size, from, to);
+    ok = copy_bytes(in, out, info.size, from, to, log);
     ::close(in);
     // A file system may report a failed write only when the file is closed.
-    if (::close(out) != 0 && ok) {
-      const int err = errno;
-      libutils::fail(std::cerr, to, ": ofs failed.");
-      ok = fail_reason(std::cerr, to, err);
-    }
+    if (::close(out) != 0 && ok) ok = libutils::fail(log, to, ": cannot be written", errno, "ofs failed.");
   }
-  copydate(from, to);
-  return ok;
+  return copydate(from, to, log) && ok;
 }
 
-bool fail_reason(std::ostream& os, const std::string& subject, int err) {
-  if (err == 0) return false;  // a short read, say: the line before said it all
-  return libutils::fail(os, subject, std::string(": ") + std::strerror(err));
-}
-
-bool copydate(const char* from, const char* to) {
+bool copydate(const char* from, const char* to, report_log_t& log) {
   // A missing `from` is a failure here, not created empty: reading a time
   // should leave no file behind.
   platform::file_info_t info;
-  if (!platform::stat_file(from, info)) {
-    return libutils::fail(std::cerr, from, ": from createfile failed.");
-  }
+  if (!platform::stat_file(from, info))
+    return libutils::fail(log, from, ": its time cannot be read", errno, "from createfile failed.");
   // A missing `to` is made empty and given the time, as on Windows.
-  if (!platform::set_mtime(to, info.mtime)) {
-    return libutils::fail(std::cerr, to, ": to createfile failed.");
-  }
+  if (!platform::set_mtime(to, info.mtime))
+    return libutils::fail(log, to, ": its time cannot be set", errno, "to createfile failed.");
   return true;
 }
 
@@ -262,13 +242,14 @@ bool is_temp_name(const std::string& name) {
   return is_temp_name(name, false, pid);
 }
 
-bool read_text_file(const std::string& path, std::string& text, std::ostream& log) {
+bool read_text_file(const std::string& path, std::string& text, report_log_t& log) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0;
   if (ok && !S_ISREG(st.st_mode)) {
-    ok = fail_once(log, path, ": not a regular file, skipped.");
+    warn(log, path, ": not a regular file, skipped.");
+    ok = false;
   } else if (ok) {
     // Read to the end rather than to the size: a file that grows while it is
     // read is taken whole.
@@ -282,16 +263,6 @@ bool read_text_file(const std::string& path, std::string& text, std::ostream& lo
   }
   ::close(fd);
   return ok;
-}
-
-bool fail_once(std::ostream& os, const std::string& subject, const std::string& text) {
-  static std::mutex guard;
-  static std::set<std::pair<std::string, std::string>> reported;
-  {
-    const std::lock_guard<std::mutex> lock(guard);
-    if (!reported.emplace(subject, text).second) return false;
-  }
-  return libutils::fail(os, subject, text);
 }
 
 int TimeToSeed() {

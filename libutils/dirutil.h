@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <list>
-#include <ostream>
 #include <string>
+
+#include "libutils/report.h"
 
 namespace libutils {
 
@@ -18,15 +19,11 @@ bool getfiles(std::list<std::string>& out, const char* dir);
 // true when target is missing or its modification second is earlier.
 bool need_update(const std::string& source, const std::string& target);
 // Copies a whole file (in the kernel where it can), then its modification
-// time. A pipe
-// or a device is refused. A failed write is reported by name, with the
-// system's reason on a line of its own.
-bool filecopy(const char* from, const char* to);
-// The second line of a failure report: subject, ": " and the system's text
-// for the error number err, on os. Returns false.
-bool fail_reason(std::ostream& os, const std::string& subject, int err);
-// Sets to's modification time to from's.
-bool copydate(const char* from, const char* to);
+// time. A pipe or a device is refused. A failure is reported on log naming
+// the file read or written, with the system's reason.
+bool filecopy(const char* from, const char* to, report_log_t& log);
+// Sets to's modification time to from's; failures are reported on log.
+bool copydate(const char* from, const char* to, report_log_t& log);
 // Replaces the trailing "XXXXXX" of templ and creates that directory; returns
 // templ, or null with errno set.
 char* mkdtemp(char* templ);
@@ -53,14 +50,10 @@ int TimeToSeed();
 // Reads the whole of path into text when it is a regular file. It is opened
 // without waiting and looked at before anything is read, so that a pipe or
 // a device never holds the reader up: anything but a regular file is
-// refused, with "PATH: not a regular file, skipped." on log. False, text
-// untouched, when path is missing, cannot be opened or read, or is refused.
-// Every text file the program reads goes through here.
-bool read_text_file(const std::string& path, std::string& text, std::ostream& log);
-// fail(), the first time only that subject and text come together in this
-// run: a text read over and over in one run (a list, by every page of its
-// album) then reports its fault once.
-bool fail_once(std::ostream& os, const std::string& subject, const std::string& text);
+// skipped, with the warning "PATH: not a regular file, skipped." on log.
+// False, text untouched, when path is missing, cannot be opened or read, or
+// is skipped. Every text file the program reads goes through here.
+bool read_text_file(const std::string& path, std::string& text, report_log_t& log);
 
 // Where a directory really is, whatever name reaches it: its device and
 // inode numbers, and its absolute path with every link resolved.

@@ -4,14 +4,6 @@
 
 namespace libutils {
 
-namespace {
-bool s_echo_commands = true;
-}  // namespace
-
-void set_echo_commands(bool on) { s_echo_commands = on; }
-
-bool echo_commands() { return s_echo_commands; }
-
 std::vector<std::string> split_words(const std::string& s) {
   std::vector<std::string> words;
   std::string word;

@@ -24,11 +24,6 @@ std::string shell_quote(const std::string& word);
 // The words of argv, each quoted by shell_quote, separated by blanks.
 std::string command_line(const std::vector<std::string>& argv);
 
-// Whether the commands the program builds are shown before they run: on,
-// unless a front end was asked to be quiet.
-void set_echo_commands(bool on);
-bool echo_commands();
-
 // What run_process gives back when the program was still running at the end
 // of its time limit and was killed.
 constexpr int process_timed_out = -1;

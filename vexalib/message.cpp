@@ -4,9 +4,7 @@
 #include <clocale>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 
-#include "libutils/common.h"
 #include "libutils/dirutil.h"
 #include "libutils/futil.h"
 #include "libutils/platform_posix.h"
@@ -61,16 +59,16 @@ std::string get_locale_name() {
   return name;
 }
 
-bool load_message(std::vector<char>& buf, const char* path) {
+bool load_message(std::vector<char>& buf, const char* path, libutils::report_log_t& log) {
   // What is no regular file (a directory, a pipe) is not taken as a
   // catalogue, and buf keeps what it held.
   std::string text;
-  if (!libutils::read_text_file(path, text, std::cerr)) return false;
+  if (!libutils::read_text_file(path, text, log)) return false;
   buf.assign(text.begin(), text.end());
   return true;
 }
 
-std::string init_message(const char* dirpath, const char* name) {
+std::string init_message(const char* dirpath, const char* name, libutils::report_log_t& log) {
   std::setlocale(LC_ALL, "");
   const std::string locale = get_locale_name();
   const std::string plain = std::string(name) + ".msg";
@@ -89,12 +87,13 @@ std::string init_message(const char* dirpath, const char* name) {
   // current table, and the pointers handed out from it, untouched.
   std::vector<char> buf;
   for (const std::string& path : candidates) {
-    if (!load_message(buf, path.c_str())) continue;
+    if (!load_message(buf, path.c_str(), log)) continue;
     s_msgbuf.swap(buf);
     build_table();
     return path;
   }
-  libutils::fail(std::cerr, candidates.back(), ": can't load message file.");
+  libutils::fail(log, candidates.back(), ": no message catalogue found there or beside the program",
+                 0, "can't load message file.");
   return std::string();
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "libutils/report.h"
+
 namespace vexalib {
 
 // A message number: line N of the catalogue, counted from 0. The program
@@ -78,6 +80,7 @@ enum e_message_t : uint32_t {
   msg_retina_movies = 65,       // settings: movie_thumbnail_retina
   msg_page_style = 66,          // settings: page_style
   msg_keep_location = 67,       // settings: keep_location
+  msg_stopped = 68,             // a build stopped by the user, and how to finish it
 };
 
 // The catalogue file as read, its line breaks overwritten with NULs, and one
@@ -86,8 +89,9 @@ extern std::vector<char> s_msgbuf;
 extern std::vector<const char*> s_tablebuf;
 
 // Loads the catalogue once at start-up; returns the path loaded, or "" when
-// none could be loaded. dirpath is a prefix ending with its separator, or "".
-std::string init_message(const char* dirpath, const char* name);
+// none could be loaded (reported on log). dirpath is a prefix ending with its
+// separator, or "".
+std::string init_message(const char* dirpath, const char* name, libutils::report_log_t& log);
 // The text of message id; "message not loaded." past the loaded messages.
 const char* getmsg(e_message_t id);
 // a + " - " + b
@@ -96,6 +100,6 @@ void make_title2(std::string& out, const char* a, const char* b);
 // The locale name in force for messages (e.g. "ja_JP.UTF-8"); "" for C/POSIX.
 std::string get_locale_name();
 // Reads the whole file into buf; false when it cannot be read.
-bool load_message(std::vector<char>& buf, const char* path);
+bool load_message(std::vector<char>& buf, const char* path, libutils::report_log_t& log);
 
 }  // namespace vexalib

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "libgr/loader_jpeg.h"
-#include "libgr/pixel_limit.h"
 #include "libgr/transform.h"
 
 namespace {
@@ -13,7 +12,7 @@ namespace {
 // A header can claim 65535 x 65535 pixels in a few bytes; the codec refuses
 // pictures above its limit, which is lowered here so that a run measures
 // the decoder rather than the memory.
-uint64_t small_limit() { return 4096 * 4096; }
+constexpr uint64_t small_limit = 4096 * 4096;
 
 bool fill(libgr::jpegdata_t& data, const uint8_t* bytes, size_t size) {
   if (size == 0 || !data.resize(size)) return false;
@@ -24,17 +23,18 @@ bool fill(libgr::jpegdata_t& data, const uint8_t* bytes, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  libgr::pixel_limit = small_limit;
   libgr::jpegdata_t whole;
   if (fill(whole, bytes, size)) {
     libgr::jpeginfo_t info;
+    info.max_pixels = small_limit;
     libgr::image2d_t img;
     info.decompress(img, whole, 0, false, libgr::color3ub_t{});
   }
   libgr::jpegdata_t rest;
   if (size > 1 && fill(rest, bytes + 1, size - 1)) {
     libgr::jpegdata_t out;
-    libgr::transform(bytes[0] % 4, out, rest);
+    libgr::jpeg_issues_t issues;
+    libgr::transform(bytes[0] % 4, out, rest, small_limit, issues);
   }
   return 0;
 }

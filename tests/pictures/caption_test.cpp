@@ -234,7 +234,9 @@ TEST(Caption, CaptionsOfOnePageShareOneNumberFormat) {
   testutil::write_jpeg(dir / "p.jpg", o);
   std::ostringstream page;
   page << std::scientific << std::setprecision(3);
-  for (int i = 0; i < 2; ++i) ASSERT_TRUE(pictora::writeexif(page, pictora::path_t{dir.path(), "", ""}, "", "p.jpg", false));
+  libutils::report_log_t log;
+  for (int i = 0; i < 2; ++i)
+    ASSERT_TRUE(pictora::writeexif(page, pictora::path_t{dir.path(), "", ""}, "", "p.jpg", false, log));
   page << 1.5;  // the page's own format is given back
   EXPECT_EQ("\tN, X\n\t, f=5.8mm, f/2.8, 1.30sec\n\t, \n\tN, X\n\t, f=5.8mm, f/2.8, 1.30sec\n\t, \n1.500e+00", page.str());
 }

@@ -104,8 +104,12 @@ TEST(Levels, ATurnOnUpdateIsMadeFromTheOriginalEveryTime) {
   const pictora::path_t plain{base.path(), "", "plain"};
   for (int run = 0; run < 2; ++run) {
     sigc::signal<void, double> progress;
-    std::ostringstream log;
-    ASSERT_TRUE(pictora::updatealbum(plain, {{"a.jpg", 2}}, progress, progress, progress, progress, log)) << log.str();
+    libutils::report_log_t log;
+    pictora::global_t settings;
+    settings.shrink_size = {64, 64};
+    const pictora::build_context_t ctx(settings);
+    ASSERT_TRUE(pictora::updatealbum(ctx, plain, {{"a.jpg", 2}}, progress, progress, progress, progress, log))
+        << log.text();
   }
   // The same pixels; the update encodes "size0" again from its own pixels
   // after the lossless turn.

@@ -46,7 +46,7 @@ TEST(LosslessTurn, EverySamplingAndSizeAndTheCameraPicturesLikeJpegtran) {
       EXPECT_TRUE(expected.jpeg == actual);
     }
   }
-  EXPECT_EQ("4: jpeg transform rightrotate count over.\n" + dir / "in.jpg: not turned, nothing written.\n",
+  EXPECT_EQ(dir / "in.jpg: no such turn, not turned, nothing written\n  4: jpeg transform rightrotate count over.\n",
             pictures::run_cli({"jpeg", "rotate", "4", dir / "in.jpg", dir / "out.jpg"}).err);
   if (testutil::samples_dir().empty()) GTEST_SKIP() << "the camera pictures of " << PICTORA_SAMPLES_DIR << " were not turned";
 }

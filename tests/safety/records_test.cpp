@@ -26,7 +26,8 @@ TEST(AlbumTexts, ListsAndCommentsReadAndWrittenAsTheirFilesSay) {
   for (const char* list : {"apply.txt", "submit.txt", "upload.txt", "fail.txt"}) testutil::write_file(txt + list, "");
 
   pictora::album_t record;
-  EXPECT_FALSE(record.load(album));  // print.txt is missing
+  libutils::report_log_t log;
+  EXPECT_FALSE(record.load(album, log));  // print.txt is missing
   EXPECT_TRUE(record.best("a.jpg") && record.good("b.jpg") && record.isfind("b.jpg"));
   EXPECT_FALSE(record.isfind("c.jpg") || record.print("a.jpg") || record.fail("a.jpg"));
   EXPECT_FALSE(record.save());  // nothing the user changed
@@ -48,12 +49,11 @@ TEST(AlbumTexts, ListsAndCommentsReadAndWrittenAsTheirFilesSay) {
       {"Walk", "a\n\nb\n", "<b>end</b>\r\n", "Walk\r\nWalk\r\na\r\n\r\nb\r\n", "<b>end</b>\r\n"},
   };
   for (const auto& c : comments) {
-    std::ostringstream log;
-    ASSERT_TRUE(pictora::savecommenttxt(album, c.title, c.head, c.last, log)) << log.str();
+    ASSERT_TRUE(pictora::savecommenttxt(album, c.title, c.head, c.last, log)) << log.text();
     EXPECT_EQ(testutil::read_file(txt + "head.txt"), c.head_file);
     EXPECT_EQ(testutil::read_file(txt + "last.txt"), c.last_file);
     std::string title, head, last;
-    EXPECT_TRUE(pictora::loadcommenttxt(album, title, head, last));
+    EXPECT_TRUE(pictora::loadcommenttxt(album, title, head, last, log));
     EXPECT_EQ(title + "|" + head + "|" + last, c.title + "|" + c.head_file.substr(2 * c.title.size() + 4) + "|" +
                                                    c.last_file);
   }
@@ -64,34 +64,38 @@ TEST(AlbumTexts, ListsAndCommentsReadAndWrittenAsTheirFilesSay) {
   testutil::write_file(txt + "HEAD.TXT", "Old\r\nOld title\r\nhead");
   testutil::write_file(txt + "LAST.TXT", "last");
   std::string title = "kept", head, last = "kept";
-  const std::string err = testutil::capture_stderr([&] { pictora::loadcomment(base / "day/txt", title, head, last); });
+  EXPECT_EQ("", log.text());
+  pictora::loadcomment(base / "day/txt", title, head, last, log);
   EXPECT_EQ(title + "|" + head + "|" + last, "Old|head|last");
-  EXPECT_EQ(err, txt + "HEAD.TXT: title different.\nOld\r\nOld title\r\n");
+  EXPECT_EQ(log.text(), txt + "HEAD.TXT: title different.\n");
   std::string none = "kept";  // a folder without texts is no fault
-  EXPECT_EQ(testutil::capture_stderr([&] {
-              EXPECT_FALSE(pictora::loadcommenttxt({base.path(), "", "gone"}, none, none, none));
-            }),
-            "");
+  libutils::report_log_t quiet;
+  EXPECT_FALSE(pictora::loadcommenttxt({base.path(), "", "gone"}, none, none, none, quiet));
+  EXPECT_EQ("", quiet.text());
   EXPECT_EQ(none, "kept");
 
   // A picture's comment: every line ended with CR LF; empty deletes it.
   std::string comment;
-  ASSERT_TRUE(pictora::savephotocomment("A <b>bold</b>\n\nlast\r\n", base / "day", "IMG 1.JPG"));
+  ASSERT_TRUE(pictora::savephotocomment("A <b>bold</b>\n\nlast\r\n", base / "day", "IMG 1.JPG", quiet));
   EXPECT_EQ(testutil::read_file(txt + "IMG 1.txt"), "A <b>bold</b>\r\n\r\nlast\r\n");
-  EXPECT_TRUE(pictora::loadphotocomment(comment, album, "IMG 1.JPG"));
+  EXPECT_TRUE(pictora::loadphotocomment(comment, album, "IMG 1.JPG", quiet));
   EXPECT_EQ(comment, "A <b>bold</b>\r\n\r\nlast\r\n");
   std::list<std::string> lines;
-  EXPECT_TRUE(pictora::loadphotocommentlines(lines, album, "IMG 1.JPG"));
+  EXPECT_TRUE(pictora::loadphotocommentlines(lines, album, "IMG 1.JPG", quiet));
   EXPECT_EQ(lines, (std::list<std::string>{"A <b>bold</b>\r", "\r", "last\r"}));
-  EXPECT_TRUE(pictora::savephotocomment("", base / "day", "IMG 1.JPG"));
-  EXPECT_TRUE(pictora::savephotocomment("", base / "day", "IMG 1.JPG"));
+  EXPECT_TRUE(pictora::savephotocomment("", base / "day", "IMG 1.JPG", quiet));
+  EXPECT_TRUE(pictora::savephotocomment("", base / "day", "IMG 1.JPG", quiet));
   EXPECT_FALSE(testutil::exists(txt + "IMG 1.txt"));
-  EXPECT_FALSE(pictora::loadphotocomment(comment, album, "IMG 1.JPG"));
-  EXPECT_EQ(testutil::capture_stderr([&] { EXPECT_FALSE(pictora::savephotocomment("x", base / "nowhere", "a.jpg")); }),
-            base / "nowhere/txt/a.txt: write open error, No such file or directory\n");
+  EXPECT_FALSE(pictora::loadphotocomment(comment, album, "IMG 1.JPG", quiet));
+  EXPECT_EQ("", quiet.text());
+  EXPECT_FALSE(pictora::savephotocomment("x", base / "nowhere", "a.jpg", quiet));
+  EXPECT_EQ(quiet.text(),
+            base / "nowhere/txt/a.txt: cannot be written: No such file or directory\n  write open error.\n");
   // A picture named after a list has no comment, rather than the list.
-  EXPECT_FALSE(pictora::loadphotocomment(comment, album, "print.jpg") ||
-               testutil::capture_stderr([&] { pictora::savephotocomment("x", base / "day", "print.jpg"); }).empty());
+  libutils::report_log_t refused;
+  EXPECT_FALSE(pictora::loadphotocomment(comment, album, "print.jpg", refused));
+  EXPECT_FALSE(pictora::savephotocomment("x", base / "day", "print.jpg", refused));
+  EXPECT_NE("", refused.text());
   EXPECT_EQ(testutil::read_file(txt + "print.txt"), "a.jpg\r\nz.jpg\r\n");
 }
 
@@ -103,9 +107,10 @@ TEST(ScratchFolder, MadeOnceUnderTheTemporaryRootAndRemovedWithItsFiles) {
   std::string made;
   {
     pictora::temp_t temp;
-    ASSERT_TRUE(temp.init("pictora"));
+    libutils::report_log_t log;
+    ASSERT_TRUE(temp.init("pictora", log));
     made = temp.path();
-    EXPECT_TRUE(temp.init("other"));
+    EXPECT_TRUE(temp.init("other", log));
     EXPECT_EQ(temp.path(), made);
     EXPECT_EQ(made.rfind(root / "pictora", 0), 0u) << made;
     testutil::write_file(made + "/still.jpg", "x");
@@ -115,8 +120,10 @@ TEST(ScratchFolder, MadeOnceUnderTheTemporaryRootAndRemovedWithItsFiles) {
   unused.destroy();
   setenv("TEMP", (root / "missing/deeper").c_str(), 1);
   pictora::temp_t failing;
-  EXPECT_EQ(testutil::capture_stderr([&] { EXPECT_FALSE(failing.init("pictora")); }),
-            root / "missing/deeper/pictora.XXXXXX: mkdtemp failed.\n");
+  libutils::report_log_t log;
+  EXPECT_FALSE(failing.init("pictora", log));
+  EXPECT_EQ(log.text(), root / "missing/deeper/pictora.XXXXXX: no temporary folder can be made: No such file or "
+                               "directory\n  mkdtemp failed.\n");
   if (saved) setenv("TEMP", previous.c_str(), 1); else unsetenv("TEMP");
 }
 

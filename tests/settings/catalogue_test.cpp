@@ -62,7 +62,10 @@ TEST(Catalogue, LookupOrderLanguageAndBytes) {
                                         {"LOCPATH=" + user / "locales", "LC_ALL=" + std::string(c.locale)},
                                         user / "bin/pictora-cli");
     EXPECT_EQ(r.status, 2);
-    const std::string missing = c.files.empty() ? user / "share/pictora/pictora.msg: can't load message file.\n" : "";
+    const std::string missing =
+        c.files.empty() ? user / "share/pictora/pictora.msg: no message catalogue found there or beside the program\n"
+                                 "  can't load message file.\n"
+                        : "";
     EXPECT_EQ(r.err, missing + "pictora-cli: " + c.message + "\n");
     for (const auto& file : c.files) fs::remove(user / file.first);
   }

@@ -167,7 +167,7 @@ TEST(SettingsFile, DefaultsAndThePlaceOfTheFile) {
   testutil::write_file(user / "config", "a file where the folder should be");
   const safety::result_t blocked = user.run({"config", "set", "view_size", "2"});
   EXPECT_EQ(blocked.status, 1);
-  EXPECT_EQ(blocked.err, user / "config/pictora/pictora.ini: file write error.\n");
+  EXPECT_EQ(blocked.err, user / "config/pictora/pictora.ini: cannot be written: Not a directory\n");
 }
 
 TEST(SettingsFile, PageCharsetFollowsTheLocale) {

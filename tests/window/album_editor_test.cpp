@@ -69,7 +69,8 @@ std::string run_editor(const std::string& album_dir, const std::function<void(Ed
 
 TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
   testutil::start_gui();
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  libutils::report_log_t catalogue_log;
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
   safety::user_t home;
   const std::string camera = home / "camera", album = home / "book/2024-05 Day";
   testutil::make_dirs(camera);
@@ -96,17 +97,18 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
          testutil::write_file(album + "/original/P2.JPG", "not a picture");
        },
        good("P1.JPG"),
-       "P1.JPG:thumbnail\nP2.JPG:-\nError: Building the album or the book page failed.\nshrinkupdate() fail.\n@ALBUM@: "
-       "updatealbum() fail.\n",
+       "P1.JPG:thumbnail\nP2.JPG:-\nError: Building the album or the book page failed.\n\n@ALBUM@/original/P2.JPG: not a "
+       "JPEG picture, left out of the album\n  shrinkoneupdate() analyze_markers fail. error detected.; Not a JPEG file: "
+       "starts with 0x6e 0x6f; jpeg decompress fail, stop.\n\n",
        "P1.JPG\r\n"},
       {"the album's folder gone while the dialog is open", nullptr,
        [&](EditAlbumDialog& d) {
          good("P1.JPG")(d);
          fs::remove_all(album);
        },
-       "P1.JPG:thumbnail\nP2.JPG:thumbnail\nError: The comments could not be saved.\n@ALBUM@/txt/head.txt: file open "
-       "fail, No such file or directory\nError: Building the album or the book page failed.\nshrinkupdate() fail.\n"
-       "@ALBUM@: updatealbum() fail.\nstays open\n",
+       "P1.JPG:thumbnail\nP2.JPG:thumbnail\nError: The comments could not be saved.\n@ALBUM@/txt/head.txt: cannot be "
+       "written: No such file or directory\n  file open fail.\nError: Building the album or the book page failed.\n\n"
+       "@ALBUM@: the album's folder cannot be opened; it was not updated: No such file or directory\n\nstays open\n",
        "-"},
       {"an empty title", nullptr,
        [&](EditAlbumDialog& d) {
@@ -138,7 +140,8 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
 // go and have them again when they come back.
 TEST(AlbumEditor, ALongAlbumBuildsItsRowsAsTheyComeIntoView) {
   testutil::start_gui();
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  libutils::report_log_t catalogue_log;
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
   safety::user_t home;
   const std::string camera = home / "camera", album = home / "book/Day";
   testutil::make_dirs(camera);
@@ -236,7 +239,9 @@ TEST(Collections, GatherTheBooksFoldersAndLeaveSecretOnesBelowThemOut) {
   for (const bool goodpicks : {false, true}) {
     pictora::collection_t c;
     const pictora::path_t path{"", book.path(), goodpicks ? "_Best" : "_PrintBook"};
-    ASSERT_TRUE(goodpicks ? pictora::load_goodpicks(c, path) : pictora::load_bestbook(c, path, pictora::bestname_print));
+    libutils::report_log_t log;
+    ASSERT_TRUE(goodpicks ? pictora::load_goodpicks(c, path, log)
+                          : pictora::load_bestbook(c, path, pictora::bestname_print, log));
     for (const auto& e : c.entries) seen += e.album->path.album + "/" + e.name + " ";
     seen += "\n";
   }

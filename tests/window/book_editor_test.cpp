@@ -78,7 +78,8 @@ void unlock(const std::string& file) {
 
 TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
   testutil::start_gui();
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  libutils::report_log_t catalogue_log;
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
   testutil::TempDir home;
   const std::string camera = home / "camera", base = home / "book", old = base + "/2023-01 Old";
   testutil::make_dirs(camera);
@@ -149,7 +150,8 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
 // user left it; a title then and OK writes the comments typed before the box.
 TEST(BookEditor, AnErrorBoxKeepsWhatWasTyped) {
   testutil::start_gui();
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora");
+  libutils::report_log_t catalogue_log;
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
   testutil::TempDir home;
   const pictora::path_t book{"", home / "book", ""};
   testutil::make_dirs(home / "book/txt");
@@ -191,7 +193,8 @@ TEST(BookEditor, AnErrorBoxKeepsWhatWasTyped) {
   poll.disconnect();
   EXPECT_EQ(seen, "Error: The title is empty.\nagain: |Typed head|Typed last\n");
   std::string title, head, last;
-  ASSERT_TRUE(pictora::loadcommenttxt(book, title, head, last));
+  libutils::report_log_t log;
+  ASSERT_TRUE(pictora::loadcommenttxt(book, title, head, last, log));
   EXPECT_EQ(title + "|" + head + "|" + last, "Ours|Typed head\r\n|Typed last\r\n");
 }
 

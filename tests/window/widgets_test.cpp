@@ -81,7 +81,8 @@ TEST_F(WindowWidgets, PictureButtonShowsThePictureAtTheDevicesResolution) {
     window.show_all();
     testutil::settle();
     libgr::image2d_t image;
-    ASSERT_TRUE(pictora::load_jpeg(image, dir / "P1.jpg"));
+    libutils::report_log_t log;
+    ASSERT_TRUE(pictora::load_jpeg(image, dir / "P1.jpg", pictora::global_t(), log));
     button.set(image);
     const auto shot = screenshot(window, "picture-button-" + std::to_string(n++));
     ASSERT_EQ(shot->get_width(), c.shot_width);
@@ -124,11 +125,14 @@ TEST_F(WindowWidgets, ProgressWindowShowsEachStageOnItsBar) {
   testutil::in_main_loop([&] {
     pictora::ProgWin win(parent);
     const auto empty = screenshot(win, "progress-window-empty");
-    win.work([](pictora::batch_progress_t& progress) {
-      const double sent[] = {0.1, 0.3, 0.5, 0.7, 0.9, 1.7};
-      for (int i = 0; i < 6; ++i) progress.stage[i].emit(sent[i]);
-      return true;
-    });
+    libutils::report_log_t log;
+    win.work(
+        [](const pictora::build_context_t&, pictora::batch_progress_t& progress, libutils::report_log_t&) {
+          const double sent[] = {0.1, 0.3, 0.5, 0.7, 0.9, 1.7};
+          for (int i = 0; i < 6; ++i) progress.stage[i].emit(sent[i]);
+          return true;
+        },
+        log);
     EXPECT_EQ(filled(win, empty, "progress-window"), (std::vector<double>{0.1, 0.3, 0.5, 0.7, 0.9, 1.0}));
     win.clear();
     EXPECT_EQ(filled(win, empty, "progress-window-cleared"), std::vector<double>(6, 0.0));
@@ -141,22 +145,27 @@ TEST_F(WindowWidgets, ProgressWindowCountsItemsAndTellsTheTimeLeft) {
   Gtk::Window parent;
   testutil::in_main_loop([&] {
     pictora::ProgWin win(parent);
-    win.work([](pictora::batch_progress_t& progress) {
-      progress.begin_directory("book/a");
-      for (size_t done = 1; done <= 3; ++done) {
-        ::usleep(100000);
-        pictora::emit_progress(progress.stage[1], done, 8, "P.JPG");
-      }
-      pictora::emit_progress(progress.stage[2], 1, 1, "index.html");
-      return true;
-    });
+    libutils::report_log_t log;
+    win.work(
+        [](const pictora::build_context_t& ctx, pictora::batch_progress_t& progress, libutils::report_log_t&) {
+          progress.begin_directory("book/a");
+          for (size_t done = 1; done <= 3; ++done) {
+            ::usleep(100000);
+            ctx.item_finished(progress.stage[1], done, 8, "P.JPG");
+          }
+          ctx.item_finished(progress.stage[2], 1, 1, "index.html");
+          return true;
+        },
+        log);
     EXPECT_EQ(win.bar1.get_text(), "");
     EXPECT_TRUE(std::regex_match(win.bar2.get_text().raw(), std::regex("3/8  0:0[1-9] left"))) << win.bar2.get_text();
     EXPECT_EQ(win.bar3.get_text(), "1/1");
-    win.work([](pictora::batch_progress_t& progress) {
-      progress.begin_directory("book/b");
-      return true;
-    });
+    win.work(
+        [](const pictora::build_context_t&, pictora::batch_progress_t& progress, libutils::report_log_t&) {
+          progress.begin_directory("book/b");
+          return true;
+        },
+        log);
     EXPECT_EQ(win.bar2.get_text(), "");
   });
 }
@@ -170,10 +179,13 @@ TEST_F(WindowWidgets, QuittingDuringAnOperationEndsTheProgram) {
                 pictora::ProgWin win(parent);
                 win.show();
                 gtk_main_quit();
-                win.work([](pictora::batch_progress_t&) {
-                  ::sleep(20);  // far longer than ending the program takes
-                  return true;
-                });
+                libutils::report_log_t log;
+                win.work(
+                    [](const pictora::build_context_t&, pictora::batch_progress_t&, libutils::report_log_t&) {
+                      ::sleep(20);  // far longer than ending the program takes
+                      return true;
+                    },
+                    log);
                 std::_Exit(3);  // not reached when the operation ended the program
               }),
               ::testing::ExitedWithCode(0), "");
