@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <iostream>
 #include <memory>
 #include <numeric>
 
@@ -303,7 +302,7 @@ void MakeAlbumDialog::button_rotate(size_t index) {
   // The thumbnail as loaded stays; the button shows it turned.
   libgr::image2d_t turned;
   if (!libgr::rotate(code, turned, item.thumbnail)) {
-    std::cerr << item.file->name << ": rotate() fail." << std::endl;
+    libutils::fail(log, item.file->name, ": no memory to turn its picture", 0, "rotate() fail.");
     return;
   }
   item.image.set(convert_to_pixbuf(turned));

@@ -210,17 +210,19 @@ std::string reserve_temp(const std::string& target) {
 struct ffrun_t {
   bool done = false;       // the file is in place
   bool timed_out = false;  // stopped at its time limit
+  bool stopped = false;    // stopped because the user asked
   std::string log;         // ffmpeg's own
 };
 
 // Runs the ffmpeg command argv, whose last word is its output file target,
 // for at most `limit` seconds: ffmpeg writes a temporary file that then
 // replaces target, so an interrupted run never leaves a file that would
-// count as current. The command is echoed on `echo` first (unless the front
-// end is quiet). A file that cannot be put in place is reported here;
-// ffmpeg's failures are left to the caller (report_failed_run).
+// count as current; a stop asked through `stop` (when not null) ends it at
+// once. The command is shown on log first (on standard error with
+// echo_on_standard_error). A file that cannot be put in place is reported
+// here; ffmpeg's failures are left to the caller (report_failed_run).
 ffrun_t run_ffmpeg_into(words_t argv, const std::string& target, double limit, bool echo_on_standard_error,
-                        libutils::report_log_t& log) {
+                        const std::atomic<bool>* stop, libutils::report_log_t& log) {
   ffrun_t run;
   const std::string temp = reserve_temp(target);
   if (temp.empty()) {
@@ -229,8 +231,9 @@ ffrun_t run_ffmpeg_into(words_t argv, const std::string& target, double limit, b
   }
   argv.back() = ffpath(temp);
   libutils::show_command(log, libutils::command_line(argv), echo_on_standard_error);
-  const int status = libutils::run_process(argv, &run.log, limit);
+  const int status = libutils::run_process(argv, &run.log, limit, stop);
   run.timed_out = status == libutils::process_timed_out;
+  run.stopped = status == libutils::process_stopped;
   // ffmpeg may end with 0 although it could not finish its file (a full
   // disk when it writes the index at the end); its log tells.
   const bool failed = status != 0 || run.log.find("Error writing trailer") != std::string::npos ||
@@ -269,6 +272,7 @@ std::string ffmpeg_verdict(const std::string& ffmpeg_log) {
 // as the detail. False.
 bool report_failed_run(const ffrun_t& run, const std::string& source, const std::string& target,
                        double limit, libutils::report_log_t& log) {
+  if (run.stopped) return false;  // the user's stop is no fault of the movie
   const std::string detail = ffmpeg_verdict(run.log);
   if (run.timed_out)
     return libutils::fail(log, source,
@@ -684,8 +688,8 @@ bool ffconvertone(const build_context_t& ctx, const std::string& src, const std:
   // The first try's failure is no fault while the software path works.
   libutils::report_log_t tried;
   ffrun_t run = run_ffmpeg_into(conversion(ctx.settings, src, dst, size, hwaccel), dst, limit, false,
-                                hwaccel ? tried : log);
-  if (!hwaccel || run.timed_out) {
+                                &ctx.stop_requested, hwaccel ? tried : log);
+  if (!hwaccel || run.timed_out || run.stopped) {
     log.append(tried);
     return run.done || report_failed_run(run, src, dst, limit, log);
   }
@@ -699,7 +703,8 @@ bool ffconvertone(const build_context_t& ctx, const std::string& src, const std:
   for (const libutils::report_t& report : tried.reports())
     if (report.kind != libutils::report_t::failure) log.add(report);
   if (run.done) std::remove(dst.c_str());
-  run = run_ffmpeg_into(conversion(ctx.settings, src, dst, size, false), dst, limit, false, log);
+  run = run_ffmpeg_into(conversion(ctx.settings, src, dst, size, false), dst, limit, false, &ctx.stop_requested,
+                        log);
   if (!run.done) return report_failed_run(run, src, dst, limit, log);
   std::lock_guard<std::mutex> lock(s_hwaccel_mutex);
   if (!s_hwaccel_absent)
@@ -718,7 +723,7 @@ bool ffsavethumbnail(const std::string& movie, const std::string& still, const l
   if (!is_unknown(size)) append(argv, {"-s", size_text(size)});
   argv.push_back(still);
   const double limit = ffconvert_limit(0);
-  const ffrun_t run = run_ffmpeg_into(argv, still, limit, true, log);
+  const ffrun_t run = run_ffmpeg_into(argv, still, limit, true, nullptr, log);
   return run.done || report_failed_run(run, movie, still, limit, log);
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <numeric>
-#include <iostream>
 #include <list>
 #include <memory>
 #include <sstream>
@@ -592,12 +591,10 @@ void picture_list_t::show_turned(size_t index, std::uint64_t code) {
   // the button shows the original turned.
   libgr::image2d_t upright, turned;
   libutils::report_log_t log = console_log();
-  if (!load_thumbnail(upright, original_of(row.album, row.name), g_global, log)) {
-    std::cerr << row.name << ": load_scaled_thumbnail() fail." << std::endl;
-    return;
-  }
+  // A picture that cannot be read was reported by the loader.
+  if (!load_thumbnail(upright, original_of(row.album, row.name), g_global, log)) return;
   if (!libgr::rotate(code, turned, upright)) {
-    std::cerr << row.name << ": rotate() fail." << std::endl;
+    libutils::fail(log, row.name, ": no memory to turn its picture", 0, "rotate() fail.");
     return;
   }
   row.picture.set(turned);

@@ -41,11 +41,13 @@ work_t::work_t(const context_t& cli, unsigned jobs)
       log(printing_log(cli, &bars)) {
   build.item_done = [this](const std::string& item, size_t done, size_t total) { bars.set_item(item, done, total); };
   s_stop = &build.stop_requested;
-  std::signal(SIGINT, on_interrupt);
+  // A run that was told to ignore Ctrl-C (started in the background by a
+  // script, under nohup) goes on ignoring it.
+  if (std::signal(SIGINT, on_interrupt) == SIG_IGN) std::signal(SIGINT, SIG_IGN);
 }
 
 work_t::~work_t() {
-  std::signal(SIGINT, SIG_DFL);
+  if (std::signal(SIGINT, SIG_DFL) == SIG_IGN) std::signal(SIGINT, SIG_IGN);
   s_stop = nullptr;
 }
 

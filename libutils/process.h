@@ -4,6 +4,7 @@
 // in a form that a POSIX shell would run unchanged.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ std::string command_line(const std::vector<std::string>& argv);
 // What run_process gives back when the program was still running at the end
 // of its time limit and was killed.
 constexpr int process_timed_out = -1;
+// What it gives back when it was killed because its caller asked to stop.
+constexpr int process_stopped = -2;
 
 // Runs the program argv[0] (searched in PATH when the name holds no '/')
 // with argv as its arguments, standard input reading /dev/null, in a process
@@ -39,9 +42,11 @@ constexpr int process_timed_out = -1;
 // its whole process group (what it started too); *output then holds what it
 // wrote until then. Returns the exit status, 127 when the program cannot be
 // started, 128 plus the signal number when a signal ended it, and
-// process_timed_out when its time limit did.
+// process_timed_out when its time limit did. With stop not null, the
+// program is killed the same way within a fifth of a second of *stop
+// becoming true, and the result is process_stopped.
 int run_process(const std::vector<std::string>& argv, std::string* output = nullptr,
-                double time_limit = 0);
+                double time_limit = 0, const std::atomic<bool>* stop = nullptr);
 
 // Starts the program argv[0] (searched in PATH as above) with argv as its
 // arguments, standard input reading /dev/null, in a session of its own, and

@@ -28,24 +28,32 @@ int exit_code(int status) {
   return 127;
 }
 
-// The end of a time limit; none for a limit of 0.
+// The end of a time limit (none for a limit of 0), or of the caller's
+// patience: a stop flag looked at five times a second.
 class deadline_t {
  public:
-  explicit deadline_t(double seconds)
+  deadline_t(double seconds, const std::atomic<bool>* stop)
       : limited_(seconds > 0),
+        stop_(stop),
         end_(std::chrono::steady_clock::now() +
              std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                  std::chrono::duration<double>(limited_ ? seconds : 0))) {}
-  bool limited() const { return limited_; }
-  // What poll takes: the milliseconds left (rounded up), -1 for no limit.
+  bool limited() const { return limited_ || stop_ != nullptr; }
+  bool stopped() const { return stop_ != nullptr && stop_->load(); }
+  // Whether the wait is over: the limit came or the stop was asked.
+  bool over() const { return stopped() || (limited_ && std::chrono::steady_clock::now() >= end_); }
+  // What poll takes: the milliseconds left (rounded up), at most a fifth
+  // of a second with a stop flag, -1 for no limit.
   int poll_ms() const {
-    if (!limited_) return -1;
+    const int stop_ms = stop_ != nullptr ? 200 : INT_MAX;
+    if (!limited_) return stop_ != nullptr ? stop_ms : -1;
     const std::chrono::duration<double, std::milli> left = end_ - std::chrono::steady_clock::now();
-    return left.count() <= 0 ? 0 : static_cast<int>(std::min<double>(std::ceil(left.count()), INT_MAX));
+    return left.count() <= 0 ? 0 : static_cast<int>(std::min<double>(std::ceil(left.count()), stop_ms));
   }
 
  private:
   bool limited_;
+  const std::atomic<bool>* stop_;
   std::chrono::steady_clock::time_point end_;
 };
 
@@ -56,7 +64,10 @@ bool drain(int fd, std::string& out, const deadline_t& deadline) {
   pollfd ready_fd = {fd, POLLIN, 0};
   for (;;) {
     const int ready = ::poll(&ready_fd, 1, deadline.poll_ms());
-    if (ready == 0) return false;
+    if (ready == 0) {
+      if (deadline.over()) return false;
+      continue;
+    }
     if (ready < 0 && errno == EINTR) continue;
     const ssize_t n = ready < 0 ? 0 : ::read(fd, buf, sizeof buf);
     if (n > 0) {
@@ -76,10 +87,11 @@ bool wait_until(pid_t pid, const deadline_t& deadline) {
   if (fd < 0) return true;
   pollfd ended = {fd, POLLIN, 0};
   int ready;
-  while ((ready = ::poll(&ended, 1, deadline.poll_ms())) < 0 && errno == EINTR) {
+  while (((ready = ::poll(&ended, 1, deadline.poll_ms())) < 0 && errno == EINTR) ||
+         (ready == 0 && !deadline.over())) {
   }
   ::close(fd);
-  return ready != 0;
+  return ready > 0;
 }
 
 // Kills the process group the child leads, or the child alone when it has
@@ -105,7 +117,8 @@ void flush_output() {
 
 }  // namespace
 
-int run_process(const std::vector<std::string>& argv, std::string* output, double time_limit) {
+int run_process(const std::vector<std::string>& argv, std::string* output, double time_limit,
+                const std::atomic<bool>* stop) {
   if (argv.empty()) return 127;
   std::vector<char*> args = exec_args(argv);
   flush_output();
@@ -117,7 +130,7 @@ int run_process(const std::vector<std::string>& argv, std::string* output, doubl
   // this process dies: a killed build must not leave an ffmpeg running on
   // in the album. Its own process group lets a time limit end whatever it
   // started with it. Only async-signal-safe calls in the child.
-  const deadline_t deadline(time_limit);
+  const deadline_t deadline(time_limit, stop);
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -151,7 +164,8 @@ int run_process(const std::vector<std::string>& argv, std::string* output, doubl
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return 127;
   }
-  return in_time ? exit_code(status) : process_timed_out;
+  if (in_time) return exit_code(status);
+  return deadline.stopped() ? process_stopped : process_timed_out;
 }
 
 bool start_process(const std::vector<std::string>& argv) {

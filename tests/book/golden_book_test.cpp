@@ -198,7 +198,8 @@ class GoldenBook : public ::testing::Test {
   }
 
   // The camera folders, the albums made from them, lists and comments
-  // written as the dialogs write them, then the updates and collections.
+  // written as the dialogs write them, then the updates and collections;
+  // the walk is built and the book first updated four pictures at a time.
   static std::string build() {
     unsigned seed = 0;
     testutil::make_dirs(camera(""));
@@ -213,7 +214,7 @@ class GoldenBook : public ::testing::Test {
     const std::string b = book(), walk = b + "/" + s_walk;
     std::vector<std::string> make_walk = {"make-album", camera(""), walk, "--title", "Walk <b>by the sea</b>",
                                           "--head", "Morning <i>walk</i>\n\nafternoon swim\n",
-                                          "--last", "The end\n\n<b>Bye</b>"};
+                                          "--last", "The end\n\n<b>Bye</b>", "--jobs", "4"};
     for (const char* pick : {"big.jpg", "portrait.jpg", "turned one.jpg:90", "wide.jpg", "exact.jpg",
                              "gray.jpg", "clip.MOV", "small clip.mp4", "voice.wav", "README.TXT"})
       make_walk.insert(make_walk.end(), {"--pick", pick});
@@ -246,7 +247,7 @@ class GoldenBook : public ::testing::Test {
     testutil::make_dirs(b + "/trips/txt");
     for (const auto& [relative, bytes] : texts) testutil::write_file(b + "/" + relative, bytes);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"update", b}, {"best", b}, {"best-book", b, "best"}, {"best-book", b, "print"},
+             {"update", b, "--jobs", "4"}, {"best", b}, {"best-book", b, "best"}, {"best-book", b, "print"},
              {"best-book", b, "apply"}, {"update", b}}) {
       if (std::string e = cli(args); !e.empty()) return e;
     }

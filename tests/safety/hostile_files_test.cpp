@@ -142,14 +142,29 @@ TEST(HostileFiles, EveryCommandReportsTheFileAndTheOthersAreStillBuilt) {
       EXPECT_EQ(r.status, h.expected[i] == ok ? 0 : h.expected[i] == refused ? 2 : 1) << r.err;
       EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
       if (h.expected[i] == fails || h.expected[i] == refused) {
-        EXPECT_NE(r.err.find(h.name), std::string::npos) << r.err;
+        // The first line names the file and the reason in plain words; the
+        // program's own terms (function names) come after it, if at all.
+        const std::string first = r.err.substr(0, r.err.find('\n'));
+        EXPECT_NE(first.find(h.name), std::string::npos) << r.err;
+        EXPECT_EQ(first.find("()"), std::string::npos) << r.err;
       }
     }
     // What the update and the build go on with: the other album, and the
-    // other picture of a build that took the file in.
-    const std::string built[] = {"/b/thumb/good.jpg", "/b/index.html", "/new/thumb/good.jpg"};
+    // other picture, the pages and the book's page of a build that took the
+    // file in.
+    const std::string built[] = {"/b/thumb/good.jpg", "/b/index.html", "/new/thumb/good.jpg", "/new/index.html"};
     const bool taken_in = h.expected[1] == ok || fs::exists(book + "/new/original/" + h.name);
-    for (size_t k = 0; k < (taken_in ? 3 : 2); ++k) EXPECT_TRUE(fs::is_regular_file(book + built[k])) << built[k];
+    for (size_t k = 0; k < (taken_in ? 4 : 2); ++k) EXPECT_TRUE(fs::is_regular_file(book + built[k])) << built[k];
+    if (taken_in) {
+      EXPECT_NE(testutil::read_file(book + "/index.html").find("\"new/index.html\""), std::string::npos);
+    }
+    // A broken picture replaced by a good one is taken in by the next update.
+    if (h.expected[0] == fails && fs::path(h.name).extension() == ".jpg") {
+      testutil::write_jpeg(book + "/a/original/" + h.name, {64, 48});
+      const result_t again = user.run({"--quiet", "update", book + "/a"}, seconds);
+      EXPECT_EQ(again.status, 0) << again.err;
+      EXPECT_NE(testutil::read_file(book + "/a/index.html").find("size0/" + std::string(h.name)), std::string::npos);
+    }
   }
   EXPECT_FALSE(s_network.knocked());
 }
@@ -199,6 +214,35 @@ TEST(HostileFiles, AFileThatCannotBeWrittenIsReportedByName) {
     EXPECT_NE(r.err.find(book + "/" + c.obstacle), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_directory(book + "/" + c.obstacle + "/kept"));
   }
+}
+
+}  // namespace
+}  // namespace safety
+
+namespace safety {
+namespace {
+
+// A disk that fills while an update writes the pages (a file size limit
+// stands in for it): no page is replaced by a cut one. Each keeps its old
+// bytes, its temporary file goes, and the run names it and ends with 1.
+TEST(HostileFiles, APageCutByAFullDiskLeavesTheOldPage) {
+  user_t user;
+  const std::string camera = user / "camera", album = user / "book/a";
+  testutil::make_dirs(camera);
+  testutil::write_jpeg(camera + "/good.jpg", {1100, 48});
+  ASSERT_EQ(user.run({"--quiet", "make-album", camera, album, "--title", "T"}).status, 0);
+  for (const char* page : {"/index.html", "/list.html"})
+    testutil::write_file(album + page, testutil::read_file(album + page) + "<!-- as published -->\n");
+  const std::string index = testutil::read_file(album + "/index.html"), list = testutil::read_file(album + "/list.html");
+  const result_t r = user.run({"-c", "trap '' XFSZ; exec prlimit --fsize=200 \"$@\"", "sh", testutil::cli_path(),
+                               "--quiet", "update", album},
+                              {}, "sh");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find(album + "/index.html: cannot be written: File too large\n"), std::string::npos) << r.err;
+  EXPECT_EQ(testutil::read_file(album + "/index.html"), index);
+  EXPECT_EQ(testutil::read_file(album + "/list.html"), list);
+  for (const auto& entry : fs::recursive_directory_iterator(album))
+    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
 }  // namespace

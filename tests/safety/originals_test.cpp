@@ -165,6 +165,24 @@ TEST_F(UsersData, KilledBuildsAndUpdatesAreCompletedByAPlainUpdate) {
   EXPECT_EQ(testutil::folder_state(camera), camera_before);
 }
 
+// Ctrl-C stops a build within moments, also in the middle of a movie
+// conversion that would never end by itself, says how to finish, and a
+// plain update then gives the album an uninterrupted build gives.
+TEST_F(UsersData, ABuildStoppedWithCtrlCIsCompletedByAPlainUpdate) {
+  const std::string reference = user / "reference/album", album = user / "stopped/album";
+  ASSERT_EQ(user.run(build(reference)).status, 0);
+  args_t args = build(album);
+  args.insert(args.begin(), {"--set", "ffmpeg=-c:v libx264 -vf loop=loop=-1:size=1"});
+  const result_t stopped = user.run_interrupted_when(args, album + "/movie0/CLIP0001.mp4.tmpPID-0.mp4");
+  EXPECT_EQ(stopped.status, 130) << stopped.err;
+  EXPECT_EQ(stopped.err, "pictora-cli: stopped. What was built is kept; pictora-cli update " + album + " finishes it.\n");
+  EXPECT_FALSE(fs::exists(album + "/movie0/CLIP0001.mp4"));
+  const result_t r = user.run(with_settings({"update", album}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(difference(snapshot(reference), snapshot(album)), "");
+  EXPECT_EQ(testutil::folder_state(camera), camera_before);
+}
+
 TEST_F(UsersData, OneJobAndFourJobsMakeTheSameBookAndReports) {
   // Two pictures cut short among pictures, a turned one, a movie and a
   // sound; then an update of the book that has lost levels and has an

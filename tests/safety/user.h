@@ -104,6 +104,38 @@ struct user_t {
     }
     return ended_first;
   }
+  // Starts pictora-cli with args, presses Ctrl-C (SIGINT to it alone) as
+  // soon as `path` exists ("PID" as above), and waits up to a minute for it
+  // to end (then kills it): its exit status (128 + the signal when one
+  // ended it) and standard error. -1 when it ended before path appeared.
+  result_t run_interrupted_when(words_t args, std::string path) const {
+    args.insert(args.begin(), testutil::cli_path());
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    words_t env = environment();
+    const std::string err_file = home / "interrupted.err";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::setpgid(0, 0);
+      for (auto& e : env) ::putenv(e.data());
+      if (::chdir((home / "cwd").c_str()) == 0 && std::freopen("/dev/null", "w", stdout) &&
+          std::freopen(err_file.c_str(), "w", stderr))
+        ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    for (size_t at; (at = path.find("PID")) != std::string::npos;) path.replace(at, 3, std::to_string(pid));
+    result_t r;
+    int status = 0;
+    bool pressed = false;
+    for (int waited = 0; ::waitpid(pid, &status, WNOHANG) == 0; ::usleep(1000)) {
+      if (!pressed && testutil::exists(path)) pressed = ::kill(pid, SIGINT) == 0;
+      if (pressed && ++waited > 60000) ::kill(-pid, SIGKILL);
+    }
+    r.status = !pressed ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.err = testutil::read_file(err_file);
+    return r;
+  }
   // Whether a process of the group still runs (zombies do not count).
   static bool group_runs(pid_t group) {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {

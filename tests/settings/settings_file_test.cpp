@@ -69,6 +69,22 @@ TEST(SettingsFile, ConfigSetWritesEverySettingAndTheFileReadsBack) {
   }
 }
 
+// A settings file of binary bytes (a disk error, a file saved over it) is
+// one line naming it, not a line for each of its lines; the defaults hold.
+TEST(SettingsFile, AFileOfBinaryBytesIsOneLine) {
+  user_t user;
+  const std::string file = user / "config/pictora/pictora.ini";
+  testutil::make_dirs(user / "config/pictora");
+  std::string bytes;
+  for (unsigned i = 0; i < 20000; ++i) bytes += static_cast<char>((i * 7919u) >> 3);
+  testutil::write_file(file, bytes);
+  const safety::result_t show = user.run({"config", "show"});
+  EXPECT_EQ(show.status, 0);
+  EXPECT_EQ(show.err, file + ": not a settings file (it holds bytes that are no text); not read.\n");
+  EXPECT_EQ(show.out, settings_text(user, {}, "\n"));
+  EXPECT_EQ(testutil::read_file(file), bytes);
+}
+
 // A value is read alike from `--set`, `config set` and the file; one that
 // no build can use is refused by the first two (exit status 2, nothing
 // stored) and skipped by the file, each time with the reason.

@@ -17,6 +17,7 @@
 #include "tests/gui_support/gui_env.h"
 #include "tests/safety/user.h"
 #include "tests/support/make_jpeg.h"
+#include "tests/support/make_movie.h"
 #include "tests/support/test_util.h"
 #include "vexalib/message.h"
 
@@ -196,6 +197,78 @@ TEST(BookEditor, AnErrorBoxKeepsWhatWasTyped) {
   libutils::report_log_t log;
   ASSERT_TRUE(pictora::loadcommenttxt(book, title, head, last, log));
   EXPECT_EQ(title + "|" + head + "|" + last, "Ours|Typed head\r\n|Typed last\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Cancel in the progress window, pressed while a movie is being converted
+// (by an ffmpeg told to loop for ever), stops the build: the box says so
+// and how to finish, and a plain update then gives the album that an
+// uninterrupted build of the same pictures gives.
+TEST(BookEditor, CancelStopsABuildThatAnUpdateCompletes) {
+  testutil::start_gui();
+  libutils::report_log_t catalogue_log;
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  safety::user_t home;
+  const std::string camera = home / "camera", base = home / "book", album = base + "/2024 Walk";
+  testutil::make_dirs(camera);
+  testutil::make_dirs(base + "/txt");
+  testutil::write_jpeg(camera + "/P1.JPG", {320, 240});
+  testutil::write_movie(camera + "/CLIP.MOV", testutil::movie_options(160, 120));
+  testutil::write_jpeg(camera + "/P2.JPG", {240, 320});
+  const safety::result_t reference =
+      home.run({"--quiet", "make-album", camera, home / "reference/2024 Walk", "--title", "Walk"});
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  const pictora::global_t saved = pictora::g_global;
+  pictora::g_global.from = camera;
+  pictora::g_global.album = base;
+  pictora::g_global.ffmpeg = "-c:v libx264 -vf loop=loop=-1:size=1";
+  const auto converting = [&] {
+    std::error_code none;
+    for (const auto& entry : fs::directory_iterator(album + "/movie0", none))
+      if (entry.path().filename().string().find(".tmp") != std::string::npos) return true;
+    return false;
+  };
+  std::string boxes;
+  bool filled = false, cancelled = false;
+  sigc::connection poll = Glib::signal_timeout().connect(
+      [&] {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+          if (!window->get_mapped()) continue;
+          if (auto* box = dynamic_cast<Gtk::MessageDialog*>(window)) {
+            boxes += box->get_title() + ": " + box->property_text().get_value() + "\n";
+            box->response(Gtk::RESPONSE_OK);
+            return true;
+          }
+          if (auto* progress = dynamic_cast<pictora::ProgWin*>(window); progress && !cancelled && converting()) {
+            progress->response(Gtk::RESPONSE_CANCEL);
+            cancelled = true;
+          }
+          auto* dialog = dynamic_cast<MakeAlbumDialog*>(window);
+          if (dialog && !filled && !dialog->loading()) {
+            dialog->target_entry.set_text("2024 Walk");
+            dialog->texts.title_entry.set_text("Walk");
+            dialog->response(Gtk::RESPONSE_OK);
+            filled = true;
+          }
+        }
+        return true;
+      },
+      50);
+  Gtk::Window parent;
+  {
+    pictora::EditBookDialog editor(parent, pictora::path_t{"", base, ""}, "", "pictora");
+    testutil::in_main_loop([&] { editor.response(1); });
+  }
+  poll.disconnect();
+  pictora::g_global = saved;
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(boxes, "Error: " + std::string(vexalib::getmsg(vexalib::msg_stopped)) + "\n");
+  const safety::result_t update = home.run({"--quiet", "update", album});
+  EXPECT_EQ(update.status, 0) << update.err;
+  EXPECT_EQ(safety::difference(safety::snapshot(home / "reference/2024 Walk"), safety::snapshot(album)), "");
 }
 
 }  // namespace
