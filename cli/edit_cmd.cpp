@@ -56,9 +56,10 @@ extern const command_t mark_command = {
     "mark",
     "mark pictures good, normal or fail and set or clear their flags",
     "Usage: pictora-cli mark ALBUM_DIR NAME... [--good|--normal|--fail]\n"
-    "                  [--FLAG|--no-FLAG]...\n"
+    "                  [--best|--apply|--submit|--print|--upload]...\n"
+    "                  [--no-best|--no-apply|--no-submit|--no-print|--no-upload]...\n"
     "\n"
-    "FLAG is best, apply, submit, print or upload. The changes are made to\n"
+    "The five flags are set by their names and cleared by --no-. The changes are made to\n"
     "each NAME of the album's \"original\" in the order given, as clicks in\n"
     "the album editor: a flag makes a picture good, --normal and --fail clear\n"
     "its flags. Then the lists are saved, the album is brought up to date,\n"
