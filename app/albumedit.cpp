@@ -1,6 +1,7 @@
 #include "app/albumedit.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -82,7 +83,7 @@ bool move_original(const std::string& from, const std::string& to, libutils::rep
 }
 
 // The movie copies, stills and zoom pages of the movie `name`, which has
-// left "original".
+// left "original", and what ffmpeg was asked of the album's movies.
 void forget_movie(const path_t& album, const std::string& name) {
   std::string dir, path;
   album.make(dir);
@@ -100,6 +101,14 @@ void forget_movie(const path_t& album, const std::string& name) {
       std::remove(path.c_str());
     }
   }
+  // A level folder the movie alone had goes with it.
+  for (const std::string& folder : folders) {
+    if (folder.compare(0, 5, "movie") == 0) ::rmdir((dir + path_separator + folder).c_str());
+  }
+  // What ffmpeg said of the album's movies may be asked again at any time;
+  // the record goes rather than keep lines of a file the album lost.
+  album.make(path, "txt", "movie-facts.tsv");
+  std::remove(path.c_str());
   std::vector<std::string> pages = zoom_pages(stem, "_1_", 1, levels);
   const std::vector<std::string> retina = zoom_pages(stem, "_2_", 0, levels);
   pages.insert(pages.end(), retina.begin(), retina.end());

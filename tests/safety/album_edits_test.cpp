@@ -1,7 +1,7 @@
 // Changing an album that holds a user's work: pictures added to it keep its
 // texts, lists, comments and secret mark; a picture taken out leaves the
 // album it would be without that picture and its original whole in the
-// folder named; a dry run changes nothing.
+// folder named, its movie copies gone too; a dry run changes nothing.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -10,6 +10,7 @@
 
 #include "tests/safety/user.h"
 #include "tests/support/make_jpeg.h"
+#include "tests/support/make_movie.h"
 
 namespace safety {
 namespace {
@@ -94,6 +95,7 @@ TEST(AlbumEdits, RemovingAPictureMovesItsOriginalAndLeavesTheAlbumWithoutIt) {
     testutil::write_jpeg(user / "camera/" + name, {320, 240});
     if (std::string(name) != "P2.JPG") testutil::write_jpeg(user / "without/" + name, {320, 240});
   }
+  testutil::write_movie(user / "camera/M1.mov", testutil::movie_options(160, 120));
   make_worked_album(user, user / "without", user / "expected/book/Day");
   const std::string album = user / "book/Day";
   make_worked_album(user, user / "camera", album);
@@ -118,9 +120,10 @@ TEST(AlbumEdits, RemovingAPictureMovesItsOriginalAndLeavesTheAlbumWithoutIt) {
   }
   EXPECT_EQ(tree_listing(user.home.path()), before);
 
-  const result_t r = user.run({"--quiet", "remove", album, "P2.JPG", "--to", user / "gone"});
+  const result_t r = user.run({"--quiet", "remove", album, "P2.JPG", "M1.mov", "--to", user / "gone"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(testutil::read_file(user / "gone/P2.JPG"), testutil::read_file(user / "camera/P2.JPG"));
+  for (const char* name : {"P2.JPG", "M1.mov"})
+    EXPECT_EQ(testutil::read_file(user / "gone/" + name), testutil::read_file(user / "camera/" + name));
   struct stat moved;
   ::stat((user / "gone/P2.JPG").c_str(), &moved);
   EXPECT_EQ(moved.st_mtim.tv_sec, original.st_mtim.tv_sec);
