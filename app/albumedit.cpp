@@ -1,11 +1,18 @@
 #include "app/albumedit.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
 #include <iterator>
+#include <set>
 
 #include "app/html_album.h"
+#include "app/html_book.h"
+#include "app/html_page.h"
 #include "app/html_best.h"
 #include "app/html_zoom.h"
 #include "app/listing.h"
@@ -13,6 +20,7 @@
 #include "libutils/dirutil.h"
 #include "libutils/common.h"
 #include "libutils/futil.h"
+#include "libutils/strutil.h"
 
 namespace pictora {
 
@@ -52,7 +60,90 @@ bool save_texts(const path_t& dir, const texts_edit_t& texts, const std::vector<
   return saved;
 }
 
+bool is_regular(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Moves the original `from` to `to`: renamed where the file system allows,
+// else copied with its time and then unlinked, so the file is never lost.
+bool move_original(const std::string& from, const std::string& to, libutils::report_log_t& log) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (errno != EXDEV) return libutils::fail(log, from, ": cannot be moved to " + to, errno);
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::copy_file(from, to, fs::copy_options::none, error);
+  if (!error) fs::last_write_time(to, fs::last_write_time(from, error), error);
+  if (error) {
+    fs::remove(to);
+    return libutils::fail(log, from, ": cannot be copied to " + to + ": " + error.message());
+  }
+  if (std::remove(from.c_str()) == 0) return true;
+  return libutils::fail(log, from, ": copied to " + to + " but cannot be removed from the album", errno);
+}
+
+// The movie copies, stills and zoom pages of the movie `name`, which has
+// left "original", and what ffmpeg was asked of the album's movies.
+void forget_movie(const path_t& album, const std::string& name) {
+  std::string dir, path;
+  album.make(dir);
+  std::list<std::string> folders;
+  libutils::getdirs(folders, dir.c_str());
+  const std::string stem = libutils::basename(name);
+  uint64_t levels = 0;
+  for (const std::string& folder : folders) {
+    if (folder.compare(0, 5, "movie") != 0 || folder.size() == 5 ||
+        folder.find_first_not_of("0123456789", 5) != std::string::npos)
+      continue;
+    ++levels;
+    for (const char* ending : {".mp4", ".jpg"}) {
+      album.make(path, folder, stem + ending);
+      std::remove(path.c_str());
+    }
+  }
+  // A level folder the movie alone had goes with it.
+  for (const std::string& folder : folders) {
+    if (folder.compare(0, 5, "movie") == 0) ::rmdir((dir + path_separator + folder).c_str());
+  }
+  // What ffmpeg said of the album's movies may be asked again at any time;
+  // the record goes rather than keep lines of a file the album lost.
+  album.make(path, "txt", "movie-facts.tsv");
+  std::remove(path.c_str());
+  std::vector<std::string> pages = zoom_pages(stem, "_1_", 1, levels);
+  const std::vector<std::string> retina = zoom_pages(stem, "_2_", 0, levels);
+  pages.insert(pages.end(), retina.begin(), retina.end());
+  for (const std::string& page : pages) {
+    album.make(path, "html", page);
+    std::remove(path.c_str());
+  }
+}
+
+// Whether the folder `to`, or the nearest folder above it that exists, lies
+// in the album.
+bool outside_album(const std::string& to, const path_t& album, libutils::report_log_t& log) {
+  std::filesystem::path dir = std::filesystem::absolute(to);
+  while (!libutils::exists(dir.string()) && dir.has_parent_path() && dir.parent_path() != dir) dir = dir.parent_path();
+  return source_outside_album(dir.string(), {}, album, log);
+}
+
 }  // namespace
+
+texts_edit_t load_texts(const path_t& dir, libutils::report_log_t& log) {
+  texts_edit_t texts;
+  loadcommenttxt(dir, texts.title, texts.head, texts.last, log);
+  texts.secret = is_secret(dir);
+  return texts;
+}
+
+std::vector<files_t> album_files(const path_t& album, libutils::report_log_t& log) {
+  std::string original;
+  album.make(original, "original");
+  std::list<std::string> names;
+  libutils::getfiles(names, original.c_str());
+  std::vector<files_t> files;
+  for (const std::string& name : names) files.push_back(files_t{name, 0});
+  return regular_files(original, files, log, libutils::report_t::failure);
+}
 
 const e_bestname_t s_flag_kinds[5] = {bestname_best, bestname_apply, bestname_submit, bestname_print,
                                       bestname_upload};
@@ -120,6 +211,75 @@ bool update_edited_album(const build_context_t& ctx, const path_t& album, const 
   sigc::signal<void, double>* s = progress.stage;
   if (!updatealbum(ctx, album, files, s[0], s[1], s[2], s[3], log)) return false;
   return !best_page || makebesthtml(ctx, book_holding(album), s[4], s[5], log);
+}
+
+bool edit_album(const build_context_t& ctx, album_marks_t& marks, const texts_edit_t& texts,
+                const std::vector<comment_edit_t>& comments, batch_progress_t& progress, refusal_t& why,
+                libutils::report_log_t& log) {
+  bool best_page = false;
+  const bool saved = save_album_edit(marks, texts, comments, best_page, why);
+  const bool updated = update_edited_album(ctx, marks.album, album_files(marks.album, log), best_page, progress, log);
+  const bool listed = ctx.stopped() || makehtmlbook(ctx, book_holding(marks.album), log);
+  return saved && updated && listed;
+}
+
+bool remove_from_album(const build_context_t& ctx, const path_t& album, const std::vector<std::string>& names,
+                       const std::string& to, batch_progress_t& progress, refusal_t& why,
+                       libutils::report_log_t& log) {
+  std::string dir;
+  album.make(dir);
+  why = refusal_t{vexalib::msg_build_failed, "", false, true};
+  std::vector<std::pair<std::string, std::string>> moves;  // original, its place in `to`
+  for (const std::string& name : names) {
+    std::string original;
+    album.make(original, "original", name);
+    const std::string target = to + path_separator + name;
+    if (name.find_first_of("/\\") != std::string::npos || name == "." || name == ".." ||
+        !is_regular(original)) {
+      why.detail = original + ": no file of the album; nothing was moved.";
+    } else if (libutils::exists(target)) {
+      why.detail = target + ": a file of that name is there already; nothing was moved.";
+    }
+    if (!why.detail.empty()) return false;
+    moves.emplace_back(original, target);
+  }
+  libutils::report_log_t inside;
+  if (!outside_album(to, album, inside)) {
+    why.detail = to + ": lies in the album " + dir + " itself; name a folder outside it.";
+    return false;
+  }
+  album_marks_t marks;
+  {
+    album_claim_t claim;
+    if (!claim.lock(album)) {
+      why.detail = dir + ": another build or update is working in this album; nothing was moved.";
+      return false;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(to, error);
+    if (error) {
+      why.detail = to + ": the folder cannot be made: " + error.message();
+      return false;
+    }
+    why.untouched = false;
+    marks.load(album, log);
+    for (const auto& [original, target] : moves) {
+      const std::string name = libutils::folder_name(original);
+      if (!move_original(original, target, log)) continue;
+      marks.set_mark(name, mark_t::normal);
+      if (ismovie(name)) forget_movie(album, name);
+    }
+  }
+  // A comment belongs to every file of its stem: it goes with the last.
+  std::set<std::string> stems;
+  for (const files_t& file : album_files(album, log)) stems.insert(libutils::basename(file.name));
+  for (const std::string& name : names)
+    if (stems.count(libutils::basename(name)) == 0) savephotocomment("", dir, name, log);
+  bool best_page = false;
+  const bool saved = save_album_edit(marks, load_texts(album, log), {}, best_page, why);
+  const bool updated = update_edited_album(ctx, album, album_files(album, log), best_page, progress, log);
+  const bool listed = ctx.stopped() || makehtmlbook(ctx, book_holding(album), log);
+  return saved && updated && listed && !log.failed();
 }
 
 bool load_goodpicks(collection_t& out, const path_t& collection, libutils::report_log_t& log) {

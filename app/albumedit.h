@@ -63,6 +63,14 @@ struct texts_edit_t {
   bool secret = false;
 };
 
+// The texts and secret mark of an album, book or collection as its editors
+// show them before the user types: the files' texts as read.
+texts_edit_t load_texts(const path_t& dir, libutils::report_log_t& log);
+
+// Every file of the album's "original" with no turn, in listing order: what
+// the album editor brings up to date when the user turned nothing.
+std::vector<files_t> album_files(const path_t& album, libutils::report_log_t& log);
+
 // Saves what the album editor shows: the flags and the good list (when one
 // of them was written, the book's "_Best" collection is made if missing and
 // best_page is set), the fail list, the album's texts, each changed comment
@@ -82,6 +90,29 @@ bool save_album_edit(album_marks_t& marks, const texts_edit_t& texts, const std:
 // reported on log; false when the update failed or was stopped.
 bool update_edited_album(const build_context_t& ctx, const path_t& album, const std::vector<files_t>& files,
                          bool best_page, batch_progress_t& progress, libutils::report_log_t& log);
+
+// The album editor's OK without a window: save_album_edit, then, whatever
+// became of the texts, update_edited_album over every file of "original"
+// with no turn, then the index page of the album's book (which shows its
+// title). False with why filled when the texts or comments were not saved;
+// false with the reports on log when the update failed.
+bool edit_album(const build_context_t& ctx, album_marks_t& marks, const texts_edit_t& texts,
+                const std::vector<comment_edit_t>& comments, batch_progress_t& progress, refusal_t& why,
+                libutils::report_log_t& log);
+
+// Takes the files `names` out of the album. Each original is moved, never
+// copied over and never deleted, into the folder `to` (made when missing);
+// its comment goes, it leaves every list, its movie copies and stills and
+// its zoom pages go; then the album is updated (which takes the levels and
+// thumbnail of a picture whose original is gone) with its "_Best" page
+// when it was good, and its book's index page. Refused, nothing touched,
+// with why naming the reason: a name that is no file of "original", a file
+// of that name already in `to`, `to` inside the album, another build
+// working in the album. A move that fails is reported on log and that file
+// stays in the album.
+bool remove_from_album(const build_context_t& ctx, const path_t& album, const std::vector<std::string>& names,
+                       const std::string& to, batch_progress_t& progress, refusal_t& why,
+                       libutils::report_log_t& log);
 
 // The pictures a collection dialog shows: the albums' records and one entry
 // per picture, in the collection's order.

@@ -47,6 +47,9 @@ TEST(CommandLine, MistakesExitWithTwoAndTheReasonAndWriteNothing) {
       {{"exif", "a.jpg", "b.jpg"}, "exif needs one FILE", "Usage: pictora-cli exif [--html] FILE"},
       {{"update"}, "update needs one directory", "Usage: pictora-cli update DIR"},
       {{"best-book", "book", "nice"}, "unknown KIND: nice", "Usage: pictora-cli best-book DIR KIND"},
+      {{"mark", "book/new", "a.jpg", "--nice"}, "unknown change: --nice", "Usage: pictora-cli mark ALBUM_DIR"},
+      {{"remove", "book/new", "a.jpg"}, "remove needs --to DIR, the folder the originals go to",
+       "Usage: pictora-cli remove ALBUM_DIR"},
       {{"update", "book", "--jobs", "65"}, "--jobs needs a number from 1 to 64: 65", "Usage: pictora-cli update DIR"},
       {{"best-book", "book", "good", "--jobs"}, "--jobs needs a number from 1 to 64", "Usage: pictora-cli best-book"},
       {{"make-album", "cam"}, "make-album needs SRC_DIR and ALBUM_DIR", "Usage: pictora-cli make-album"},
@@ -82,7 +85,8 @@ TEST(CommandLine, MistakesExitWithTwoAndTheReasonAndWriteNothing) {
   // Asking for help anywhere after a command shows its usage and runs nothing.
   const std::string overview = user.run({"--help"}).out;
   for (const std::string command :
-       {"config", "albums", "jpeg", "exif", "make-album", "update", "book-page", "best", "best-book"}) {
+       {"config", "albums", "jpeg", "exif", "make-album", "add", "texts", "comment", "mark", "remove", "update",
+        "book-page", "best", "best-book"}) {
     const result_t r = user.run({command, "cam", "book/new", "--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("Usage: pictora-cli " + command + " ", 0), 0u) << r.out;
