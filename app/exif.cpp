@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/html_text.h"
+#include "app/import.h"
+#include "libgr/loader_heif.h"
 #include "libgr/jpeg_marker.h"
 #include "libgr/loader_jpeg.h"
 #include "libgr/loader_jpeg2.h"
@@ -404,14 +406,22 @@ bool writeexif(std::ostream& os, const path_t& album, const std::string& dir, co
     }
     return false;
   };
-  libgr::jpegdata2_t data;
-  if (!data.load(file.c_str())) {
-    const std::string reason = libgr::unreadable_reason(file.c_str());
-    return refuse(reason.empty() ? "cannot be read." : reason, true);
+  libgr::jpegdata2_t data;  // the payload may be a window into it
+  libgr::bytes_t payload;
+  if (is_heif(name)) {
+    // A HEIF file keeps its EXIF block as an item of its own.
+    libgr::heifinfo_t heif;
+    if (!heif.analyze(file)) return refuse(heif.issues.reason + ", no caption.", true);
+    payload = heif.exif;
+  } else {
+    if (!data.load(file.c_str())) {
+      const std::string reason = libgr::unreadable_reason(file.c_str());
+      return refuse(reason.empty() ? "cannot be read." : reason, true);
+    }
+    libgr::jpeginfo2_t info;
+    if (!info.analyze(data)) return refuse("not read as a JPEG file, no caption.", true);
+    payload = info.get_exif();
   }
-  libgr::jpeginfo2_t info;
-  if (!info.analyze(data)) return refuse("not read as a JPEG file, no caption.", true);
-  libgr::bytes_t payload = info.get_exif();
   if (payload.empty()) return refuse("no EXIF block.", false);
   libgr::app1_marker_t app1;
   app1.set_app1_buffer(payload);

@@ -74,7 +74,7 @@ album_contents_t load_contents(const build_context_t& ctx, const path_t& album, 
       ++c.movies;
     }
   }
-  for (const std::string& name : listing(album, "thumb"))
+  for (const std::string& name : level_pictures(album, listing(album, "thumb")))
     c.pictures.push_back(make_entry(ctx, album, record, media_t::picture, name));
   // Reading the pictures' headers is most of an unchanged album's time.
   libutils::run_in_order(

@@ -7,6 +7,7 @@
 #include "app/html_page.h"
 #include "app/html_style.h"
 #include "app/html_text.h"
+#include "app/import.h"
 #include "vexalib/message.h"
 
 namespace pictora {
@@ -53,9 +54,10 @@ class classic_style_t : public page_style_t {
     zoom_start(os, z.name, z.note);
     const uint64_t k = z.k;
     // A click leads one level larger: the full-size file from level 1.
-    const std::string target = k == 1 ? "../" + z.sizes[0] + "/" + z.name : z.zooms[k - 2];
-    const std::string shown = "../" + z.sizes[k] + "/" + z.name;
-    const std::string larger = "../" + z.sizes[k - 1] + "/" + z.name;
+    const std::string file = level_name(z.name);
+    const std::string target = k == 1 ? "../" + z.sizes[0] + "/" + file : z.zooms[k - 2];
+    const std::string shown = "../" + z.sizes[k] + "/" + file;
+    const std::string larger = "../" + z.sizes[k - 1] + "/" + file;
     os << "<a href=\"" << url_path(target) << "\"><IMG SRC=\"" << url_path(shown) << "\" SRCSET=\""
        << url_path(shown, url_context_t::srcset) << " 1x," << url_path(larger, url_context_t::srcset)
        << " 2x\" ALIGN=\"left\"></a>\n";

@@ -147,19 +147,20 @@ bool write_picture_entry(std::ostream& os, const entry_t& e, libutils::report_lo
   const std::vector<std::string> sizes = picture_levels(n);
   const std::vector<std::string> zooms = zoom_pages(libutils::basename(e.name), "_", 1, n);
   write_entry_line(os, e);
-  if (!writelink(os, *e.album, e.prefix, sizes, zooms, e.name, log)) return false;
+  if (!writelink(os, *e.album, e.prefix, sizes, zooms, level_name(e.name), log)) return false;
   // The page shows level n, the one that fits the shrink box, offers level
   // n-1 to double-density screens, and a click leads one level larger.
   os << "\t<br>" << frame_open(e);
+  const std::string file = level_name(e.name);
   if (n >= 1) {
-    const std::string target = n == 1 ? sizes[0] + "/" + e.name : "html/" + zooms[n - 2];
+    const std::string target = n == 1 ? sizes[0] + "/" + file : "html/" + zooms[n - 2];
     os << "<a href=\"" << url_path(e.prefix + target) << "\">";
   }
-  const std::string shown = e.prefix + sizes[n] + '/' + e.name;
+  const std::string shown = e.prefix + sizes[n] + '/' + file;
   os << "<IMG SRC=\"" << url_path(shown);
   if (n >= 1)
     os << "\" SRCSET=\"" << url_path(shown, url_context_t::srcset) << " 1x,"
-       << url_path(e.prefix + sizes[n - 1] + '/' + e.name, url_context_t::srcset) << " 2x";
+       << url_path(e.prefix + sizes[n - 1] + '/' + file, url_context_t::srcset) << " 2x";
   os << "\" ALIGN=\"left\">" << (n >= 1 ? "</a>" : "") << frame_close(e) << '\n';
   write_comment(os, e, log);
   os << "\t<br clear=all>\n";
@@ -213,11 +214,12 @@ void write_movie_thumb(std::ostream& os, const entry_t& e, const char* border) {
 void write_picture_thumb(std::ostream& os, const entry_t& e, const char* border) {
   const uint64_t n = e.level;
   const std::vector<std::string> sizes = picture_levels(n);
+  const std::string file = level_name(e.name);
   const std::string target =
-      n == 0 ? sizes[0] + "/" + e.name : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
+      n == 0 ? sizes[0] + "/" + file : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
   const std::string& p = e.prefix;
-  write_thumb_line(os, p + target, p + sizes[n + 2] + '/' + e.name, p + sizes[n + 1] + '/' + e.name,
-                   p + sizes[n] + '/' + e.name, e.marked ? border : "");
+  write_thumb_line(os, p + target, p + sizes[n + 2] + '/' + file, p + sizes[n + 1] + '/' + file,
+                   p + sizes[n] + '/' + file, e.marked ? border : "");
 }
 
 bool write_entry(std::ostream& os, entry_t& e, libutils::report_log_t& log) {

@@ -315,13 +315,14 @@ class responsive_style_t : public page_style_t {
         const uint64_t n = e.level;
         const std::vector<std::string> levels = picture_levels(n);
         const std::vector<std::string> zooms = zoom_pages(libutils::basename(e.name), "_", 1, n);
-        if (!writelink(sizes, *e.album, e.prefix, levels, zooms, e.name, log)) return false;
+        const std::string file = level_name(e.name);
+        if (!writelink(sizes, *e.album, e.prefix, levels, zooms, file, log)) return false;
         // The thumbnail and the level below the one that fits: what a card
         // needs, and all that a phone loads for the page.
         image_t image;
-        add_candidate(image, *e.album, e.prefix, levels[n + 2], e.name);
-        add_candidate(image, *e.album, e.prefix, levels[n + 1], e.name);
-        os << "<a href=\"" << url_path(e.prefix + (n == 0 ? levels[0] + "/" + e.name : "html/" + zooms[n - 1]))
+        add_candidate(image, *e.album, e.prefix, levels[n + 2], file);
+        add_candidate(image, *e.album, e.prefix, levels[n + 1], file);
+        os << "<a href=\"" << url_path(e.prefix + (n == 0 ? levels[0] + "/" + file : "html/" + zooms[n - 1]))
            << "\">";
         write_img(os, image, s_card_sizes, alt_text(comment, e.name), index < s_eager_entries);
         os << "</a>\n";
@@ -357,8 +358,8 @@ class responsive_style_t : public page_style_t {
       target = movie_thumb_target(e);
     } else {
       const std::vector<std::string> levels = picture_levels(n);
-      for (uint64_t k : {n + 2, n + 1, n}) add_candidate(image, *e.album, e.prefix, levels[k], e.name);
-      target = n == 0 ? levels[0] + "/" + e.name : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
+      for (uint64_t k : {n + 2, n + 1, n}) add_candidate(image, *e.album, e.prefix, levels[k], level_name(e.name));
+      target = n == 0 ? levels[0] + "/" + level_name(e.name) : "html/" + zoom_pages(libutils::basename(e.name), "_", n, 1)[0];
     }
     os << "<a href=\"" << url_path(e.prefix + target) << "\">";
     write_img(os, image, s_thumb_sizes, alt_text(photo_comment_lines(*e.album, e.name, log), e.name),
@@ -380,9 +381,10 @@ class responsive_style_t : public page_style_t {
     // ones down to the one below the level that fits.
     image_t image;
     const uint64_t k = z.k;
-    add_candidate(image, *z.album, "../", z.sizes[k], z.name);
-    add_candidate(image, *z.album, "../", z.sizes[k - 1], z.name);
-    for (uint64_t level = k + 1; level <= z.n + 1; ++level) add_candidate(image, *z.album, "../", z.sizes[level], z.name);
+    const std::string file = level_name(z.name);
+    add_candidate(image, *z.album, "../", z.sizes[k], file);
+    add_candidate(image, *z.album, "../", z.sizes[k - 1], file);
+    for (uint64_t level = k + 1; level <= z.n + 1; ++level) add_candidate(image, *z.album, "../", z.sizes[level], file);
     const shown_size_t size = image.sizes.empty() ? shown_size_t{1, 1} : image.sizes[0];
     // The picture fits the screen's width, or its height less the bar when
     // the screen is wider than the picture.
@@ -390,7 +392,7 @@ class responsive_style_t : public page_style_t {
     fit << "(min-aspect-ratio: " << size.width << '/' << size.height << ") calc((100vh - 5rem) * " << size.width
         << " / " << size.height << "), 100vw";
     // A click leads one level larger: the full-size file from level 1.
-    const std::string larger = k == 1 ? "../" + z.sizes[0] + "/" + z.name : z.zooms[k - 2];
+    const std::string larger = k == 1 ? "../" + z.sizes[0] + "/" + file : z.zooms[k - 2];
     os << "<main>\n<figure>\n<a href=\"" << url_path(larger) << "\">";
     write_img(os, image, fit.str(), alt_text(z.comment, z.name), true);
     os << "</a>\n<figcaption>\n<h1>" << html_text(z.name) << z.note << "</h1>\n";

@@ -69,7 +69,7 @@ bool makehtmlzoom(const build_context_t& ctx, const path_t& album, sigc::signal<
                   libutils::report_log_t& log) {
   std::list<std::string> listed;
   if (!prepare(album, "thumb", listed)) return true;
-  const std::vector<std::string> names(listed.begin(), listed.end());
+  const std::vector<std::string> names = level_pictures(album, listed);
   album_t record;
   record.load(album, log);
   // The levels first: each page leads to the pictures before and after it.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -138,7 +139,28 @@ bool outputs_apart(const std::vector<std::string>& files, const char* advice, li
 
 }  // namespace
 
-bool ispicture(const std::string& name) { return ends_with_any(name, {".jpg", ".jpeg"}); }
+bool ispicture(const std::string& name) { return ends_with_any(name, {".jpg", ".jpeg"}) || is_heif(name); }
+
+bool is_heif(const std::string& name) { return ends_with_any(name, {".heic", ".heif", ".hif"}); }
+
+std::string level_name(const std::string& name) {
+  return is_heif(name) ? libutils::basename(name) + ".jpg" : name;
+}
+
+std::string unread_picture_kind(const std::string& name) {
+  // Still pictures of other formats and the raw files of cameras.
+  static const std::initializer_list<const char*> endings = {
+      ".png", ".gif", ".bmp", ".tif", ".tiff", ".webp", ".avif", ".jxl", ".dng", ".cr2", ".cr3", ".crw",
+      ".nef", ".nrw", ".arw", ".srf", ".sr2", ".orf", ".rw2", ".raf", ".pef", ".srw", ".x3f", ".3fr",
+      ".iiq", ".erf", ".mrw", ".dcr", ".kdc", ".raw"};
+  for (const char* ending : endings) {
+    if (libutils::extcasecmp(name, ending) != 0) continue;
+    std::string kind = ending + 1;
+    for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return kind;
+  }
+  return "";
+}
 
 bool ismovie(const std::string& name) {
   return ends_with_any(name, {".avi", ".mov", ".mpg", ".mp4"});
@@ -300,6 +322,8 @@ bool copyfiles(const build_context_t& ctx, const std::string& srcdir, const std:
       const libutils::report_t& why = copy_log.reports().front();
       all = libutils::fail(log, src, ": cannot be copied into the album", why.error, why.line());
       not_copied.insert(name);
+    } else if (const std::string kind = unread_picture_kind(name); !kind.empty()) {
+      libutils::warn(log, name, ": a picture the program cannot read (" + kind + "); kept in txt/");
     }
     ctx.item_finished(progress, i + 1, n, name);
   }

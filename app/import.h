@@ -18,9 +18,24 @@
 namespace pictora {
 
 // The kinds of files an album keeps in "original", by the ending of the
-// name in any case: pictures ".jpg", ".jpeg"; movies ".avi", ".mov", ".mpg",
-// ".mp4"; sounds ".wav", ".mp3", ".m4a".
+// name in any case: pictures ".jpg", ".jpeg" and the HEIF pictures of
+// is_heif; movies ".avi", ".mov", ".mpg", ".mp4"; sounds ".wav", ".mp3",
+// ".m4a".
 bool ispicture(const std::string& name);
+// HEIF pictures, what phones save: ".heic", ".heif", ".hif".
+bool is_heif(const std::string& name);
+// The name of a picture's files in its level directories ("size0" ...,
+// "thumb"), which are JPEG files: a JPEG picture's own name; for a HEIF
+// picture its stem and ".jpg" (IMG_0001.HEIC: IMG_0001.jpg), so that the
+// web copies are served as the JPEG files they are. Two pictures whose
+// level files would share a name share their stem, which picks_apart
+// refuses anyway.
+std::string level_name(const std::string& name);
+// For a file that is a picture by its ending but one the program does not
+// read (".png", ".webp", a camera's raw file, ...): its kind in capitals
+// ("PNG", "CR2"); "" for any other file. Such a file is imported as a side
+// file into "txt", as any other, and the import says so.
+std::string unread_picture_kind(const std::string& name);
 bool ismovie(const std::string& name);
 bool is_audio(const std::string& name);
 
@@ -110,7 +125,9 @@ class album_claim_t {
 
 // Copies every file of `files` from srcdir into the album: pictures, movies
 // and sounds into "original", anything else into "txt", replacing what is
-// there and keeping the source's modification time. After the i-th file,
+// there and keeping the source's modification time; a picture the program
+// cannot read (unread_picture_kind) is named on log as a warning, so that
+// its user knows why it is not among the album's pictures. After the i-th file,
 // ctx hears it and progress gets (i + 1) / n. A file that cannot be copied
 // is reported on log, its name added to not_copied, and the others are
 // copied all the same; false then.

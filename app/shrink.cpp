@@ -4,11 +4,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "app/location.h"
 #include "app/movie.h"
 #include "libgr/imageutil.h"
 #include "libgr/jpeg_marker.h"
+#include "libgr/loader_heif.h"
 #include "libgr/loader_jpeg.h"
 #include "libgr/transform.h"
 #include "libutils/common.h"
@@ -152,11 +154,11 @@ bool web_full_size(const build_context_t& ctx, const std::string& orig, const st
 void forget_levels_with_location(const build_context_t& ctx, const path_t& album,
                                  const std::vector<std::string>& levels, const std::string& name) {
   std::string s0;
-  album.make(s0, levels[0], name);
+  album.make(s0, levels[0], level_name(name));
   if (ctx.settings.keep_location || !file_holds_location(s0)) return;
   for (const std::string& level : levels) {
     std::string file;
-    album.make(file, level, name);
+    album.make(file, level, level_name(name));
     std::remove(file.c_str());
   }
 }
@@ -180,7 +182,7 @@ bool writelevels(const build_context_t& ctx, const path_t& album, const std::vec
   for (std::uint64_t k = first; k <= L + 1; ++k) {
     make_album_dir(album, levels[k]);
     std::string target;
-    album.make(target, levels[k], name);
+    album.make(target, levels[k], level_name(name));
     if ((rewrite || libutils::need_update(orig, target)) && !savejpeg(ctx, target, image, markers, log))
       return false;
     // Halved whether or not the level was rewritten, so that level k always
@@ -205,7 +207,7 @@ bool any_level_outdated(const path_t& album, const std::vector<std::string>& lev
                         const std::string& name, const std::string& orig) {
   for (const std::string& level : levels) {
     std::string target;
-    album.make(target, level, name);
+    album.make(target, level, level_name(name));
     if (libutils::need_update(orig, target)) return true;
   }
   return false;
@@ -220,10 +222,60 @@ std::size_t first_missing_level(const path_t& album, const std::vector<std::stri
   std::size_t j = 0;
   for (; j < levels.size(); ++j) {
     std::string target;
-    album.make(target, levels[j], name);
+    album.make(target, levels[j], level_name(name));
     if (!is_exist(target)) break;
   }
   return j;
+}
+
+// The levels of a HEIF picture from levels[start] on and its thumbnail:
+// the picture is decoded once, upright by the file's own rotation, and
+// turned the user's `rotation` further; "size0" is then the picture encoded
+// at jpeg_compress, as for a turned JPEG picture, and each level carries
+// the file's EXIF block (which says upright). The rules of `pass` are those
+// of a turned JPEG picture for the files it writes.
+bool shrink_heif(const build_context_t& ctx, const path_t& album, const std::vector<std::string>& levels,
+                 const std::string& name, std::uint64_t L, std::uint64_t start, std::uint64_t rotation,
+                 const picture_pass_t& pass, libutils::report_log_t& log) {
+  std::string orig;
+  album.make(orig, "original", name);
+  libgr::heifinfo_t info;
+  info.max_pixels = ctx.settings.max_pixels;
+  libgr::image2d_t image;
+  if (!info.decompress(image, orig)) return left_out(log, orig, info.issues.reason, pass.decompress_fail, info.issues);
+  if (!rotate_in_place(image, rotation, orig, log)) return false;
+  markers_t markers;
+  if (!info.exif.empty()) markers.push_back(libgr::marker_t{0xE1, info.exif});
+  if (!ctx.settings.keep_location) drop_location(markers);
+  if (!writelevels(ctx, album, levels, name, L, start, pass.update && rotation != 0, image, markers, log))
+    return false;
+  std::string thumb;
+  album.make(thumb, levels[L + 2], level_name(name));
+  if (!pass.update && !libutils::need_update(orig, thumb)) return true;
+  markers_t none;
+  return savejpeg(ctx, thumb, image, none, log);
+}
+
+// image halved until it fits a quarter of the shrink_size box.
+bool to_quarter_box(libgr::image2d_t& image, const std::string& file, const global_t& settings,
+                    libutils::report_log_t& log) {
+  const std::uint64_t max_w = settings.shrink_size.x / 4;
+  const std::uint64_t max_h = settings.shrink_size.y / 4;
+  // A side of one pixel halves to one pixel: the loop ends there even when
+  // the box is narrower.
+  while ((image.width > max_w || image.height > max_h) && (image.width > 1 || image.height > 1)) {
+    if (!libgr::halve(image)) return libutils::fail(log, file, ": no memory for its thumbnail", 0, "scaledown() fail.");
+  }
+  return true;
+}
+
+// A HEIF file decoded upright, for the display loaders.
+bool load_heif(libgr::image2d_t& image, const std::string& file, const global_t& settings,
+               libutils::report_log_t& log) {
+  libgr::heifinfo_t info;
+  info.max_pixels = settings.max_pixels;
+  if (info.decompress(image, file)) return true;
+  return libutils::fail(log, file, ": " + info.issues.reason, 0, info.issues.detail());
 }
 
 }  // namespace
@@ -253,7 +305,29 @@ std::vector<std::string> picture_levels(std::uint64_t L) {
   return levels;
 }
 
+std::vector<std::string> level_pictures(const path_t& album, const std::list<std::string>& names) {
+  std::string dir;
+  album.make(dir, "original");
+  std::list<std::string> originals;
+  libutils::getfiles(originals, dir.c_str());
+  std::map<std::string, std::string> heif;  // level file name -> HEIF picture
+  for (const std::string& name : originals)
+    if (is_heif(name)) heif.emplace(level_name(name), name);
+  std::vector<std::string> pictures;
+  for (const std::string& name : names) {
+    const auto it = heif.find(name);
+    std::string own;
+    album.make(own, "original", name);
+    pictures.push_back(it != heif.end() && !is_exist(own) ? it->second : name);
+  }
+  return pictures;
+}
+
 std::uint64_t getshrinklevel(const std::string& jpegfile, const size_limit_t& box) {
+  if (is_heif(jpegfile)) {
+    libgr::heifinfo_t info;
+    return info.analyze(jpegfile) ? halvings_to_fit(info.width, info.height, box.x, box.y) : 0;
+  }
   libgr::jpegdata_t data;
   libgr::jpeginfo_t info;
   if (!data.load(jpegfile.c_str()) || !info.analyze_markers(data)) return 0;
@@ -289,6 +363,7 @@ const picture_pass_t update_pass = {
 bool shrinkpicture(const build_context_t& ctx, const path_t& album, const std::vector<std::string>& levels,
                    const std::string& name, std::uint64_t L, std::uint64_t start, std::uint64_t rotation,
                    const picture_pass_t& pass, libutils::report_log_t& log) {
+  if (is_heif(name)) return shrink_heif(ctx, album, levels, name, L, start, rotation, pass, log);
   std::string orig;
   album.make(orig, "original", name);
   libgr::jpegdata_t data;
@@ -346,7 +421,7 @@ bool shrinkpicture(const build_context_t& ctx, const path_t& album, const std::v
   // would give), so an interrupted run never leaves an unturned thumbnail
   // behind; a thumbnail that cannot be turned is reported and kept as it is.
   std::string thumb;
-  album.make(thumb, levels[L + 2], name);
+  album.make(thumb, levels[L + 2], level_name(name));
   if (!pass.update && !libutils::need_update(orig, thumb)) return true;
   return writethumbnail(ctx, thumb, exif, turns, image, log);
 }
@@ -356,10 +431,11 @@ bool shrinkfile(const build_context_t& ctx, const path_t& album, const files_t& 
   const std::uint64_t L = getshrinklevel(album, file.name, ctx.settings.shrink_size);
   std::vector<std::string> levels = picture_levels(L);
   // The build writes "size0" as the link or the turn and makes the levels
-  // below it by halving; the update starts at the first missing file of an
-  // unturned picture (none missing: nothing to do, not even a directory to
-  // make) and turns a turned one again from level 0.
-  std::uint64_t start = 1;
+  // below it by halving (a HEIF picture's "size0" is encoded with them); the
+  // update starts at the first missing file of an unturned picture (none
+  // missing: nothing to do, not even a directory to make) and turns a
+  // turned one again from level 0.
+  std::uint64_t start = is_heif(file.name) ? 0 : 1;
   if (pass.update) {
     if (file.rotation == 0) forget_levels_with_location(ctx, album, levels, file.name);
     start = file.rotation == 0 ? first_missing_level(album, levels, file.name) : 0;
@@ -416,6 +492,7 @@ bool shrink(const build_context_t& ctx, const path_t& album, const std::vector<f
 bool load_jpeg(libgr::image2d_t& image, const std::string& file, const global_t& settings,
                libutils::report_log_t& log) {
   if (!ispicture(file)) return false;
+  if (is_heif(file)) return load_heif(image, file, settings, log);
   libgr::jpegdata_t data;
   if (!data.load(file.c_str())) return libutils::fail(log, file, ": cannot be read", errno, "load_jpeg() jpegdata load fail.");
   libgr::jpeginfo_t info;
@@ -435,6 +512,7 @@ bool load_size_jpeg(libgr::image2d_t& image, const path_t& album, const std::str
 bool load_thumbnail(libgr::image2d_t& image, const std::string& file, const global_t& settings,
                     libutils::report_log_t& log) {
   if (!ispicture(file)) return false;
+  if (is_heif(file)) return load_heif(image, file, settings, log) && to_quarter_box(image, file, settings, log);
   libgr::jpegdata_t data;
   if (!data.load(file.c_str()))
     return libutils::fail(log, file, ": cannot be read", errno, "load_thumbnail() jpegdata load fail.");
@@ -457,22 +535,15 @@ bool load_thumbnail(libgr::image2d_t& image, const std::string& file, const glob
   if (!info.decompress(image, data, 0, false, libgr::color3ub_t()))
     return libutils::fail(log, file, ": " + reason_of(info.issues), 0,
                           "original decompress() fail. " + info.issues.detail());
-  const std::uint64_t max_w = settings.shrink_size.x / 4;
-  const std::uint64_t max_h = settings.shrink_size.y / 4;
-  // A side of one pixel halves to one pixel: the loop ends there even when
-  // the box is narrower.
-  while ((image.width > max_w || image.height > max_h) && (image.width > 1 || image.height > 1)) {
-    if (!libgr::halve(image)) return libutils::fail(log, file, ": no memory for its thumbnail", 0, "scaledown() fail.");
-  }
-  return true;
+  return to_quarter_box(image, file, settings, log);
 }
 
 bool load_exifthumbnail_or_thumbdir(libgr::image2d_t& image, const path_t& album, const std::string& name,
                                     const global_t& settings, libutils::report_log_t& log) {
   std::string file;
-  album.make(file, "thumb", name);
+  album.make(file, "thumb", level_name(name));
   if (is_exist(file)) return load_jpeg(image, file, settings, log);
-  album.make(file, "size0", name);
+  album.make(file, "size0", level_name(name));
   if (!is_exist(file)) album.make(file, "original", name);
   return load_thumbnail(image, file, settings, log);
 }
@@ -487,7 +558,7 @@ bool load_scaled_thumbnail(libgr::image2d_t& image, const path_t& album, const s
       scaled_level_index(levels.size(), scale_factor, settings.show_level), levels.size() - 1);
   // A level that cannot be read is no fault while a thumbnail can stand in.
   libutils::report_log_t tried;
-  if (!load_size_jpeg(image, album, levels[index], name, settings, tried))
+  if (!load_size_jpeg(image, album, levels[index], level_name(name), settings, tried))
     load_exifthumbnail_or_thumbdir(image, album, name, settings, log);
   libgr::image2d_t rgb;
   if (libgr::grayscale2rgb(rgb, image)) image = rgb;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,12 @@ std::uint64_t halvings_to_fit(std::uint64_t w, std::uint64_t h, std::uint64_t x,
 // below) plus show_level, so that a larger factor or setting picks a larger
 // level; 0 when that passes the start. May point at the end of the list.
 std::uint64_t scaled_level_index(std::uint64_t count, int scale_factor, std::uint64_t show_level);
+
+// The pictures whose level files the album's "thumb" lists as `names`, in
+// that order: the name in "original" each file is the level file of
+// (level_name backwards), which is the file's own name but for HEIF
+// pictures.
+std::vector<std::string> level_pictures(const path_t& album, const std::list<std::string>& names);
 
 // The level list of a picture of shrink level L: "size0" .. "size" L+1, then
 // "thumb" (L + 3 names).

@@ -83,7 +83,8 @@ void remove_leftovers(const path_t& album) {
 
 // The levels, thumbnail and zoom pages of every picture whose original the
 // user deleted: the pages list what "thumb" holds, so the picture leaves
-// them, and nothing of it stays to be published. Zoom pages that another
+// them, and nothing of it stays to be published. (`names` are level file
+// names, those of a HEIF picture are not its own.) Zoom pages that another
 // picture of the same stem (a.jpg and a.jpeg) shares stay.
 void forget_gone_pictures(const path_t& album) {
   std::string dir, thumbs, originals;
@@ -96,9 +97,11 @@ void forget_gone_pictures(const path_t& album) {
   libutils::getfiles(kept, originals.c_str());
   std::set<std::string> stems;
   for (const std::string& name : kept) stems.insert(libutils::basename(name));
+  const std::vector<std::string> pictures = level_pictures(album, names);
+  size_t i = 0;
   for (const std::string& name : names) {
     std::string path;
-    album.make(path, "original", name);
+    album.make(path, "original", pictures[i++]);
     if (is_exist(path)) continue;
     // The largest level removed is L + 1 for a picture of zoom pages 1 ... L.
     unsigned long long top = 0;

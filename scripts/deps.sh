@@ -3,11 +3,11 @@
 # tests use. As root it runs apt-get itself; otherwise it prints the command.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg62-turbo-dev ffmpeg
-          libimage-exiftool-perl help2man file)
+packages=(build-essential cmake ninja-build pkg-config libgtkmm-3.0-dev libjpeg62-turbo-dev libheif-dev libde265-0
+          ffmpeg libimage-exiftool-perl help2man file)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(googletest libgtest-dev xvfb xauth xdotool
-             libjpeg-turbo-progs chromium chromium-driver clang libclang-rt-14-dev
+             libjpeg-turbo-progs libheif-examples chromium chromium-driver clang libclang-rt-14-dev
              python3-pyatspi python3-gi gir1.2-gtk-3.0 at-spi2-core dbus-daemon
              desktop-file-utils appstream man-db strace openbox x11-utils)
   # The machine's own npm, where one is installed, else Debian's.

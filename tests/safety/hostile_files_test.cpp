@@ -91,6 +91,10 @@ const hostile_t hostile_files[] = {
      }, {fails, fails, fails, fails, ok, fails, fails}},
     {"empty.jpg", [](const std::string& p) { testutil::write_file(p, ""); },
      {fails, fails, fails, fails, fails, fails, fails}},
+    // A phone picture whose boxes end early.
+    {"cut.HEIC", [](const std::string& p) {
+       testutil::write_file(p, std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic\0\0\1\0meta\0\0\0\0", 32));
+     }, {fails, fails, fails, fails, fails, fails, fails}},
     {"not-a-movie.mp4", [](const std::string& p) { testutil::write_file(p, "not a movie\n"); },
      {fails, fails, fails, fails, fails, fails, fails}},
     // Stopped at the limit of ffmpeg's time (made small below), reading

@@ -83,7 +83,9 @@ TEST(Import, CardsGiveTheAlbumsAUserExpects) {
        {{"a/txt/head.txt", "+^T\r\nT\r\n$"}, {"a/txt/from-card/head.txt", "=head.txt"}, {"a/txt/from-card/secret.txt", "=secret.txt"},
         {"a/txt/from-card/best.txt", "=best.txt"}, {"a/txt/from-card/P1.txt", "=P1.txt"}, {"a/txt/notes.txt", "=notes.txt"},
         {"index.html", "+\"a/"}, {"a/index.html", "-card's"}, {"a/html/P1_1.html", "+size1/P1.JPG"}, {"a/movie0/P1.mp4", "+."}}},
-      {"pictures and movies that would share their pages", {"x.jpg", "x.JPG", "y.MOV", "y.mp4", "z.mov", "z_1.jpg"}, "", make_a, 2,
+      {"pictures and movies that would share their pages", {"w.jpg", "w.HEIC", "x.jpg", "x.JPG", "y.MOV", "y.mp4", "z.mov", "z_1.jpg"},
+       "", make_a, 2,
+       "pictora-cli: ../card/w.HEIC and ../card/w.jpg: both become html/w_N.html, .*\n"
        "pictora-cli: ../card/x.JPG and ../card/x.jpg: both become html/x_N.html, and one of them would be lost from the pages; leave "
        "one out or rename it.\n.*../card/y.MOV and ../card/y.mp4: both become movieN/y.mp4, .*\n.*../card/z.mov and ../card/z_1.jpg: both "
        "become html/z_1_N.html, .*\n", {{"a", "!"}}},
