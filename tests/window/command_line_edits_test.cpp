@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/editalbum.h"
+#include "app/editbook.h"
 #include "tests/gui_support/gui_env.h"
 #include "tests/safety/user.h"
 #include "tests/support/make_jpeg.h"
@@ -123,6 +124,45 @@ TEST(CommandLineEdits, LeaveTheAlbumTheEditorLeaves) {
     edit_in_window(by_window, c.act);
     EXPECT_EQ(safety::difference(book_without_index(by_window), book_without_index(by_cli)), "");
   }
+}
+
+// A book's texts and secret mark set from the command line leave the book
+// the book editor's OK leaves, its index page and collections included.
+TEST(CommandLineEdits, LeaveTheBookTheBookEditorLeaves) {
+  testutil::start_gui();
+  libutils::report_log_t catalogue_log;
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  safety::user_t home;
+  const std::string camera = home / "camera", by_cli = home / "cli/book", by_window = home / "window/book";
+  testutil::make_dirs(camera);
+  testutil::write_jpeg(camera + "/P1.JPG", {320, 240});
+  for (const std::string& book : {by_cli, by_window}) {
+    const safety::result_t made = home.run({"--quiet", "make-album", camera, book + "/Day", "--title", "Day"});
+    ASSERT_EQ(made.status, 0) << made.err;
+  }
+  const safety::result_t r = home.run(
+      {"--quiet", "texts", by_cli, "--title", "Our year", "--head", "Walks\nand trips", "--last", "The end", "--secret"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  testutil::in_main_loop([&] {
+    Gtk::Window parent;
+    pictora::EditBookDialog editor(parent, pictora::path_t{"", by_window, ""}, "", "pictora");
+    bool pressed = false;
+    sigc::connection poll = Glib::signal_timeout().connect(
+        [&] {
+          if (pressed || !editor.get_mapped()) return true;
+          editor.texts.title_entry.set_text("Our year");
+          editor.texts.head_text.set_text("Walks\nand trips");
+          editor.texts.last_text.set_text("The end");
+          editor.texts.secret_check.set_active(true);
+          pressed = true;
+          Glib::signal_idle().connect_once([&] { editor.response(Gtk::RESPONSE_OK); });
+          return true;
+        },
+        50);
+    editor.run();
+    poll.disconnect();
+  });
+  EXPECT_EQ(safety::difference(safety::snapshot(by_window), safety::snapshot(by_cli)), "");
 }
 
 }  // namespace
