@@ -232,8 +232,9 @@ std::size_t first_missing_level(const path_t& album, const std::vector<std::stri
 // the picture is decoded once, upright by the file's own rotation, and
 // turned the user's `rotation` further; "size0" is then the picture encoded
 // at jpeg_compress, as for a turned JPEG picture, and each level carries
-// the file's EXIF block (which says upright). The rules of `pass` are those
-// of a turned JPEG picture for the files it writes.
+// the file's EXIF block (which says upright) and its colour profile. The
+// rules of `pass` are those of a turned JPEG picture for the files it
+// writes.
 bool shrink_heif(const build_context_t& ctx, const path_t& album, const std::vector<std::string>& levels,
                  const std::string& name, std::uint64_t L, std::uint64_t start, std::uint64_t rotation,
                  const picture_pass_t& pass, libutils::report_log_t& log) {
@@ -247,6 +248,8 @@ bool shrink_heif(const build_context_t& ctx, const path_t& album, const std::vec
   markers_t markers;
   if (!info.exif.empty()) markers.push_back(libgr::marker_t{0xE1, info.exif});
   if (!ctx.settings.keep_location) drop_location(markers);
+  // The colour profile, so that a phone's wide-gamut picture keeps its colours.
+  for (libgr::marker_t& segment : info.icc_segments()) markers.push_back(std::move(segment));
   if (!writelevels(ctx, album, levels, name, L, start, pass.update && rotation != 0, image, markers, log))
     return false;
   std::string thumb;

@@ -1,5 +1,6 @@
 #include "libgr/loader_heif.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -75,12 +76,24 @@ bool read_exif(const heif_image_handle* handle, bytes_t& exif) {
   return true;
 }
 
+// The raw ICC profile of the picture, when it has one.
+bool read_icc(const heif_image_handle* handle, bytes_t& icc) {
+  const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+  if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC) return true;
+  const size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+  if (size == 0) return true;
+  if (!icc.resize(size)) return false;
+  if (heif_image_handle_get_raw_color_profile(handle, icc.begin()).code != heif_error_Ok) icc.clear();
+  return true;
+}
+
 // Reads the boxes of file: size and EXIF block into info, the primary
 // picture's handle into handle (its context into context) for a decode.
 bool open(heifinfo_t& info, const std::string& file, std::unique_ptr<heif_context, context_deleter>& context,
           std::unique_ptr<const heif_image_handle, handle_deleter>& handle) {
   info.issues.clear();
   info.exif.clear();
+  info.icc.clear();
   info.width = info.height = 0;
   ensure_libheif();
   context.reset(heif_context_alloc());
@@ -98,6 +111,7 @@ bool open(heifinfo_t& info, const std::string& file, std::unique_ptr<heif_contex
   info.width = static_cast<uint64_t>(heif_image_handle_get_width(primary));
   info.height = static_cast<uint64_t>(heif_image_handle_get_height(primary));
   if (!read_exif(primary, info.exif)) return refused(info.issues, "no memory for its EXIF block", heif_error{});
+  if (!read_icc(primary, info.icc)) return refused(info.issues, "no memory for its colour profile", heif_error{});
   return true;
 }
 
@@ -141,6 +155,24 @@ bool heifinfo_t::decompress(image2d_t& img, const std::string& file) {
   width = img.width;
   height = img.height;
   return true;
+}
+
+std::vector<marker_t> heifinfo_t::icc_segments() const {
+  constexpr size_t header = 14, most = 65533 - header;
+  std::vector<marker_t> segments;
+  const size_t count = (icc.size() + most - 1) / most;
+  if (count > 255) return segments;  // more than a JPEG can number: left out
+  for (size_t i = 0; i < count; ++i) {
+    const size_t from = i * most, size = std::min(most, icc.size() - from);
+    marker_t segment{0xE2, {}};
+    if (!segment.data.resize(header + size)) return {};
+    std::memcpy(segment.data.begin(), "ICC_PROFILE\0", 12);
+    segment.data.begin()[12] = static_cast<unsigned char>(i + 1);
+    segment.data.begin()[13] = static_cast<unsigned char>(count);
+    std::memcpy(segment.data.begin() + header, icc.begin() + from, size);
+    segments.push_back(std::move(segment));
+  }
+  return segments;
 }
 
 }  // namespace libgr

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "libgr/imagetype.h"
 #include "libgr/loader_jpeg.h"
@@ -26,6 +27,9 @@ class heifinfo_t {
   // "Exif", 0, 0 and the TIFF data of the file's EXIF block, its
   // orientation set to 1; empty when the file has none.
   bytes_t exif;
+  // The file's ICC colour profile (a phone's Display P3, say); empty when it
+  // has none, or only colour numbers (nclx) that a JPEG cannot carry.
+  bytes_t icc;
   // The largest picture decompress() takes, in pixels; the settings' max_pixels.
   uint64_t max_pixels = default_pixel_limit;
   // Why the last read failed, in plain words, with libheif's own message.
@@ -37,6 +41,11 @@ class heifinfo_t {
   // bottom-up rows, upright. A picture of more pixels than max_pixels is
   // refused before it is decoded.
   bool decompress(image2d_t& img, const std::string& file);
+
+  // icc as the APP2 segments a JPEG carries a profile in: "ICC_PROFILE", a
+  // zero, the segment's number from 1 and their count, then up to 65519
+  // bytes of the profile each. Nothing without a profile.
+  std::vector<marker_t> icc_segments() const;
 };
 
 }  // namespace libgr

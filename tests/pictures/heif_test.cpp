@@ -88,12 +88,17 @@ TEST(PhonePictures, LevelsCaptionsAndOriginalsAgreeWithTheHeifTools) {
     uint8_t irot;            // quarter turns anticlockwise the HEIF file carries
     bool location;           // a GPS position in its EXIF block
     unsigned upright_width;  // as heif-convert shows it
+    bool profile;            // an ICC colour profile (a camera sample's)
   } cases[] = {
-      {"IMG_0001.HEIC", 200, 150, 6, 3, true, 150},  // a phone's: turned, EXIF saying so too
-      {"IMG_0002.heic", 200, 150, 6, 0, false, 200},  // its EXIF orientation alone turns nothing
-      {"DSC_0003.HIF", 256, 120, 1, 0, true, 256},
+      {"IMG_0001.HEIC", 200, 150, 6, 3, true, 150, true},  // a phone's: turned, EXIF saying so too
+      {"IMG_0002.heic", 200, 150, 6, 0, false, 200, false},  // its EXIF orientation alone turns nothing
+      {"DSC_0003.HIF", 256, 120, 1, 0, true, 256, false},
   };
   testutil::TempDir camera, base, scratch;
+  // A real camera's colour profile, which heif-enc carries into the file.
+  const std::string sample = testutil::samples_dir().empty() ? "" : testutil::samples_dir() + "/jpg/Nikon_D70.jpg";
+  const std::string icc = sample.empty() ? "" : run_ok({"exiftool", "-b", "-ICC_Profile", sample});
+  if (icc.empty()) std::cout << "the colour profile is not checked: no camera samples in " PICTORA_SAMPLES_DIR "\n";
   for (const auto& c : cases) {
     testutil::camera_settings settings;
     settings.model = std::string("Phone ") + c.name;
@@ -102,6 +107,7 @@ TEST(PhonePictures, LevelsCaptionsAndOriginalsAgreeWithTheHeifTools) {
     if (c.location) exif.gps.rational(2, {{43, 1}, {28, 1}, {2, 1}}).ascii(1, "N");
     testutil::jpeg_options o(c.width, c.height);
     o.app1 = exif.app1_payload();
+    if (c.profile && !icc.empty()) o.segments.push_back({0xE2, std::string("ICC_PROFILE\0\x01\x01", 14) + icc});
     testutil::write_jpeg(scratch / "from.jpg", o);
     run_ok({"heif-enc", "-q", "90", "-o", scratch / "enc.heic", scratch / "from.jpg"});
     const std::string heif = testutil::read_file(scratch / "enc.heic");
@@ -140,6 +146,8 @@ TEST(PhonePictures, LevelsCaptionsAndOriginalsAgreeWithTheHeifTools) {
               run_ok({"exiftool", "-s3", "-n", "-Model", "-Orientation", size0}));
     EXPECT_EQ(c.location ? "43.4672222222222\n" : "", run_ok({"exiftool", "-s3", "-n", "-GPSLatitude", original}));
     EXPECT_EQ("", run_ok({"exiftool", "-s3", "-GPSLatitude", size0}));
+    // And the picture's colour profile, byte for byte.
+    EXPECT_EQ(c.profile ? icc : "", run_ok({"exiftool", "-b", "-ICC_Profile", size0}));
 
     // The caption is that of the HEIF file's EXIF block, on the page too.
     const std::string facts = run_ok({"exiftool", "-s3", "-d", "%Y:%m:%d %H:%M:%S", "-DateTimeOriginal", "-Make",
