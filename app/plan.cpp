@@ -56,15 +56,10 @@ void plan_album_update(const path_t& album, std::vector<std::string>& out) {
   plan_album_pages(dir, made, out);
 }
 
-void plan_entered(const path_t& dir, walk_t& walk, std::vector<std::string>& out) {
-  std::string full;
-  dir.make(full);
-  if (dir.album[0] == '_') {
-    out.push_back("write the collection " + full + " and its pages");
-    return;
-  }
-  if (is_directory(full + "/original")) return plan_album_update(dir, out);
-  if (dir.album == "txt") return;
+void plan_entered(const path_t& dir, walk_t& walk, std::vector<std::string>& out);
+
+// Each entry of the book directory full the walk enters, then its index page.
+void plan_book(const std::string& full, walk_t& walk, std::vector<std::string>& out) {
   std::list<std::string> names;
   libutils::getdirs(names, full.c_str());
   for (const std::string& name : names) {
@@ -74,6 +69,18 @@ void plan_entered(const path_t& dir, walk_t& walk, std::vector<std::string>& out
     if (walk.enter(path)) plan_entered(sub, walk, out);
   }
   out.push_back("write " + full + "/index.html");
+}
+
+void plan_entered(const path_t& dir, walk_t& walk, std::vector<std::string>& out) {
+  std::string full;
+  dir.make(full);
+  if (dir.album[0] == '_') {
+    out.push_back("write the collection " + full + " and its pages");
+    return;
+  }
+  if (is_directory(full + "/original")) return plan_album_update(dir, out);
+  if (dir.album == "txt") return;
+  plan_book(full, walk, out);
 }
 
 }  // namespace
@@ -105,19 +112,10 @@ std::vector<std::string> plan_update(const path_t& dir) {
   std::string full;
   dir.make(full);
   walk_t walk(full);
-  if (!dir.album.empty()) {
+  if (dir.album.empty())
+    plan_book(full, walk, out);
+  else
     plan_entered(dir, walk, out);
-    return out;
-  }
-  std::list<std::string> names;
-  libutils::getdirs(names, full.c_str());
-  for (const std::string& name : names) {
-    const path_t sub{"", full, name};
-    std::string path;
-    sub.make(path);
-    if (walk.enter(path)) plan_entered(sub, walk, out);
-  }
-  out.push_back("write " + full + "/index.html");
   return out;
 }
 

@@ -11,6 +11,9 @@
 
 #include <gtkmm.h>
 
+#include "libutils/report.h"
+#include "vexalib/message.h"
+
 #include "tests/support/test_util.h"
 
 namespace testutil {
@@ -139,6 +142,11 @@ std::string save_screenshot(Gtk::Window& window, const std::string& name) {
   const std::string path = dir + "/" + name + ".png";
   shot->save(path, "png");
   return path;
+}
+
+void load_catalogue() {
+  libutils::report_log_t log;
+  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", log);
 }
 
 }  // namespace testutil

@@ -31,6 +31,8 @@ class x_server_t {
 };
 
 void start_gui();
+// Loads the window texts from the catalogue the build put beside the program.
+void load_catalogue();
 
 // Runs fn inside the GTK main loop, as the program's handlers run, and
 // returns when fn has returned.

@@ -69,8 +69,7 @@ std::string run_editor(const std::string& album_dir, const std::function<void(Ed
 
 TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
   testutil::start_gui();
-  libutils::report_log_t catalogue_log;
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  testutil::load_catalogue();
   safety::user_t home;
   const std::string camera = home / "camera", album = home / "book/2024-05 Day";
   testutil::make_dirs(camera);
@@ -140,8 +139,7 @@ TEST(AlbumEditor, FaultsAreReportedAndTheRestWorks) {
 // go and have them again when they come back.
 TEST(AlbumEditor, ALongAlbumBuildsItsRowsAsTheyComeIntoView) {
   testutil::start_gui();
-  libutils::report_log_t catalogue_log;
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  testutil::load_catalogue();
   safety::user_t home;
   const std::string camera = home / "camera", album = home / "book/Day";
   testutil::make_dirs(camera);

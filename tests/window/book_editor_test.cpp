@@ -79,8 +79,7 @@ void unlock(const std::string& file) {
 
 TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
   testutil::start_gui();
-  libutils::report_log_t catalogue_log;
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  testutil::load_catalogue();
   testutil::TempDir home;
   const std::string camera = home / "camera", base = home / "book", old = base + "/2023-01 Old";
   testutil::make_dirs(camera);
@@ -151,8 +150,7 @@ TEST(BookEditor, RefusalsShowTheirBoxAndLeaveTheBookAsItWas) {
 // user left it; a title then and OK writes the comments typed before the box.
 TEST(BookEditor, AnErrorBoxKeepsWhatWasTyped) {
   testutil::start_gui();
-  libutils::report_log_t catalogue_log;
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  testutil::load_catalogue();
   testutil::TempDir home;
   const pictora::path_t book{"", home / "book", ""};
   testutil::make_dirs(home / "book/txt");
@@ -209,8 +207,7 @@ namespace {
 // uninterrupted build of the same pictures gives.
 TEST(BookEditor, CancelStopsABuildThatAnUpdateCompletes) {
   testutil::start_gui();
-  libutils::report_log_t catalogue_log;
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  testutil::load_catalogue();
   safety::user_t home;
   const std::string camera = home / "camera", base = home / "book", album = base + "/2024 Walk";
   testutil::make_dirs(camera);

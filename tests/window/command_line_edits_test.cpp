@@ -57,8 +57,7 @@ std::map<std::string, std::string> book_without_index(const std::string& book) {
 
 TEST(CommandLineEdits, LeaveTheAlbumTheEditorLeaves) {
   testutil::start_gui();
-  libutils::report_log_t catalogue_log;
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  testutil::load_catalogue();
   safety::user_t home;
   const std::string camera = home / "camera", by_cli = home / "cli/book", by_window = home / "window/book";
   testutil::make_dirs(camera);
@@ -130,8 +129,7 @@ TEST(CommandLineEdits, LeaveTheAlbumTheEditorLeaves) {
 // the book editor's OK leaves, its index page and collections included.
 TEST(CommandLineEdits, LeaveTheBookTheBookEditorLeaves) {
   testutil::start_gui();
-  libutils::report_log_t catalogue_log;
-  vexalib::init_message(PICTORA_BINARY_DIR "/app/", "pictora", catalogue_log);
+  testutil::load_catalogue();
   safety::user_t home;
   const std::string camera = home / "camera", by_cli = home / "cli/book", by_window = home / "window/book";
   testutil::make_dirs(camera);
